@@ -1,0 +1,127 @@
+#include "config/AppSettings.h"
+
+#include <charconv>
+#include <functional>
+
+#include "config/IniFile.h"
+#include "diag/AppError.h"
+#include "diag/ErrorLog.h"
+#include "diag/ErrorNumbers.h"
+#include "diag/Trap.h"
+
+namespace morvik {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+const char* boolText(bool value) { return value ? "1" : "0"; }
+
+}  // namespace
+
+std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
+    return programFolder / "Settings.ini";
+}
+
+std::string DefaultModalityName(int index) {
+    if (index == 0) return "Scan";
+    if (index == 1) return "Röntgen";
+    return "Modalität " + std::to_string(index + 1);
+}
+
+bool ToBool(std::string_view text) {
+    std::string_view t = trimBlanks(text);
+    if (equalsIgnoreCase(t, "true")) return true;
+    if (equalsIgnoreCase(t, "false")) return false;
+    if (!t.empty()) {
+        // from_chars ignores the locale: "1.5" is a number whatever LC_NUMERIC says.
+        std::string_view number = t;
+        if (number.front() == '+') number.remove_prefix(1);
+        double value = 0;
+        auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                         std::chars_format::general);
+        if (ec == std::errc() && end == number.data() + number.size() && !number.empty() &&
+            number.find_first_not_of("-0123456789.eE") == std::string_view::npos) {
+            return value != 0.0;
+        }
+    }
+    throw AppError(err::TypeMismatch, "Typen unverträglich: \"" + std::string(text) + "\" ist kein Wahrheitswert");
+}
+
+AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog& log) {
+    const auto file = SettingsPath(programFolder);
+    auto text = [&](const char* key, std::string_view def) {
+        return ReadINI(kSettingsSection, key, def, file);
+    };
+    auto truth = [&](const std::string& key, bool def) {
+        bool value = def;
+        trap(log, "Form_Load", [&] { value = ToBool(ReadINI(kSettingsSection, key, def ? "1" : "0", file)); });
+        return value;
+    };
+
+    AppSettings s;
+    for (int i = 0; i < kModalityCount; ++i) {
+        s.Modalitaet[i] = text(("Modalitaet" + std::to_string(i)).c_str(), DefaultModalityName(i));
+        s.Bodypart[i] = truth("Bodypart" + std::to_string(i), i == 0);
+    }
+    s.GDTQuell = text("GDTQuell", "");
+    s.GDTZiel = text("GDTZiel", "");
+    s.Suffix = text("Suffix", "gdt");
+    s.Konica = truth("Konica", false);
+    s.Factory = truth("Factory", false);
+    s.Carestream = truth("Carestream", false);
+    s.Acc = truth("Acc", false);
+    s.AccNum = text("AccNum", "");
+    s.Kuerzel = text("Kuerzel", "");
+    s.OneGDT = truth("OneGDT", false);
+    s.QuellNetz = truth("QuellNetz", false);
+    s.ZielNetz = truth("ZielNetz", false);
+    s.QuellBuchstabe = text("QuellBuchstabe", "");
+    s.ZielBuchstabe = text("ZielBuchstabe", "");
+    s.CommentField = text("CommentField", "6227");
+    return s;
+}
+
+void SaveOptionSettings(const AppSettings& s, const std::filesystem::path& programFolder) {
+    IniValues values;
+    for (int i = 0; i < kModalityCount; ++i) {
+        values.emplace_back("Modalitaet" + std::to_string(i), s.Modalitaet[i]);
+        values.emplace_back("Bodypart" + std::to_string(i), boolText(s.Bodypart[i]));
+    }
+    values.emplace_back("GDTQuell", s.GDTQuell);
+    values.emplace_back("GDTZiel", s.GDTZiel);
+    values.emplace_back("Suffix", s.Suffix);
+    values.emplace_back("QuellBuchstabe", s.QuellBuchstabe);
+    values.emplace_back("ZielBuchstabe", s.ZielBuchstabe);
+    values.emplace_back("CommentField", s.CommentField);
+    values.emplace_back("Konica", boolText(s.Konica));
+    values.emplace_back("Factory", boolText(s.Factory));
+    values.emplace_back("Carestream", boolText(s.Carestream));  // the check box state: 1 or 0
+    values.emplace_back("Acc", boolText(s.Acc));
+    values.emplace_back("AccNum", s.AccNum);
+    values.emplace_back("QuellNetz", boolText(s.QuellNetz));
+    values.emplace_back("ZielNetz", boolText(s.ZielNetz));
+    values.emplace_back("OneGDT", boolText(s.OneGDT));
+    WriteINI(kSettingsSection, values, SettingsPath(programFolder));
+}
+
+void SaveKuerzel(std::string_view kuerzel, const std::filesystem::path& programFolder) {
+    WriteINI(kSettingsSection, "Kuerzel", kuerzel, SettingsPath(programFolder));
+}
+
+}  // namespace morvik

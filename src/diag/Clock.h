@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace morvik {
+
+// Where the error log gets its date and time. Date and time are read separately, date first,
+// each already in the user's regional form (05.12.2026 and 14:03:07 on a German system).
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::string date() = 0;
+    virtual std::string time() = 0;
+};
+
+// The local clock, formatted with the process's LC_TIME locale (short date, long time).
+class SystemClock final : public Clock {
+public:
+    std::string date() override;
+    std::string time() override;
+};
+
+}  // namespace morvik

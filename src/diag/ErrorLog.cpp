@@ -1,0 +1,54 @@
+#include "diag/ErrorLog.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+#include "platform/CodePage.h"
+
+namespace morvik {
+
+namespace fs = std::filesystem;
+
+ErrorLog::ErrorLog(fs::path programFolder, Clock& clock)
+    : programFolder_(std::move(programFolder)), clock_(clock) {}
+
+fs::path ErrorLog::folder() const { return programFolder_ / "Logs"; }
+fs::path ErrorLog::file() const { return folder() / "ErrorLog.log"; }
+
+std::string ErrorLog::FormatLine(std::string_view date, std::string_view time,
+                                 std::int32_t number, std::string_view description,
+                                 std::string_view procedure) {
+    std::string line;
+    line.append(date).append(" - ").append(time).append(" # ");
+    line.append(std::to_string(number)).append(" - ");
+    line.append(description).append(" - ").append(procedure);
+    return line;
+}
+
+void ErrorLog::LogError(std::string_view procedure, std::int32_t number,
+                        std::string_view description) noexcept {
+    std::string line;
+    try {
+        std::string date = clock_.date();
+        std::string time = clock_.time();
+        line = FormatLine(date, time, number, description, procedure);
+        // A description must not break the one-line-per-entry form the log is read in.
+        for (char& c : line) {
+            if (c == '\r' || c == '\n') c = ' ';
+        }
+        std::error_code ec;
+        fs::create_directories(folder(), ec);
+        std::ofstream out(file(), std::ios::binary | std::ios::app);
+        std::string bytes = ToAnsi(line) + "\r\n";
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (out) return;
+    } catch (...) {
+        if (line.empty()) line = std::string(procedure) + ": " + std::string(description);
+    }
+    // Last resort: the log cannot be written, but the failure must not vanish.
+    std::fprintf(stderr, "Morvik: %s\n", line.c_str());
+}
+
+}  // namespace morvik

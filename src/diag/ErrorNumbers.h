@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+namespace morvik::err {
+
+// Error numbers written to the log. Support staff know the classic run-time numbers, so the
+// common file and conversion failures keep them; the program's own failures start at 1000.
+inline constexpr std::int32_t InvalidCall = 5;
+inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t OutOfMemory = 7;
+inline constexpr std::int32_t OutOfRange = 9;
+inline constexpr std::int32_t TypeMismatch = 13;
+inline constexpr std::int32_t InternalError = 51;
+inline constexpr std::int32_t FileNotFound = 53;
+inline constexpr std::int32_t FileAlreadyOpen = 55;
+inline constexpr std::int32_t DiskFull = 61;
+inline constexpr std::int32_t PermissionDenied = 70;
+inline constexpr std::int32_t PathFileAccess = 75;
+inline constexpr std::int32_t PathNotFound = 76;
+
+inline constexpr std::int32_t CounterCorrupt = 1001;     // AccNum.dat holds no whole number
+inline constexpr std::int32_t CounterExhausted = 1002;   // the next number does not fit
+inline constexpr std::int32_t NoAccessionNumber = 1003;  // an order needed a number and got none
+inline constexpr std::int32_t OrderWrite = 1010;         // an order file could not be put in place
+inline constexpr std::int32_t Database = 1020;           // SQLite reported a failure
+inline constexpr std::int32_t DatabaseClosed = 1021;     // a statement ran on a closed connection
+inline constexpr std::int32_t SettingsWrite = 1030;      // Settings.ini could not be written
+
+}  // namespace morvik::err

@@ -1,0 +1,35 @@
+#include "diag/Trap.h"
+
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#include "diag/AppError.h"
+#include "diag/ErrorNumbers.h"
+#include "platform/Errno.h"
+
+namespace morvik {
+
+void LogCurrentException(ErrorLog& log, std::string_view procedure) noexcept {
+    try {
+        throw;
+    } catch (const AppError& e) {
+        log.LogError(procedure, e.number(), e.what());
+    } catch (const std::filesystem::filesystem_error& e) {
+        AppError mapped = FileError(e.code().value(), e.path1().string());
+        log.LogError(procedure, mapped.number(), mapped.what());
+    } catch (const std::system_error& e) {
+        AppError mapped = FileError(e.code().value(), e.what());
+        log.LogError(procedure, mapped.number(), mapped.what());
+    } catch (const std::bad_alloc&) {
+        log.LogError(procedure, err::OutOfMemory, "Nicht genügend Speicher");
+    } catch (const std::out_of_range& e) {
+        log.LogError(procedure, err::OutOfRange, e.what());
+    } catch (const std::exception& e) {
+        log.LogError(procedure, err::InternalError, e.what());
+    } catch (...) {
+        log.LogError(procedure, err::InternalError, "Unbekannter Fehler");
+    }
+}
+
+}  // namespace morvik

@@ -1,0 +1,79 @@
+#include "gdt/AccessionCounter.h"
+
+#include <charconv>
+#include <limits>
+#include <memory>
+
+#include "diag/AppError.h"
+#include "diag/ErrorLog.h"
+#include "diag/ErrorNumbers.h"
+#include "diag/Trap.h"
+#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
+
+namespace morvik {
+
+AccessionCounter::AccessionCounter(std::filesystem::path programFolder, ErrorLog& log)
+    : programFolder_(std::move(programFolder)), log_(log) {}
+
+std::filesystem::path AccessionCounter::file() const { return programFolder_ / "AccNum.dat"; }
+
+std::string AccessionCounter::CounterText(std::uint64_t number) {
+    std::string digits = std::to_string(number);
+    if (digits.size() < 7) digits.insert(0, 7 - digits.size(), '0');
+    return digits;
+}
+
+std::uint64_t AccessionCounter::ParseCounter(std::string_view text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::string_view t = text;
+    while (!t.empty() && blank(t.front())) t.remove_prefix(1);
+    while (!t.empty() && blank(t.back())) t.remove_suffix(1);
+    std::uint64_t value = 0;
+    auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) {
+        std::string shown(text.substr(0, 40));
+        throw AppError(err::CounterCorrupt,
+                       "AccNum.dat enthält keine gültige Nummer: \"" + shown + "\"");
+    }
+    return value;
+}
+
+std::uint64_t AccessionCounter::readLocked() {
+    std::error_code ec;
+    if (!std::filesystem::exists(file(), ec)) {
+        if (ec) throw AppError(err::PathFileAccess, "Zugriff auf " + file().string());
+        return 0;
+    }
+    return ParseCounter(ReadFileBytes(file()));
+}
+
+std::optional<std::uint64_t> AccessionCounter::ReadAccNum() {
+    std::optional<std::uint64_t> result;
+    trap(log_, "ReadAccNum", [&] { result = readLocked(); });
+    return result;
+}
+
+std::optional<std::string> AccessionCounter::WriteAccNumDat() {
+    std::unique_ptr<FileLock> lock;
+    if (!trap(log_, "WriteAccNumDat", [&] {
+            lock = std::make_unique<FileLock>(programFolder_ / "AccNum.lck");
+        })) {
+        return std::nullopt;
+    }
+    std::optional<std::uint64_t> last = ReadAccNum();
+    if (!last) return std::nullopt;
+
+    std::optional<std::string> text;
+    trap(log_, "WriteAccNumDat", [&] {
+        if (*last == std::numeric_limits<std::uint64_t>::max()) {
+            throw AppError(err::CounterExhausted, "Die Accession Number ist ausgeschöpft");
+        }
+        std::string next = CounterText(*last + 1);
+        WriteFileAtomically(file(), next);
+        text = next;
+    });
+    return text;
+}
+
+}  // namespace morvik

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvik {
+
+class ErrorLog;
+
+// The running accession number in "AccNum.dat" in the program folder: the last number issued,
+// in decimal, at least seven digits with leading zeros, nothing else. A missing file means 0.
+class AccessionCounter {
+public:
+    AccessionCounter(std::filesystem::path programFolder, ErrorLog& log);
+
+    // The last number issued. A file that exists but holds no non-negative whole number (blanks
+    // and a line end around the digits are fine) is logged under "ReadAccNum": nullopt.
+    std::optional<std::uint64_t> ReadAccNum();
+
+    // Issues the next number: stores it and returns its counter text (0000042). Another copy of
+    // the program doing the same waits for this one, so no number is handed out twice. On any
+    // failure nothing is issued: logged under "ReadAccNum" or "WriteAccNumDat", nullopt.
+    std::optional<std::string> WriteAccNumDat();
+
+    // Seven digits at least, with leading zeros.
+    static std::string CounterText(std::uint64_t number);
+    // Throws AppError when `text` is no non-negative whole number.
+    static std::uint64_t ParseCounter(std::string_view text);
+
+    std::filesystem::path file() const;
+
+private:
+    std::uint64_t readLocked();
+
+    std::filesystem::path programFolder_;
+    ErrorLog& log_;
+};
+
+}  // namespace morvik

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace morvik {
+
+// What one request file supplies. `text` holds every byte of the file unchanged; it heads every
+// order file written for the request. The patient fields are UTF-8.
+struct PatientRequest {
+    std::filesystem::path path;
+    std::string text;
+    std::string patientId;  // field 3000
+    std::string surname;    // field 3101
+    std::string firstName;  // field 3102
+};
+
+// The two patient labels of the main window. A request updates them line by line and never
+// clears them first: 3000 sets the identifier, 3101 sets the name, 3102 appends a blank and
+// the first name to whatever the name caption holds at that point.
+struct PatientCaptions {
+    std::string id = "ID:";
+    std::string name = "Name:";
+};
+
+// Walks the lines of a request text (split only at CR LF, field from characters 4 to 7,
+// content from character 8 on, trailing blanks kept), filling `request`'s patient fields and
+// updating `captions`. Every line is examined, whatever the file's size.
+void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCaptions& captions);
+
+// Reads the request file whole and applies it. Throws AppError when the file cannot be read;
+// then neither the captions nor anything else has changed.
+PatientRequest ReadGDT(const std::filesystem::path& path, PatientCaptions& captions);
+
+}  // namespace morvik
