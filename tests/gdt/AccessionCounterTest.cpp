@@ -1,1 +1,106 @@
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "diag/ErrorLog.h"
+#include "gdt/AccessionCounter.h"
+#include "support/FixedClock.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+using test::CrLfLines;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+class AccessionCounterTest : public ::testing::Test {
+protected:
+    TempFolder program;
+    test::FixedClock clock;
+    ErrorLog log{program.path(), clock};
+    AccessionCounter counter{program.path(), log};
+    std::filesystem::path dat() const { return program / "AccNum.dat"; }
+};
+
+TEST_F(AccessionCounterTest, MissingFileStartsAtOne) {
+    EXPECT_EQ(counter.ReadAccNum(), 0u);
+    EXPECT_EQ(counter.WriteAccNumDat(), "0000001");
+    EXPECT_EQ(ReadBytes(dat()), "0000001");
+}
+
+struct NextCase {
+    std::string stored;
+    std::string next;
+};
+
+void PrintTo(const NextCase& c, std::ostream* os) { *os << c.stored << " -> " << c.next; }
+
+class AccessionNext : public AccessionCounterTest, public ::testing::WithParamInterface<NextCase> {};
+
+TEST_P(AccessionNext, IssuesTheNextNumberAndStoresExactlyIt) {
+    WriteBytes(dat(), GetParam().stored);
+    EXPECT_EQ(counter.WriteAccNumDat(), GetParam().next);
+    EXPECT_EQ(ReadBytes(dat()), GetParam().next);
+    EXPECT_FALSE(std::filesystem::exists(log.file()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AccessionNext,
+    ::testing::Values(NextCase{"0000041", "0000042"}, NextCase{"41", "0000042"},
+                      NextCase{"9999999", "10000000"}, NextCase{"12345678", "12345679"},
+                      NextCase{"0", "0000001"},
+                      // Blanks and a line end from a hand edit are fine.
+                      NextCase{" 0000041\r\n", "0000042"},
+                      // A longer stale tail never survives: the file is rewritten whole.
+                      NextCase{"00000041", "0000042"}));
+
+class AccessionCorrupt : public AccessionCounterTest,
+                         public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(AccessionCorrupt, IssuesNothingLeavesTheFileAndLogs) {
+    WriteBytes(dat(), GetParam());
+    EXPECT_EQ(counter.WriteAccNumDat(), std::nullopt);
+    EXPECT_EQ(ReadBytes(dat()), GetParam());
+    auto lines = CrLfLines(log.file());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].ends_with(" - ReadAccNum")) << lines[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AccessionCorrupt,
+                         ::testing::Values("abc", "-5", "", "  ", "12a", "1.5", "0000041\r\n7",
+                                           "99999999999999999999999"));
+
+TEST_F(AccessionCounterTest, TwoProgramsNeverIssueTheSameNumber) {
+    constexpr int kPerProcess = 200;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        test::FixedClock c;
+        ErrorLog childLog(program.path(), c);
+        AccessionCounter other(program.path(), childLog);
+        for (int i = 0; i < kPerProcess; ++i) {
+            if (!other.WriteAccNumDat()) _exit(1);
+        }
+        _exit(0);
+    }
+    std::set<std::string> mine;
+    for (int i = 0; i < kPerProcess; ++i) {
+        auto n = counter.WriteAccNumDat();
+        ASSERT_TRUE(n.has_value());
+        mine.insert(*n);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // Every number was issued once: the last one is the total.
+    EXPECT_EQ(ReadBytes(dat()), AccessionCounter::CounterText(2 * kPerProcess));
+    EXPECT_EQ(mine.size(), static_cast<std::size_t>(kPerProcess));
+}
+
+}  // namespace
+}  // namespace morvik
