@@ -18,6 +18,7 @@ inline constexpr std::int32_t DiskFull = 61;
 inline constexpr std::int32_t PermissionDenied = 70;
 inline constexpr std::int32_t PathFileAccess = 75;
 inline constexpr std::int32_t PathNotFound = 76;
+inline constexpr std::int32_t InvalidUseOfNull = 94;  // a Null where a value is needed
 
 inline constexpr std::int32_t CounterCorrupt = 1001;     // AccNum.dat holds no whole number
 inline constexpr std::int32_t CounterExhausted = 1002;   // the next number does not fit
