@@ -16,9 +16,9 @@ namespace {
 int compareGerman(void* collator, int leftLength, const void* left, int rightLength,
                   const void* right) {
     UErrorCode status = U_ZERO_ERROR;
-    UCollationResult result = ucol_strcollUTF8(
-        static_cast<UCollator*>(collator), static_cast<const char*>(left), leftLength,
-        static_cast<const char*>(right), rightLength, &status);
+    UCollationResult result =
+        ucol_strcollUTF8(static_cast<UCollator*>(collator), static_cast<const char*>(left),
+                         leftLength, static_cast<const char*>(right), rightLength, &status);
     if (U_FAILURE(status)) {
         // Only malformed UTF-8 gets here; fall back to byte order so the sort stays total.
         int common = leftLength < rightLength ? leftLength : rightLength;
@@ -30,7 +30,9 @@ int compareGerman(void* collator, int leftLength, const void* left, int rightLen
     return static_cast<int>(result);
 }
 
-void closeCollator(void* collator) { ucol_close(static_cast<UCollator*>(collator)); }
+void closeCollator(void* collator) {
+    ucol_close(static_cast<UCollator*>(collator));
+}
 
 }  // namespace
 

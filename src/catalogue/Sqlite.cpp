@@ -56,13 +56,15 @@ void SqliteConnection::close() {
 
 SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql)
     : db_(connection.get()) {
-    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_,
-                           nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr) !=
+        SQLITE_OK) {
         throw SqliteError(db_, sql);
     }
 }
 
-SqliteStatement::~SqliteStatement() { sqlite3_finalize(statement_); }
+SqliteStatement::~SqliteStatement() {
+    sqlite3_finalize(statement_);
+}
 
 bool SqliteStatement::step() {
     int rc = sqlite3_step(statement_);
@@ -119,9 +121,12 @@ std::string SqliteStatement::text(int column) const {
 
 std::optional<bool> SqliteStatement::truth(int column) const {
     switch (sqlite3_column_type(statement_, column)) {
-        case SQLITE_INTEGER: return sqlite3_column_int64(statement_, column) != 0;
-        case SQLITE_FLOAT: return sqlite3_column_double(statement_, column) != 0.0;
-        default: return std::nullopt;
+        case SQLITE_INTEGER:
+            return sqlite3_column_int64(statement_, column) != 0;
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(statement_, column) != 0.0;
+        default:
+            return std::nullopt;
     }
 }
 

@@ -20,7 +20,7 @@ namespace morvik {
 AppError SqliteError(sqlite3* db, std::string_view what);
 
 class SqliteConnection {
-public:
+  public:
     SqliteConnection() = default;
     // Opens `file` with the sqlite3_open_v2 flags given; throws AppError on failure.
     SqliteConnection(const std::filesystem::path& file, int flags);
@@ -38,13 +38,13 @@ public:
     // Closes the connection; throws AppError if SQLite refuses (the handle is then kept).
     void close();
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
 // One prepared statement. Columns are read by name, as the table's users know them.
 class SqliteStatement {
-public:
+  public:
     SqliteStatement(SqliteConnection& connection, std::string_view sql);
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
@@ -66,14 +66,14 @@ public:
     // The column's value as a truth value; Null or a value that is no number gives nullopt.
     std::optional<bool> truth(int column) const;
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
 };
 
 // BEGIN IMMEDIATE ... COMMIT. Destroyed without commit() it rolls back.
 class SqliteTransaction {
-public:
+  public:
     explicit SqliteTransaction(SqliteConnection& connection);
     ~SqliteTransaction();
     SqliteTransaction(const SqliteTransaction&) = delete;
@@ -81,7 +81,7 @@ public:
 
     void commit();
 
-private:
+  private:
     SqliteConnection& connection_;
     bool open_ = true;
 };

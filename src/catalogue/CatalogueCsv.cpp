@@ -1,0 +1,263 @@
+#include "catalogue/CatalogueCsv.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <map>
+#include <optional>
+
+namespace morvik {
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::array<std::string_view, 5> Columns = {"ID", "f_Name", "f_Show", "f_Konica",
+                                                     "f_Factory"};
+
+struct Record {
+    int line = 1;
+    std::vector<std::string> fields;
+};
+
+std::string inQuotes(std::string_view text) {
+    return "„" + std::string(text) + "“";
+}
+
+std::string lowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+std::string trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+int lineAt(std::string_view text, std::size_t offset) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+// The offset of the first byte that is not well-formed UTF-8, if any.
+std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned minimum = 0;
+        unsigned code = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2, minimum = 0x80, code = lead & 0x1Fu;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, minimum = 0x800, code = lead & 0x0Fu;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, minimum = 0x10000, code = lead & 0x07u;
+        } else {
+            return i;
+        }
+        if (i + length > text.size()) return i;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return i;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
+        i += length;
+    }
+    return std::nullopt;
+}
+
+char separatorOf(std::string_view text) {
+    std::string_view header = text.substr(0, text.find('\n'));
+    const bool semicolon = header.find(';') != std::string_view::npos;
+    const bool comma = header.find(',') != std::string_view::npos;
+    return semicolon && !comma ? ';' : ',';
+}
+
+// Splits the text into records of fields, RFC 4180: a field in double quotes may hold the
+// separator, line breaks and doubled quotes. Each record keeps the line it starts on.
+std::vector<Record> splitRecords(std::string_view text, char separator) {
+    std::vector<Record> records;
+    if (text.empty()) return records;
+    const auto lineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    int line = 1;
+    Record current{line, {}};
+    std::size_t i = 0;
+    for (;;) {
+        std::string field;
+        if (i < text.size() && text[i] == '"') {
+            const int opened = line;
+            ++i;
+            for (;;) {
+                if (i >= text.size()) {
+                    throw CatalogueCsvError(opened, "Anführungszeichen wird nicht geschlossen");
+                }
+                if (text[i] == '"') {
+                    if (i + 1 < text.size() && text[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                if (text[i] == '\n') ++line;
+                field += text[i++];
+            }
+            if (i < text.size() && text[i] != separator && !lineEnd(text[i])) {
+                throw CatalogueCsvError(
+                    line, "nach dem schließenden Anführungszeichen fehlt das Trennzeichen");
+            }
+        } else {
+            while (i < text.size() && text[i] != separator && !lineEnd(text[i])) {
+                field += text[i++];
+            }
+        }
+        current.fields.push_back(std::move(field));
+        if (i >= text.size()) {
+            records.push_back(std::move(current));
+            break;
+        }
+        if (text[i] == separator) {
+            ++i;
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        ++i;
+        records.push_back(std::move(current));
+        current = Record{++line, {}};
+        if (i >= text.size()) break;
+    }
+    // Blank lines (often at the end of a file) carry nothing.
+    std::erase_if(records, [](const Record& r) {
+        return r.fields.size() == 1 && trimmed(r.fields.front()).empty();
+    });
+    return records;
+}
+
+std::optional<bool> parseShow(std::string_view text) {
+    const std::string value = lowerAscii(trimmed(text));
+    for (std::string_view yes : {"1", "-1", "ja", "yes", "true", "wahr"}) {
+        if (value == yes) return true;
+    }
+    for (std::string_view no : {"0", "nein", "no", "false", "falsch"}) {
+        if (value == no) return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> parseId(std::string_view text) {
+    const std::string value = trimmed(text);
+    std::int64_t id = 0;
+    const char* end = value.data() + value.size();
+    auto [stop, error] = std::from_chars(value.data(), end, id);
+    if (value.empty() || error != std::errc() || stop != end) return std::nullopt;
+    return id;
+}
+
+std::string csvField(std::string_view value) {
+    const bool plain = value.find_first_of(",;\"\r\n") == std::string_view::npos &&
+                       (value.empty() || (value.front() != ' ' && value.back() != ' '));
+    if (plain) return std::string(value);
+    std::string field = "\"";
+    for (char c : value) {
+        if (c == '"') field += '"';
+        field += c;
+    }
+    return field + '"';
+}
+
+}  // namespace
+
+CatalogueCsvError::CatalogueCsvError(int line, const std::string& message)
+    : std::runtime_error("Zeile " + std::to_string(line) + ": " + message), line_(line) {}
+
+std::vector<CatalogueRow> ParseCatalogueCsv(std::string_view text) {
+    if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
+    if (auto bad = firstInvalidUtf8(text)) {
+        throw CatalogueCsvError(lineAt(text, *bad),
+                                "kein gültiger UTF-8-Text; bitte die Datei als "
+                                "„CSV UTF-8“ speichern");
+    }
+    const std::vector<Record> records = splitRecords(text, separatorOf(text));
+    if (records.empty()) throw CatalogueCsvError(1, "die Datei ist leer, die Kopfzeile fehlt");
+
+    const Record& header = records.front();
+    std::array<std::size_t, Columns.size()> at{};
+    for (std::size_t c = 0; c < Columns.size(); ++c) {
+        const std::string wanted = lowerAscii(Columns[c]);
+        auto found =
+            std::find_if(header.fields.begin(), header.fields.end(),
+                         [&](const std::string& f) { return lowerAscii(trimmed(f)) == wanted; });
+        if (found == header.fields.end()) {
+            throw CatalogueCsvError(header.line, "die Spalte " + inQuotes(Columns[c]) + " fehlt");
+        }
+        if (std::find_if(found + 1, header.fields.end(), [&](const std::string& f) {
+                return lowerAscii(trimmed(f)) == wanted;
+            }) != header.fields.end()) {
+            throw CatalogueCsvError(header.line,
+                                    "die Spalte " + inQuotes(Columns[c]) + " steht doppelt da");
+        }
+        at[c] = static_cast<std::size_t>(found - header.fields.begin());
+    }
+
+    std::vector<CatalogueRow> rows;
+    std::map<std::int64_t, int> lineOfId;
+    for (auto record = records.begin() + 1; record != records.end(); ++record) {
+        const int line = record->line;
+        if (record->fields.size() != header.fields.size()) {
+            throw CatalogueCsvError(line, std::to_string(record->fields.size()) +
+                                              " Felder, die Kopfzeile hat " +
+                                              std::to_string(header.fields.size()));
+        }
+        for (std::size_t c = 0; c < Columns.size(); ++c) {
+            if (record->fields[at[c]].find_first_of("\r\n") != std::string::npos) {
+                throw CatalogueCsvError(
+                    line, "Zeilenumbruch in " + inQuotes(Columns[c]) + " ist nicht erlaubt");
+            }
+        }
+        const auto field = [&](std::size_t c) -> const std::string& {
+            return record->fields[at[c]];
+        };
+        CatalogueRow row;
+        const auto id = parseId(field(0));
+        if (!id)
+            throw CatalogueCsvError(line, "ID " + inQuotes(field(0)) + " ist keine ganze Zahl");
+        auto [previous, added] = lineOfId.emplace(*id, line);
+        if (!added) {
+            throw CatalogueCsvError(line, "ID " + std::to_string(*id) + " kommt schon in Zeile " +
+                                              std::to_string(previous->second) + " vor");
+        }
+        row.id = *id;
+        row.name = trimmed(field(1));
+        if (row.name.empty()) throw CatalogueCsvError(line, "f_Name ist leer");
+        const auto show = parseShow(field(2));
+        if (!show) {
+            throw CatalogueCsvError(
+                line, "f_Show " + inQuotes(field(2)) + " ist kein Ja/Nein-Wert (1 oder 0)");
+        }
+        row.show = *show;
+        row.abbreviation = trimmed(field(3));
+        row.factoryCode = trimmed(field(4));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string FormatCatalogueCsv(const std::vector<CatalogueRow>& rows) {
+    std::string text = "ID,f_Name,f_Show,f_Konica,f_Factory\r\n";
+    for (const CatalogueRow& row : rows) {
+        text += std::to_string(row.id) + ',' + csvField(row.name) + ',' + (row.show ? '1' : '0') +
+                ',' + csvField(row.abbreviation) + ',' + csvField(row.factoryCode) + "\r\n";
+    }
+    return text;
+}
+
+}  // namespace morvik

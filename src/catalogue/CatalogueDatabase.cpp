@@ -1,0 +1,74 @@
+#include "catalogue/CatalogueDatabase.h"
+
+#include <sqlite3.h>
+
+#include "catalogue/GermanCollation.h"
+#include "diag/ErrorNumbers.h"
+#include "diag/Trap.h"
+
+namespace morvik {
+
+namespace {
+
+// Long enough to ride out the support tool's import, short enough not to freeze the window.
+constexpr int BusyTimeoutMs = 2000;
+
+}  // namespace
+
+CatalogueDatabase::CatalogueDatabase(std::filesystem::path programFolder, ErrorLog& log)
+    : programFolder_(std::move(programFolder)), log_(log) {}
+
+std::filesystem::path CatalogueDatabase::file() const {
+    return programFolder_ / CatalogueFileName;
+}
+
+bool CatalogueDatabase::IsOpen() const {
+    return connection_.isOpen();
+}
+
+void CatalogueDatabase::Connection(int action) {
+    trap(log_, "Connection", [&] {
+        if (action == 1) {
+            if (!IsOpen()) open();
+        } else if (action == 0) {
+            close();
+        }
+    });
+}
+
+void CatalogueDatabase::open() {
+    // Without SQLITE_OPEN_CREATE: a missing catalogue is a failure, not a new empty file.
+    SqliteConnection db(file(), SQLITE_OPEN_READWRITE);
+    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    UseGermanNameOrder(db.get());
+    // SQLite reads the file lazily; read the schema now so that a file that is no database
+    // fails here, under "Connection", like a missing one.
+    db.execute("SELECT 1 FROM sqlite_master LIMIT 1");
+    connection_ = std::move(db);
+}
+
+void CatalogueDatabase::close() {
+    openConnection().close();
+}
+
+SqliteConnection& CatalogueDatabase::openConnection() {
+    if (!IsOpen()) {
+        throw AppError(err::DatabaseClosed,
+                       "Die Verbindung zu " + file().string() + " ist nicht geöffnet");
+    }
+    return connection_;
+}
+
+std::vector<BodyPartEntry> CatalogueDatabase::ShownBodyParts() {
+    return SelectShownBodyParts(openConnection());
+}
+
+void CatalogueDatabase::ForEachRow(const std::function<void(const CatalogueRow&)>& row) {
+    SelectAllRows(openConnection(), row);
+}
+
+void CatalogueDatabase::SetShowFlags(const std::vector<std::pair<std::int64_t, bool>>& flags) {
+    UpdateShowFlags(openConnection(), flags);
+}
+
+}  // namespace morvik

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "catalogue/BodyPartEntry.h"
+#include "catalogue/CatalogueTable.h"
+#include "catalogue/Sqlite.h"
+#include "diag/ErrorLog.h"
+
+namespace morvik {
+
+// The program's one connection to Bodypart.mdb in the program folder. Users open it with
+// Connection(1), run their statements and close it with Connection(0); a user whose trap fired
+// in between leaves it open, and the next Connection(1) carries on with it.
+class CatalogueDatabase {
+  public:
+    CatalogueDatabase(std::filesystem::path programFolder, ErrorLog& log);
+
+    // 1 opens unless open, 0 closes, anything else does nothing. Failures (a missing or broken
+    // file, closing what is not open) are logged under "Connection" and go no further.
+    void Connection(int action);
+    bool IsOpen() const;
+    std::filesystem::path file() const;
+
+    // "SELECT * FROM tblBodypart WHERE f_Show = True ORDER BY f_Name", in German name order.
+    std::vector<BodyPartEntry> ShownBodyParts();
+    // "SELECT * FROM tblBodypart", every row in delivery order. Throws at a row whose f_Show
+    // is Null; the rows before it were delivered already.
+    void ForEachRow(const std::function<void(const CatalogueRow&)>& row);
+    // The show flag of each (ID, shown) pair, in one transaction: on failure nothing changes.
+    void SetShowFlags(const std::vector<std::pair<std::int64_t, bool>>& flags);
+
+    // All three throw AppError: err::DatabaseClosed when the connection is not open,
+    // err::Database when SQLite fails.
+
+  private:
+    void open();
+    void close();
+    SqliteConnection& openConnection();
+
+    std::filesystem::path programFolder_;
+    ErrorLog& log_;
+    SqliteConnection connection_;
+};
+
+}  // namespace morvik

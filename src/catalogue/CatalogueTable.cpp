@@ -1,0 +1,100 @@
+#include "catalogue/CatalogueTable.h"
+
+#include "diag/AppError.h"
+#include "diag/ErrorNumbers.h"
+
+namespace morvik {
+
+namespace {
+
+// No index on f_Name: see GermanCollation.h. The CHECK keeps the Yes/No column to the two
+// values that "f_Show = True" and "f_Show = False" compare with.
+constexpr const char* CreateTable =
+    "CREATE TABLE IF NOT EXISTS tblBodypart (\n"
+    "  ID INTEGER PRIMARY KEY,\n"
+    "  f_Name TEXT NOT NULL COLLATE NOCASE,\n"
+    "  f_Show BOOLEAN CHECK (f_Show IN (0, 1)),\n"
+    "  f_Konica TEXT,\n"
+    "  f_Factory TEXT\n"
+    ")";
+
+constexpr const char* SelectShown = "SELECT * FROM tblBodypart WHERE f_Show = True ORDER BY f_Name";
+constexpr const char* SelectAll = "SELECT * FROM tblBodypart";
+constexpr const char* UpdateShow = "UPDATE tblBodypart SET f_Show = ? WHERE ID = ?";
+constexpr const char* DeleteAll = "DELETE FROM tblBodypart";
+constexpr const char* InsertRow =
+    "INSERT INTO tblBodypart (ID, f_Name, f_Show, f_Konica, f_Factory) VALUES (?, ?, ?, ?, ?)";
+
+}  // namespace
+
+void CreateCatalogueTable(SqliteConnection& db) {
+    db.execute(CreateTable);
+}
+
+std::vector<BodyPartEntry> SelectShownBodyParts(SqliteConnection& db) {
+    SqliteStatement query(db, SelectShown);
+    const int name = query.column("f_Name");
+    const int konica = query.column("f_Konica");
+    const int factory = query.column("f_Factory");
+    std::vector<BodyPartEntry> entries;
+    while (query.step()) {
+        entries.push_back({query.text(name), query.text(konica), query.text(factory)});
+    }
+    return entries;
+}
+
+void SelectAllRows(SqliteConnection& db, const std::function<void(const CatalogueRow&)>& row) {
+    SqliteStatement query(db, SelectAll);
+    const int id = query.column("ID");
+    const int name = query.column("f_Name");
+    const int show = query.column("f_Show");
+    const int konica = query.column("f_Konica");
+    const int factory = query.column("f_Factory");
+    while (query.step()) {
+        CatalogueRow current;
+        current.id = query.integer(id);
+        current.name = query.text(name);
+        std::optional<bool> shown = query.truth(show);
+        if (!shown) {
+            throw AppError(
+                err::InvalidUseOfNull,
+                "f_Show ist kein Ja/Nein-Wert in der Zeile mit ID " + std::to_string(current.id));
+        }
+        current.show = *shown;
+        current.abbreviation = query.text(konica);
+        current.factoryCode = query.text(factory);
+        row(current);
+    }
+}
+
+void UpdateShowFlags(SqliteConnection& db,
+                     const std::vector<std::pair<std::int64_t, bool>>& flags) {
+    SqliteTransaction transaction(db);
+    SqliteStatement update(db, UpdateShow);
+    for (const auto& [id, shown] : flags) {
+        update.bind(1, std::int64_t{shown ? 1 : 0});
+        update.bind(2, id);
+        update.step();
+        update.reset();
+    }
+    transaction.commit();
+}
+
+void ReplaceAllRows(SqliteConnection& db, const std::vector<CatalogueRow>& rows) {
+    SqliteTransaction transaction(db);
+    CreateCatalogueTable(db);
+    db.execute(DeleteAll);
+    SqliteStatement insert(db, InsertRow);
+    for (const CatalogueRow& row : rows) {
+        insert.bind(1, row.id);
+        insert.bind(2, row.name);
+        insert.bind(3, std::int64_t{row.show ? 1 : 0});
+        insert.bind(4, row.abbreviation);
+        insert.bind(5, row.factoryCode);
+        insert.step();
+        insert.reset();
+    }
+    transaction.commit();
+}
+
+}  // namespace morvik

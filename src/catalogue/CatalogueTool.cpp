@@ -1,0 +1,146 @@
+#include "catalogue/CatalogueTool.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+
+#include "catalogue/CatalogueCsv.h"
+#include "catalogue/CatalogueTable.h"
+#include "catalogue/Sqlite.h"
+#include "platform/FileSystem.h"
+
+namespace morvik {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int Ok = 0;
+constexpr int Failed = 1;
+constexpr int WrongCall = 2;
+// The program may be reading the catalogue at the same moment; wait for it.
+constexpr int BusyTimeoutMs = 10000;
+// Spreadsheet programs recognise UTF-8 by this mark; without it Excel shows umlauts wrongly.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+constexpr const char* Usage =
+    "Aufruf: morvik-catalogue PROGRAMMORDNER list\n"
+    "        morvik-catalogue PROGRAMMORDNER export DATEI.csv\n"
+    "        morvik-catalogue PROGRAMMORDNER import DATEI.csv\n"
+    "Arbeitet mit Bodypart.mdb im Programmordner.\n";
+
+SqliteConnection openExisting(const fs::path& file, int flags) {
+    if (!fs::exists(file)) {
+        throw std::runtime_error("Die Katalogdatenbank " + file.string() + " gibt es nicht");
+    }
+    SqliteConnection db(file, flags);
+    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    return db;
+}
+
+std::vector<CatalogueRow> readRows(const fs::path& file) {
+    SqliteConnection db = openExisting(file, SQLITE_OPEN_READONLY);
+    std::vector<CatalogueRow> rows;
+    SelectAllRows(db, [&](const CatalogueRow& row) { rows.push_back(row); });
+    return rows;
+}
+
+// Width of a UTF-8 text in characters, for lining up the listing.
+std::size_t width(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+void list(const fs::path& file, std::ostream& out) {
+    std::vector<std::vector<std::string>> table = {
+        {"ID", "f_Name", "f_Show", "f_Konica", "f_Factory"}};
+    for (const CatalogueRow& row : readRows(file)) {
+        table.push_back({std::to_string(row.id), row.name, row.show ? "Ja" : "Nein",
+                         row.abbreviation, row.factoryCode});
+    }
+    std::vector<std::size_t> widths(table.front().size(), 0);
+    for (const auto& line : table) {
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            widths[c] = std::max(widths[c], width(line[c]));
+        }
+    }
+    for (const auto& line : table) {
+        std::string text;
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            text += line[c];
+            if (c + 1 < line.size()) text.append(widths[c] - width(line[c]) + 2, ' ');
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out << text << '\n';
+    }
+}
+
+void exportTo(const fs::path& file, const fs::path& csv, std::ostream& out) {
+    const std::vector<CatalogueRow> rows = readRows(file);
+    std::string text(ByteOrderMark);
+    text += FormatCatalogueCsv(rows);
+    WriteFileAtomically(csv, text);
+    out << rows.size() << " Körperteile nach " << csv.string() << " exportiert.\n";
+}
+
+void importFrom(const fs::path& file, const fs::path& csv, std::ostream& out) {
+    std::vector<CatalogueRow> rows;
+    try {
+        rows = ParseCatalogueCsv(ReadFileBytes(csv));
+    } catch (const CatalogueCsvError& e) {
+        throw std::runtime_error(csv.string() + ", " + e.what() +
+                                 "\nImport abgelehnt, die Datenbank bleibt unverändert.");
+    }
+    const bool created = !fs::exists(file);
+    try {
+        SqliteConnection db(file, SQLITE_OPEN_READWRITE | (created ? SQLITE_OPEN_CREATE : 0));
+        sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+        ReplaceAllRows(db, rows);
+        db.close();
+    } catch (...) {
+        // A file made by this import and left half-done would look like a catalogue.
+        std::error_code ignored;
+        if (created) fs::remove(file, ignored);
+        throw;
+    }
+    out << rows.size() << " Körperteile aus " << csv.string() << " nach " << file.string()
+        << " importiert.\n";
+}
+
+}  // namespace
+
+int RunCatalogueTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        out << Usage;
+        return Ok;
+    }
+    const bool listCall = args.size() == 2 && args[1] == "list";
+    const bool fileCall = args.size() == 3 && (args[1] == "import" || args[1] == "export");
+    if (!listCall && !fileCall) {
+        err << Usage;
+        return WrongCall;
+    }
+    const fs::path folder = args[0];
+    const fs::path file = folder / CatalogueFileName;
+    try {
+        if (!fs::is_directory(folder)) {
+            throw std::runtime_error("Den Programmordner " + folder.string() + " gibt es nicht");
+        }
+        if (listCall) {
+            list(file, out);
+        } else if (args[1] == "export") {
+            exportTo(file, args[2], out);
+        } else {
+            importFrom(file, args[2], out);
+        }
+        return Ok;
+    } catch (const std::exception& e) {
+        err << "morvik-catalogue: " << e.what() << '\n';
+        return Failed;
+    }
+}
+
+}  // namespace morvik

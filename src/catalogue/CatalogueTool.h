@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace morvik {
+
+// The support tool morvik-catalogue, working on Bodypart.mdb in a program folder:
+//   morvik-catalogue PROGRAMFOLDER list
+//   morvik-catalogue PROGRAMFOLDER export FILE.csv
+//   morvik-catalogue PROGRAMFOLDER import FILE.csv
+// `args` are the arguments after the program name. Returns the exit status: 0 on success,
+// 1 when the work failed, 2 for a wrong call; messages go to `err`, listings to `out`.
+int RunCatalogueTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace morvik

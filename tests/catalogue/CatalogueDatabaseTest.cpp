@@ -1,0 +1,343 @@
+#include "catalogue/CatalogueDatabase.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "CatalogueFiles.h"
+#include "diag/AppError.h"
+#include "diag/ErrorNumbers.h"
+#include "diag/Trap.h"
+#include "support/FixedClock.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::LoggedErrors;
+using test::MakeCatalogue;
+using test::PlainQuery;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+class CatalogueDatabaseTest : public ::testing::Test {
+  protected:
+    fs::path file() const { return folder.path() / "Bodypart.mdb"; }
+    std::vector<std::string> names(const std::vector<BodyPartEntry>& entries) {
+        std::vector<std::string> result;
+        for (const BodyPartEntry& e : entries) result.push_back(e.name);
+        return result;
+    }
+    std::vector<CatalogueRow> allRows() {
+        std::vector<CatalogueRow> rows;
+        db.ForEachRow([&](const CatalogueRow& row) { rows.push_back(row); });
+        return rows;
+    }
+
+    test::TempFolder folder;
+    test::FixedClock clock;
+    ErrorLog log{folder.path(), clock};
+    CatalogueDatabase db{folder.path(), log};
+};
+
+// --- Connection: the open/close rules and their log lines --------------------------------
+
+struct ActionCase {
+    const char* name;
+    std::vector<int> actions;
+    bool openAfter;
+    int closedLogLines;  // lines "... - Connection" with err::DatabaseClosed
+    friend void PrintTo(const ActionCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ConnectionActions : public CatalogueDatabaseTest,
+                          public ::testing::WithParamInterface<ActionCase> {};
+
+TEST_P(ConnectionActions, LeaveTheConnectionInTheExpectedStateAndLogOnlyBadCloses) {
+    MakeCatalogue(folder.path(), "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B', 'F')");
+    for (int action : GetParam().actions) db.Connection(action);
+
+    EXPECT_EQ(db.IsOpen(), GetParam().openAfter);
+    const auto errors = LoggedErrors(log);
+    ASSERT_THAT(errors, SizeIs(GetParam().closedLogLines));
+    for (const auto& e : errors) {
+        EXPECT_EQ(e.number, err::DatabaseClosed);
+        EXPECT_TRUE(e.loggedUnder("Connection")) << e.text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sequences, ConnectionActions,
+                         ::testing::Values(ActionCase{"OpenOnce", {1}, true, 0},
+                                           ActionCase{"OpenTwice", {1, 1}, true, 0},
+                                           ActionCase{"OpenTwiceCloseOnce", {1, 1, 0}, false, 0},
+                                           ActionCase{"CloseWhileClosed", {0}, false, 1},
+                                           ActionCase{"CloseTwice", {1, 0, 0}, false, 1},
+                                           ActionCase{"ReopenAfterClose", {1, 0, 1}, true, 0},
+                                           ActionCase{
+                                               "OtherValuesWhileClosed", {2, -1, 7}, false, 0},
+                                           ActionCase{"OtherValuesWhileOpen", {1, 2, -1}, true, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CatalogueDatabaseTest, SecondOpenKeepsTheConnectionItHas) {
+    MakeCatalogue(folder.path(), "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B', 'F')");
+    db.Connection(1);
+    // A new opening would now fail: the file is gone from the program folder.
+    fs::rename(file(), folder / "elsewhere.mdb");
+    db.Connection(1);
+
+    EXPECT_THAT(LoggedErrors(log), IsEmpty());
+    EXPECT_THAT(names(db.ShownBodyParts()), ElementsAre("Becken"));
+}
+
+TEST_F(CatalogueDatabaseTest, ConnectionLeftOpenByAFailedUserIsUsedByTheNext) {
+    MakeCatalogue(folder.path(), "INSERT INTO tblBodypart VALUES (1, 'Becken', NULL, '', '')");
+    db.Connection(1);
+    EXPECT_FALSE(trap(log, "Form_Load - frmSelectBodyparts", [&] { allRows(); }));
+    ASSERT_TRUE(db.IsOpen());
+
+    db.Connection(1);
+    db.SetShowFlags({{1, true}});
+    db.Connection(0);
+    EXPECT_THAT(PlainQuery(file(), "SELECT f_Show FROM tblBodypart"), ElementsAre("1"));
+    EXPECT_THAT(LoggedErrors(log), SizeIs(1));
+}
+
+// --- A catalogue that cannot be opened ----------------------------------------------------
+
+TEST_F(CatalogueDatabaseTest, MissingCatalogueIsLoggedAndNotCreated) {
+    db.Connection(1);
+
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(fs::exists(file()));
+    const auto errors = LoggedErrors(log);
+    ASSERT_THAT(errors, SizeIs(1));
+    EXPECT_EQ(errors[0].number, err::Database);
+    EXPECT_TRUE(errors[0].loggedUnder("Connection")) << errors[0].text;
+    EXPECT_THAT(errors[0].text, ::testing::HasSubstr("Bodypart.mdb"));
+}
+
+TEST_F(CatalogueDatabaseTest, StatementAfterAFailedOpenFailsUnderTheCallersTrap) {
+    db.Connection(1);
+    EXPECT_FALSE(trap(log, "Sub Main", [&] { db.ShownBodyParts(); }));
+    db.Connection(0);
+
+    const auto errors = LoggedErrors(log);
+    ASSERT_THAT(errors, SizeIs(3));
+    EXPECT_TRUE(errors[0].loggedUnder("Connection"));
+    EXPECT_EQ(errors[1].number, err::DatabaseClosed);
+    EXPECT_TRUE(errors[1].loggedUnder("Sub Main"));
+    EXPECT_TRUE(errors[2].loggedUnder("Connection"));
+}
+
+struct UnusableFile {
+    const char* name;
+    void (*make)(const fs::path& file);
+    friend void PrintTo(const UnusableFile& c, std::ostream* os) { *os << c.name; }
+};
+
+class UnusableCatalogue : public CatalogueDatabaseTest,
+                          public ::testing::WithParamInterface<UnusableFile> {};
+
+TEST_P(UnusableCatalogue, FailsToOpenUnderConnection) {
+    GetParam().make(file());
+    db.Connection(1);
+
+    EXPECT_FALSE(db.IsOpen());
+    const auto errors = LoggedErrors(log);
+    ASSERT_THAT(errors, SizeIs(1));
+    EXPECT_EQ(errors[0].number, err::Database);
+    EXPECT_TRUE(errors[0].loggedUnder("Connection")) << errors[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnusableCatalogue,
+    ::testing::Values(UnusableFile{"TextFile",
+                                   [](const fs::path& f) {
+                                       test::WriteBytes(f,
+                                                        std::string(4096, 'x') + "keine Datenbank");
+                                   }},
+                      UnusableFile{"Folder", [](const fs::path& f) { fs::create_directory(f); }},
+                      UnusableFile{"AccessFile",
+                                   [](const fs::path& f) {
+                                       // The header of a Jet file: what an old installation leaves
+                                       // behind.
+                                       test::WriteBytes(
+                                           f, std::string("\0\1\0\0Standard Jet DB\0", 20) +
+                                                  std::string(2028, '\0'));
+                                   }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CatalogueDatabaseTest, EveryStatementRefusesAClosedConnection) {
+    MakeCatalogue(folder.path(), "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B', 'F')");
+    const std::vector<std::function<void()>> statements = {
+        [&] { db.ShownBodyParts(); },
+        [&] { db.ForEachRow([](const CatalogueRow&) {}); },
+        [&] {
+            db.SetShowFlags({{1, false}});
+        },
+    };
+    for (const auto& statement : statements) {
+        try {
+            statement();
+            ADD_FAILURE() << "a statement ran on a closed connection";
+        } catch (const AppError& e) {
+            EXPECT_EQ(e.number(), err::DatabaseClosed);
+        }
+    }
+    EXPECT_THAT(PlainQuery(file(), "SELECT f_Show FROM tblBodypart"), ElementsAre("1"));
+}
+
+// --- The three statements ------------------------------------------------------------
+
+TEST_F(CatalogueDatabaseTest, StartUpQueryGivesShownRowsByNameWithTheirCodes) {
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (1, 'Knie links', 1, 'KN-L', 'F72L');"
+                  "INSERT INTO tblBodypart VALUES (2, 'Becken', 1, 'BE', 'F41');"
+                  "INSERT INTO tblBodypart VALUES (3, 'Abdomen', 1, 'AB', 'F40');"
+                  "INSERT INTO tblBodypart VALUES (4, 'Aorta', 0, 'AO', 'F39');");
+    db.Connection(1);
+
+    EXPECT_THAT(db.ShownBodyParts(), ElementsAre(BodyPartEntry{"Abdomen", "AB", "F40"},
+                                                 BodyPartEntry{"Becken", "BE", "F41"},
+                                                 BodyPartEntry{"Knie links", "KN-L", "F72L"}));
+}
+
+TEST_F(CatalogueDatabaseTest, NullCodesReadAsEmptyInBothQueries) {
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (5, 'Schädel', 1, NULL, NULL);"
+                  "INSERT INTO tblBodypart VALUES (6, 'Becken', 1, 'BE', NULL);"
+                  "INSERT INTO tblBodypart VALUES (7, 'Hand', 1, NULL, 'F59')");
+    db.Connection(1);
+
+    EXPECT_THAT(db.ShownBodyParts(),
+                ElementsAre(BodyPartEntry{"Becken", "BE", ""}, BodyPartEntry{"Hand", "", "F59"},
+                            BodyPartEntry{"Schädel", "", ""}));
+    EXPECT_THAT(allRows(), ElementsAre(CatalogueRow{5, "Schädel", true, "", ""},
+                                       CatalogueRow{6, "Becken", true, "BE", ""},
+                                       CatalogueRow{7, "Hand", true, "", "F59"}));
+}
+
+TEST_F(CatalogueDatabaseTest, FullReadGivesEveryRowUnsortedWithFlagAndId) {
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (30, 'Thorax p.a.', 1, 'TH', 'F30');"
+                  "INSERT INTO tblBodypart VALUES (12, 'Zehen links', 0, 'ZE', 'F83');"
+                  "INSERT INTO tblBodypart VALUES (21, 'Abdomen', 1, 'AB', 'F40')");
+    db.Connection(1);
+
+    // Delivery order is the table's own (by ID here), not by name.
+    EXPECT_THAT(allRows(), ElementsAre(CatalogueRow{12, "Zehen links", false, "ZE", "F83"},
+                                       CatalogueRow{21, "Abdomen", true, "AB", "F40"},
+                                       CatalogueRow{30, "Thorax p.a.", true, "TH", "F30"}));
+}
+
+TEST_F(CatalogueDatabaseTest, FullReadStopsAtANullShowFlagAfterTheRowsBeforeIt) {
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (1, 'Abdomen', 1, 'AB', 'F40');"
+                  "INSERT INTO tblBodypart VALUES (2, 'Becken', 0, 'BE', 'F41');"
+                  "INSERT INTO tblBodypart VALUES (3, 'Hand', NULL, 'HA', 'F59');"
+                  "INSERT INTO tblBodypart VALUES (4, 'Knie', 1, 'KN', 'F72')");
+    db.Connection(1);
+    std::vector<std::int64_t> delivered;
+
+    try {
+        db.ForEachRow([&](const CatalogueRow& row) { delivered.push_back(row.id); });
+        FAIL() << "a Null show flag was read as a truth value";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), err::InvalidUseOfNull);
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("ID 3"));
+    }
+    EXPECT_THAT(delivered, ElementsAre(1, 2));
+}
+
+struct ShowFlagCase {
+    const char* name;
+    bool checked;
+    const char* stored;
+    friend void PrintTo(const ShowFlagCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ShowFlagUpdate : public CatalogueDatabaseTest,
+                       public ::testing::WithParamInterface<ShowFlagCase> {};
+
+TEST_P(ShowFlagUpdate, WritesTheRowsFlagAndNoOther) {
+    // Row 17 starts in the opposite state, so the update has something to change.
+    const std::string before = GetParam().checked ? "0" : "1";
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (16, 'Hand links a.p.', 1, 'H', 'F');"
+                  "INSERT INTO tblBodypart VALUES (17, 'Knie links', " +
+                      before +
+                      ", 'K', 'F');"
+                      "INSERT INTO tblBodypart VALUES (18, 'Knie rechts', 1, 'K', 'F');");
+    db.Connection(1);
+    db.SetShowFlags({{17, GetParam().checked}});
+    db.Connection(0);
+
+    EXPECT_THAT(PlainQuery(file(), "SELECT ID, f_Show FROM tblBodypart ORDER BY ID"),
+                ElementsAre("16|1", std::string("17|") + GetParam().stored, "18|1"));
+    // What the next start-up sees.
+    db.Connection(1);
+    const auto shown = names(db.ShownBodyParts());
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), "Knie links"), GetParam().checked ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ShowFlagUpdate,
+                         ::testing::Values(ShowFlagCase{"Checked", true, "1"},
+                                           ShowFlagCase{"Unchecked", false, "0"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CatalogueDatabaseTest, FailedUpdateLeavesEveryFlagAsItWas) {
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (1, 'Abdomen', 1, 'AB', 'F40');"
+                  "INSERT INTO tblBodypart VALUES (2, 'Becken', 1, 'BE', 'F41');"
+                  "INSERT INTO tblBodypart VALUES (3, 'Hand', 1, 'HA', 'F59');"
+                  // Fault injection: the third update is refused by the database.
+                  "CREATE TRIGGER refuse BEFORE UPDATE ON tblBodypart WHEN NEW.ID = 3 "
+                  "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+    db.Connection(1);
+
+    try {
+        db.SetShowFlags({{1, false}, {2, false}, {3, false}});
+        FAIL() << "the refused update went unnoticed";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.number(), err::Database);
+        EXPECT_THAT(e.what(), ::testing::HasSubstr("gesperrt"));
+    }
+    EXPECT_THAT(PlainQuery(file(), "SELECT f_Show FROM tblBodypart ORDER BY ID"),
+                ElementsAre("1", "1", "1"));
+    // The connection is still usable for a second try.
+    db.SetShowFlags({{1, false}, {2, false}});
+    EXPECT_THAT(PlainQuery(file(), "SELECT f_Show FROM tblBodypart ORDER BY ID"),
+                ElementsAre("0", "0", "1"));
+}
+
+TEST_F(CatalogueDatabaseTest, NoUpdatesOnAnEmptyTable) {
+    MakeCatalogue(folder.path(), "SELECT 1");
+    db.Connection(1);
+
+    db.SetShowFlags({});
+
+    EXPECT_THAT(allRows(), IsEmpty());
+    EXPECT_THAT(db.ShownBodyParts(), IsEmpty());
+}
+
+// --- The file stays usable without our collation --------------------------------------
+
+TEST_F(CatalogueDatabaseTest, FileOpensAndSortsOnAPlainConnection) {
+    MakeCatalogue(folder.path(),
+                  "INSERT INTO tblBodypart VALUES (1, 'knie', 1, 'K', 'F');"
+                  "INSERT INTO tblBodypart VALUES (2, 'Becken', 1, 'B', 'F')");
+    db.Connection(1);
+    db.SetShowFlags({{1, true}, {2, true}});
+    db.Connection(0);
+
+    EXPECT_THAT(PlainQuery(file(), "PRAGMA integrity_check"), ElementsAre("ok"));
+    EXPECT_THAT(PlainQuery(file(),
+                           "SELECT f_Name FROM tblBodypart WHERE f_Show = True "
+                           "ORDER BY f_Name"),
+                ElementsAre("Becken", "knie"));
+}
+
+}  // namespace
+}  // namespace morvik
