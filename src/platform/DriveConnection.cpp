@@ -1,0 +1,163 @@
+#include "platform/DriveConnection.h"
+
+#include <filesystem>
+#include <optional>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <winnetwk.h>
+#else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+#endif
+
+namespace morvik {
+
+namespace {
+
+// fstab and /proc/self/mounts write blanks and backslashes in paths as \040, \011, \012, \134.
+std::string unescapeOctal(std::string_view field) {
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const auto octal = [&](std::size_t k) { return field[k] >= '0' && field[k] <= '7'; };
+        if (field[i] == '\\' && i + 3 < field.size() && octal(i + 1) && octal(i + 2) &&
+            octal(i + 3)) {
+            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                      (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            text += field[i];
+        }
+    }
+    return text;
+}
+
+std::vector<std::string_view> fieldsOf(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+// An absolute path without "." and ".." steps and without a trailing "/"; nullopt otherwise.
+std::optional<std::string> normalPath(std::string_view path) {
+    if (path.empty() || path.front() != '/') return std::nullopt;
+    std::string normal = std::filesystem::path(path).lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
+}
+
+bool liesAtOrBelow(const std::string& folder, const std::string& mountPoint) {
+    if (mountPoint == "/") return true;
+    return folder.size() >= mountPoint.size() &&
+           folder.compare(0, mountPoint.size(), mountPoint) == 0 &&
+           (folder.size() == mountPoint.size() || folder[mountPoint.size()] == '/');
+}
+
+// The mount points of a table, with each line's fields: device, mount point, type, ...
+template <class Visit>
+void forEachMountPoint(std::string_view table, Visit&& visit) {
+    std::size_t start = 0;
+    while (start < table.size()) {
+        std::size_t end = table.find('\n', start);
+        if (end == std::string_view::npos) end = table.size();
+        std::string_view line = table.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::vector<std::string_view> fields = fieldsOf(line);
+        if (fields.size() < 2 || fields[0].front() == '#') continue;
+        if (fields.size() >= 3 && fields[2] == "swap") continue;
+        if (auto mountPoint = normalPath(unescapeOctal(fields[1]))) visit(*mountPoint);
+    }
+}
+
+}  // namespace
+
+bool MountFstabEntryFor(std::string_view folder, std::string_view fstab, std::string_view mounts,
+                        const CommandRunner& run) {
+    const std::optional<std::string> target = normalPath(folder);
+    if (!target) return false;
+    std::string best;
+    forEachMountPoint(fstab, [&](const std::string& mountPoint) {
+        if (liesAtOrBelow(*target, mountPoint) && mountPoint.size() > best.size()) {
+            best = mountPoint;
+        }
+    });
+    if (best.empty()) return false;
+    bool mounted = false;
+    forEachMountPoint(mounts, [&](const std::string& mountPoint) {
+        if (mountPoint == best) mounted = true;
+    });
+    if (mounted) return false;
+    return run({"mount", best}) == 0;
+}
+
+#ifdef _WIN32
+
+bool ConnectNetworkDrive(const std::string& localName, const std::string& remotePath) {
+    return WNetAddConnectionA(remotePath.c_str(), nullptr, localName.c_str()) == NO_ERROR;
+}
+
+#else
+
+int RunCommandSilently(const std::vector<std::string>& command) {
+    if (command.empty()) return -1;
+    std::vector<char*> argv;
+    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
+                                         fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+    }
+#ifdef POSIX_SPAWN_SETSID
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+#endif
+    pid_t child = -1;
+    const int started = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (started != 0) return -1;
+
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool ConnectNetworkDrive(const std::string& /*localName*/, const std::string& remotePath) {
+    const auto readAll = [](const char* file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    try {
+        return MountFstabEntryFor(remotePath, readAll("/etc/fstab"), readAll("/proc/self/mounts"),
+                                  RunCommandSilently);
+    } catch (...) {
+        return false;
+    }
+}
+
+#endif
+
+}  // namespace morvik
