@@ -43,7 +43,10 @@ void CatalogueDatabase::open() {
     UseGermanNameOrder(db.get());
     // SQLite reads the file lazily; read the schema now so that a file that is no database
     // fails here, under "Connection", like a missing one.
-    db.execute("SELECT 1 FROM sqlite_master LIMIT 1");
+    if (sqlite3_exec(db.get(), "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
+        throw SqliteError(db.get(), "Öffnen von " + file().string());
+    }
     connection_ = std::move(db);
 }
 

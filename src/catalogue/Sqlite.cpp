@@ -17,7 +17,9 @@ AppError SqliteError(sqlite3* db, std::string_view what) {
 
 SqliteConnection::SqliteConnection(const std::filesystem::path& file, int flags) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
+    // SQLite takes file names in UTF-8 on every platform.
+    const std::u8string name = file.u8string();
+    int rc = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         AppError error = SqliteError(db, "Öffnen von " + file.string());
         sqlite3_close_v2(db);

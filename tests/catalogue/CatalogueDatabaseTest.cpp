@@ -126,6 +126,8 @@ TEST_P(UnusableCatalogue, FailsToOpenUnderConnection) {
     ASSERT_THAT(errors, SizeIs(1));
     EXPECT_EQ(errors[0].number, err::Database);
     EXPECT_TRUE(errors[0].loggedUnder("Connection")) << errors[0].text;
+    // Support staff read which file is broken.
+    EXPECT_THAT(errors[0].text, ::testing::HasSubstr("Bodypart.mdb"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
