@@ -1,0 +1,275 @@
+#include "app/OrderSession.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "Version.h"
+#include "diag/ErrorLog.h"
+#include "diag/Trap.h"
+#include "gdt/OrderWriter.h"
+#include "gdt/RequestSearch.h"
+#include "platform/FileSystem.h"
+
+namespace morvik {
+
+namespace {
+
+const char* const kNotFound = "GDT-File wurde nicht gefunden.";
+const char* const kNewRequest =
+    "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
+const char* const kOrderFailed =
+    "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
+
+// Extends a joined text: the separator only when something is there already.
+void join(std::string& joined, const std::string& separator, const std::string& text) {
+    if (!joined.empty()) joined += separator;
+    joined += text;
+}
+
+}  // namespace
+
+OrderSession::OrderSession(std::filesystem::path programFolder, ErrorLog& log, Operator& op,
+                           DriveConnector connectDrive)
+    : programFolder_(std::move(programFolder)),
+      log_(log),
+      op_(op),
+      connectDrive_(std::move(connectDrive)),
+      counter_(programFolder_, log) {}
+
+std::string OrderSession::WindowTitle() const {
+    return "Morvik Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
+           "." + std::to_string(kVersionRevision);
+}
+
+void OrderSession::tell(const std::string& text, MessageIcon icon) {
+    op_.ShowMessage(text, kProgramName, icon);
+}
+
+// ---- Lifecycle -------------------------------------------------------------------------------
+
+void OrderSession::Form_Load() {
+    trap(log_, "Form_Load", [&] {
+        settings_ = LoadAppSettings(programFolder_, log_);
+        captions_ = settings_.Modalitaet;
+        checkedModality_ = 1;
+        if (settings_.Bodypart[1]) enterWithoutBodyParts();
+        addedCount_ = 0;
+        DropTrailingSeparator(settings_.GDTQuell);
+        DropTrailingSeparator(settings_.GDTZiel);
+        connectDrives();
+        auto found = FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
+        if (found) {
+            requestPath_ = *found;
+            readRequest();
+        } else {
+            tell(kNotFound);
+        }
+    });
+}
+
+void OrderSession::Form_Unload() {
+    trap(log_, "Form_Unload", [&] { SaveKuerzel(settings_.Kuerzel, programFolder_); });
+}
+
+void OrderSession::FillCatalogue(std::vector<BodyPartEntry> rows) {
+    catalogue_.AppendAll(std::move(rows));
+    search_.Build(catalogue_.Rows());
+}
+
+void OrderSession::connectDrives() {
+    if (settings_.QuellNetz && connectDrive_ &&
+        connectDrive_(settings_.QuellBuchstabe + ":", settings_.GDTQuell)) {
+        quellNetzText_ = "Quellnetzlaufwerk ist verbunden";
+    }
+    if (settings_.ZielNetz && connectDrive_ &&
+        connectDrive_(settings_.ZielBuchstabe + ":", settings_.GDTZiel)) {
+        zielNetzText_ = "Zielnetzlaufwerk ist verbunden";
+    }
+}
+
+void OrderSession::readRequest() {
+    trap(log_, "ReadGDT", [&] {
+        PatientRequest request = ReadGDT(requestPath_, patient_);
+        gdtText_ = std::move(request.text);
+        requestShown_ = true;
+    });
+}
+
+// ---- Lists and modality ------------------------------------------------------------------
+
+void OrderSession::enterWithoutBodyParts() {
+    catalogue_.SetEnabled(false);
+    added_.Clear();
+    addedCount_ = 0;
+    okEnabled_ = true;
+}
+
+std::size_t OrderSession::txtSearch_Change(const std::string& text) {
+    std::size_t scrollTo = 0;
+    trap(log_, "txtSearch_Change", [&] {
+        if (text.empty()) {
+            catalogue_.Deselect();
+            return;
+        }
+        std::size_t row = search_.FirstMatch(text);
+        if (row == 0) return;
+        catalogue_.Select(row);
+        scrollTo = std::min(row + 7, catalogue_.Count());
+    });
+    return scrollTo;
+}
+
+void OrderSession::lvBodyparts_DblClick() {
+    trap(log_, "lvBodyparts_DblClick", [&] {
+        // No selected row: nothing to add, and no empty row either.
+        if (!catalogue_.Enabled() || catalogue_.Selected() == 0) return;
+        added_.Append(catalogue_.Row(catalogue_.Selected()));
+        ++addedCount_;
+        okEnabled_ = true;
+    });
+}
+
+void OrderSession::lvAddBodyparts_DblClick() {
+    trap(log_, "lvAddBodyparts_DblClick", [&] {
+        added_.Remove(added_.Selected());
+        --addedCount_;
+        if (addedCount_ == 0) okEnabled_ = false;
+    });
+}
+
+void OrderSession::optMod_GotFocus(int index) {
+    if (index < 0 || index >= kModalityCount) return;
+    checkedModality_ = index;
+    if (settings_.Bodypart[index]) {
+        enterWithoutBodyParts();
+        return;
+    }
+    catalogue_.SetEnabled(true);
+    if (addedCount_ == 0) okEnabled_ = false;
+}
+
+void OrderSession::txtKuerzel_Change(const std::string& text) { settings_.Kuerzel = text; }
+
+void OrderSession::SelectCatalogueRow(std::size_t row) {
+    if (row == 0 || !catalogue_.Enabled()) {
+        catalogue_.Deselect();
+    } else if (row <= catalogue_.Count()) {
+        catalogue_.Select(row);
+    }
+}
+
+void OrderSession::SelectAddedRow(std::size_t row) {
+    if (row == 0) {
+        added_.Deselect();
+    } else if (row <= added_.Count()) {
+        added_.Select(row);
+    }
+}
+
+void OrderSession::SetModalityCaption(int index, const std::string& caption) {
+    if (index >= 0 && index < kModalityCount) captions_[index] = caption;
+}
+
+// ---- Confirmation ---------------------------------------------------------------------------
+
+// The request on screen is still the one in its file. A file that changed since it was shown
+// is shown afresh and nothing is written: the operator confirms again for what is on screen.
+bool OrderSession::requestStillOnScreen() {
+    std::string bytes = ReadFileBytes(requestPath_);
+    if (bytes == gdtText_) return true;
+    PatientCaptions fresh;
+    PatientRequest request = ReadGDT(requestPath_, fresh);
+    patient_ = fresh;
+    gdtText_ = std::move(request.text);
+    tell(kNewRequest);
+    return false;
+}
+
+OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment) {
+    if (busy_) return Confirmation::Stay;
+    busy_ = true;
+    Confirmation result = Confirmation::Stay;
+    bool ok = trap(log_, "cmdOK_Click", [&] {
+        if (settings_.GDTQuell.empty()) return tell("Bitte geben Sie einen Quellpfad an.");
+        if (settings_.GDTZiel.empty()) return tell("Bitte geben Sie einen Zielpfad an.");
+        if (settings_.Kuerzel.empty()) return tell("Bitte geben Sie ein Kürzel an.");
+
+        if (checkedModality_ >= 0) {
+            modalityName_ = captions_[checkedModality_];
+            withoutBodyParts_ = settings_.Bodypart[checkedModality_];
+        }
+        OrderChoice choice{modalityName_, comment};
+        DropTrailingSeparator(settings_.GDTQuell);
+        DropTrailingSeparator(settings_.GDTZiel);
+        connectDrives();
+
+        if (requestShown_) {
+            if (!std::filesystem::exists(requestPath_)) return tell(kNotFound);
+            if (!requestStillOnScreen()) return;
+        } else {
+            auto found = FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
+            if (!found) return tell(kNotFound);
+            // Never order for a patient the operator has not seen: show it and stop here.
+            requestPath_ = *found;
+            PatientCaptions fresh;
+            PatientRequest request = ReadGDT(requestPath_, fresh);
+            patient_ = fresh;
+            gdtText_ = std::move(request.text);
+            requestShown_ = true;
+            return tell(kNewRequest);
+        }
+
+        if (!withoutBodyParts_ && !settings_.OneGDT && addedCount_ == 0) {
+            return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
+        }
+        writeOrders(choice, withoutBodyParts_);
+        tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
+        result = Confirmation::Done;
+    });
+    busy_ = false;
+    if (!ok) tell(kOrderFailed, MessageIcon::Warning);
+    return result;
+}
+
+// Every file of the confirmation is complete under a temporary name before any of them gets its
+// final name; the request goes only when all are in place. On any failure the files already
+// placed are taken back, so the target folder holds all of the order or none of it.
+void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts) {
+    std::vector<StagedFile> staged;
+    if (withoutBodyParts) {
+        op_.ProcessEvents();
+        staged.push_back(StageOrderFile(settings_, gdtText_, BuildScanLines(settings_, choice)));
+    } else if (settings_.OneGDT) {
+        BodyPartEntry joined;
+        for (std::size_t row = 1; row <= addedCount_; ++row) {
+            op_.ProcessEvents();
+            const BodyPartEntry& part = added_.Row(row);
+            join(joined.name, ", ", part.name);
+            join(joined.abbreviation, ", ", part.abbreviation);
+            join(joined.factoryCode, "|", part.factoryCode);
+        }
+        staged.push_back(
+            StageOrderFile(settings_, gdtText_, BuildOrderLines(settings_, counter_, choice, joined)));
+    } else {
+        for (std::size_t row = 1; row <= addedCount_; ++row) {
+            op_.ProcessEvents();
+            staged.push_back(StageOrderFile(
+                settings_, gdtText_, BuildOrderLines(settings_, counter_, choice, added_.Row(row))));
+        }
+    }
+
+    std::vector<std::filesystem::path> placed;
+    try {
+        for (StagedFile& file : staged) {
+            file.commit();
+            placed.push_back(file.target());
+        }
+        DeleteFileForced(requestPath_);
+    } catch (...) {
+        for (const auto& path : placed) ::unlink(path.c_str());
+        throw;
+    }
+}
+
+}  // namespace morvik

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Operator.h"
+#include "catalogue/BodyPartList.h"
+#include "catalogue/NameSearch.h"
+#include "config/AppSettings.h"
+#include "gdt/AccessionCounter.h"
+#include "gdt/OrderWriter.h"
+#include "gdt/RequestReader.h"
+
+namespace morvik {
+
+class ErrorLog;
+
+// Connects a share for a folder; true when it did. Tests hand in a fake.
+using DriveConnector = std::function<bool(const std::string& localName, const std::string& remotePath)>;
+
+// The main window's state and rules: the settings, the request on screen, the two body-part
+// lists, the chosen modality and what the confirm button may do. The window only shows this
+// state and forwards its events here.
+class OrderSession {
+public:
+    OrderSession(std::filesystem::path programFolder, ErrorLog& log, Operator& op,
+                 DriveConnector connectDrive);
+
+    // --- Lifecycle -------------------------------------------------------------------------
+    // Settings, captions, the initial modality, drives, the request search and its reading.
+    void Form_Load();
+    // Writes the initials back to Settings.ini, also when empty.
+    void Form_Unload();
+    // Puts the catalogue rows (already in name order) into the catalogue list in one go.
+    void FillCatalogue(std::vector<BodyPartEntry> rows);
+
+    // --- Events ----------------------------------------------------------------------------
+    // Search: selects the first name starting with the text. Returns the row to bring into
+    // view (the match plus up to seven rows below it), 0 when nothing moved.
+    std::size_t txtSearch_Change(const std::string& text);
+    void lvBodyparts_DblClick();
+    void lvAddBodyparts_DblClick();
+    void optMod_GotFocus(int index);
+    void txtKuerzel_Change(const std::string& text);
+    void SelectCatalogueRow(std::size_t row);  // 0 deselects
+    void SelectAddedRow(std::size_t row);      // 0 deselects
+
+    enum class Confirmation { Stay, Done };
+    // The confirm button: checks, finds the request on screen, writes every order file or none,
+    // deletes the request. Done means the window is to close.
+    Confirmation cmdOK_Click(const std::string& comment);
+
+    // Options dialog "OK" renames a modality button at once.
+    void SetModalityCaption(int index, const std::string& caption);
+
+    // --- State for the window ----------------------------------------------------------------
+    AppSettings& Settings() { return settings_; }
+    const AppSettings& Settings() const { return settings_; }
+    const std::array<std::string, kModalityCount>& ModalityCaptions() const { return captions_; }
+    int CheckedModality() const { return checkedModality_; }
+    const PatientCaptions& Patient() const { return patient_; }
+    const std::string& RequestPath() const { return requestPath_; }
+    const std::string& GDTText() const { return gdtText_; }
+    const std::string& QuellNetzText() const { return quellNetzText_; }
+    const std::string& ZielNetzText() const { return zielNetzText_; }
+    const BodyPartList& Catalogue() const { return catalogue_; }
+    const BodyPartList& Added() const { return added_; }
+    std::size_t AddedCount() const { return addedCount_; }
+    bool OkEnabled() const { return okEnabled_; }
+    // True while a confirmation runs: the window then takes no input.
+    bool Busy() const { return busy_; }
+    std::string WindowTitle() const;
+
+    const std::filesystem::path& ProgramFolder() const { return programFolder_; }
+    ErrorLog& Log() { return log_; }
+
+private:
+    void connectDrives();
+    void readRequest();
+    void enterWithoutBodyParts();
+    void writeOrders(const OrderChoice& choice, bool withoutBodyParts);
+    bool requestStillOnScreen();
+    void tell(const std::string& text, MessageIcon icon = MessageIcon::None);
+
+    std::filesystem::path programFolder_;
+    ErrorLog& log_;
+    Operator& op_;
+    DriveConnector connectDrive_;
+    AccessionCounter counter_;
+
+    AppSettings settings_;
+    std::array<std::string, kModalityCount> captions_;
+    int checkedModality_ = -1;
+    std::string modalityName_;         // taken at confirmation, kept between attempts
+    bool withoutBodyParts_ = false;    // likewise
+    PatientCaptions patient_;
+    std::string requestPath_;
+    std::string gdtText_;
+    bool requestShown_ = false;        // the operator has seen the request at requestPath_
+    std::string quellNetzText_;
+    std::string zielNetzText_;
+    BodyPartList catalogue_;
+    BodyPartList added_;
+    NameSearch search_;
+    std::size_t addedCount_ = 0;
+    bool okEnabled_ = false;
+    bool busy_ = false;
+};
+
+}  // namespace morvik

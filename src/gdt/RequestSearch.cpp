@@ -1,0 +1,35 @@
+#include "gdt/RequestSearch.h"
+
+#include <unicode/utf8.h>
+
+#include "catalogue/NameSearch.h"
+#include "platform/FileSystem.h"
+
+namespace morvik {
+
+namespace {
+
+// The last `count` characters of a UTF-8 text (all of it when shorter).
+std::string_view lastCharacters(std::string_view text, int count) {
+    const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+    auto i = static_cast<std::int32_t>(text.size());
+    for (int n = 0; n < count && i > 0; ++n) U8_BACK_1(s, 0, i);
+    return text.substr(static_cast<std::size_t>(i));
+}
+
+}  // namespace
+
+bool IsRequestName(std::string_view fileName, std::string_view suffix) {
+    return UpperCase(lastCharacters(fileName, 3)) == UpperCase(suffix);
+}
+
+std::optional<std::string> FindRequest(std::string_view folder, std::string_view suffix,
+                                       const std::function<void()>& beforeEach) {
+    for (const std::string& name : ListFiles(std::string(folder))) {
+        if (beforeEach) beforeEach();
+        if (IsRequestName(name, suffix)) return JoinPath(folder, name).string();
+    }
+    return std::nullopt;
+}
+
+}  // namespace morvik

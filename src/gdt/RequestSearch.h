@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvik {
+
+// Whether a file name marks a request: its last three characters equal the suffix, letter
+// case ignored. A suffix of another length matches no name of usual length.
+bool IsRequestName(std::string_view fileName, std::string_view suffix);
+
+// The first request file in the folder's listing order (not its subfolders), as the folder
+// text, the separator and the file name; nullopt when there is none. `beforeEach` runs before
+// each file is examined (the window system gets its turn). Throws AppError when the folder
+// cannot be listed.
+std::optional<std::string> FindRequest(std::string_view folder, std::string_view suffix,
+                                       const std::function<void()>& beforeEach);
+
+}  // namespace morvik

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/OrderSession.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/Splash.h"
+#include "app/ui/StartUp.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "diag/ErrorLog.h"
+#include "support/CatalogueFile.h"
+#include "support/FixedClock.h"
+#include "support/RecordingOperator.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+using test::TempFolder;
+using test::WriteBytes;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        std::filesystem::create_directory(program / "in");
+        std::filesystem::create_directory(program / "out");
+        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + (program / "in").string() +
+                                                 "\r\nGDTZiel=" + (program / "out").string() +
+                                                 "\r\nKuerzel=AB\r\n");
+        WriteBytes(program / "in" / "a.gdt", "0133000471\r\n0153101Muster\r\n0143102Erika\r\n");
+    }
+
+    void start(std::vector<CatalogueRow> rows) {
+        test::MakeCatalogue(program.path(), rows);
+        ASSERT_TRUE(SubMain(window, splash, catalogue, log));
+    }
+
+    template <class T>
+    T* find(const char* name) {
+        T* w = window.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    QTreeView* catalogueList() { return find<QTreeView>("lvBodyparts"); }
+    QTreeView* addedList() { return find<QTreeView>("lvAddBodyparts"); }
+
+    void doubleClickRow(QTreeView* view, int row) {
+        QRect rect = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    TempFolder program;
+    test::FixedClock clock;
+    ErrorLog log{program.path(), clock};
+    test::RecordingOperator op;
+    OrderSession session{program.path(), log, op, nullptr};
+    FMain window{session};
+    FSplash splash;
+    CatalogueDatabase catalogue{program.path(), log};
+};
+
+const std::vector<CatalogueRow> kRows = {
+    {1, "Knie links", true, "KNL", "K01"}, {2, "Becken", true, "BEC", "B01"},
+    {3, "Abdomen", true, "ABD", "A01"},    {4, "Hand verborgen", false, "HV", "H01"},
+    {5, "Ösophagus", true, "OES", "O01"},  {6, "knie rechts", true, "KNR", "K02"}};
+
+TEST_F(MainWindowTest, StartUpShowsPatientCatalogueInGermanOrderAndColumns) {
+    start(kRows);
+    EXPECT_EQ(window.windowTitle(), "Morvik Version 1.0.24");
+    EXPECT_EQ(find<QLabel>("lblID")->text(), "ID: 471");
+    EXPECT_EQ(find<QLabel>("lblName")->text(), "Name: Muster Erika");
+    QTreeView* list = catalogueList();
+    QStringList names;
+    for (int r = 0; r < list->model()->rowCount(); ++r) names << list->model()->index(r, 0).data().toString();
+    EXPECT_EQ(names, (QStringList{"Abdomen", "Becken", "Knie links", "knie rechts", "Ösophagus"}));
+    EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), "Körperteile");
+    EXPECT_EQ(addedList()->model()->headerData(0, Qt::Horizontal).toString(), "Hinzugefügte Körperteile");
+    EXPECT_EQ(addedList()->model()->headerData(2, Qt::Horizontal).toString(), "Add Factory");
+    EXPECT_TRUE(list->isColumnHidden(1));
+    EXPECT_TRUE(list->isColumnHidden(2));
+    EXPECT_FALSE(list->isColumnHidden(0));
+    EXPECT_EQ(splash.Progress()->maximum(), 5);
+    EXPECT_EQ(splash.Progress()->value(), 5);
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_TRUE(find<QRadioButton>("optMod1")->isChecked());
+    EXPECT_EQ(find<QRadioButton>("optMod1")->text(), "Röntgen");
+    EXPECT_FALSE(find<QPushButton>("cmdOK")->isEnabled());
+    EXPECT_FALSE(catalogue.IsOpen());
+}
+
+TEST_F(MainWindowTest, MissingCatalogueIsLoggedAndTheWindowStillComesUp) {
+    ASSERT_FALSE(SubMain(window, splash, catalogue, log));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(catalogueList()->model()->rowCount(), 0);
+    auto lines = test::CrLfLines(log.file());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].ends_with(" - Connection"));
+    EXPECT_TRUE(lines[1].ends_with(" - Sub Main"));
+}
+
+TEST_F(MainWindowTest, SearchSelectsAndDoubleClickEnterAndDeleteMoveRows) {
+    start(kRows);
+    QTest::keyClicks(find<QLineEdit>("txtSearch"), "kn");
+    QTreeView* list = catalogueList();
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(list->selectionModel()->selectedRows()[0].row(), 2);
+
+    // Enter adds the selected row, as a double-click does.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    doubleClickRow(list, 1);
+    EXPECT_EQ(addedList()->model()->rowCount(), 2);
+    EXPECT_EQ(addedList()->model()->index(0, 0).data().toString(), "Knie links");
+    EXPECT_EQ(addedList()->model()->index(1, 2).data().toString(), "B01");
+    EXPECT_TRUE(find<QPushButton>("cmdOK")->isEnabled());
+
+    // Delete removes the selected added row; double-click the other one.
+    QTreeView* added = addedList();
+    added->setFocus();
+    added->selectionModel()->setCurrentIndex(added->model()->index(0, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(added, Qt::Key_Delete);
+    EXPECT_EQ(added->model()->rowCount(), 1);
+    EXPECT_EQ(added->model()->index(0, 0).data().toString(), "Becken");
+    doubleClickRow(added, 0);
+    EXPECT_EQ(added->model()->rowCount(), 0);
+    EXPECT_FALSE(find<QPushButton>("cmdOK")->isEnabled());
+
+    // Clearing the search leaves no catalogue row selected.
+    find<QLineEdit>("txtSearch")->clear();
+    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
+}
+
+TEST_F(MainWindowTest, ModalityWithoutBodyPartsLocksTheCatalogue) {
+    start(kRows);
+    doubleClickRow(catalogueList(), 0);
+    ASSERT_EQ(addedList()->model()->rowCount(), 1);
+    QTest::mouseClick(find<QRadioButton>("optMod0"), Qt::LeftButton);
+    EXPECT_TRUE(find<QRadioButton>("optMod0")->isChecked());
+    EXPECT_FALSE(catalogueList()->isEnabled());
+    EXPECT_EQ(addedList()->model()->rowCount(), 0);
+    EXPECT_TRUE(find<QPushButton>("cmdOK")->isEnabled());
+    QTest::mouseClick(find<QRadioButton>("optMod1"), Qt::LeftButton);
+    EXPECT_TRUE(catalogueList()->isEnabled());
+    EXPECT_FALSE(find<QPushButton>("cmdOK")->isEnabled());
+}
+
+TEST_F(MainWindowTest, InputsHaveBuddiesOrAccessibleNames) {
+    start(kRows);
+    QList<QWidget*> inputs;
+    for (auto* e : window.findChildren<QLineEdit*>()) inputs << e;
+    for (auto* v : window.findChildren<QTreeView*>()) inputs << v;
+    QList<QWidget*> buddies;
+    for (auto* l : window.findChildren<QLabel*>()) {
+        if (l->buddy()) buddies << l->buddy();
+    }
+    for (QWidget* w : inputs) {
+        EXPECT_TRUE(buddies.contains(w) || !w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, ClosingSavesTheInitialsTyped) {
+    start(kRows);
+    QLineEdit* kuerzel = find<QLineEdit>("txtKuerzel");
+    EXPECT_EQ(kuerzel->text(), "AB");
+    kuerzel->clear();
+    QTest::keyClicks(kuerzel, "MK");
+    window.close();
+    EXPECT_NE(test::ReadBytes(program / "Settings.ini").find("Kuerzel=MK\r\n"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, OptionsMenuRunsTheOpenerAndRenamedButtonsShowAtOnce) {
+    start(kRows);
+    int opened = 0;
+    window.SetOptionsOpener([&] {
+        ++opened;
+        window.RenameModality(2, "CT");
+    });
+    QAction* options = window.findChild<QAction*>("mnu_Options");
+    ASSERT_NE(options, nullptr);
+    options->trigger();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(find<QRadioButton>("optMod2")->text(), "CT");
+}
+
+}  // namespace
+}  // namespace morvik
