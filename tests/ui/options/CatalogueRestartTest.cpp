@@ -1,0 +1,91 @@
+// The catalogue choice as the operator meets it: from the main window's menu through the options
+// dialog and the password prompt, taking effect when the main window starts again.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+#include "CatalogueFiles.h"
+#include "ModalScript.h"
+#include "OptionsTestSupport.h"
+#include "app/OrderSession.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/Splash.h"
+#include "app/ui/StartUp.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "config/ui/OptionsDialog.h"
+#include "diag/ErrorLog.h"
+#include "support/FixedClock.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+// One run of the program: the main window started as the entry point starts it.
+struct ProgramRun {
+    explicit ProgramRun(const std::filesystem::path& folder) : program(folder) {
+        window.SetOptionsOpener([this] {
+            FOptions options(session.Settings(), program, log,
+                             [this](int i, const std::string& c) { window.RenameModality(i, c); },
+                             picker);
+            options.exec();
+        });
+        started = SubMain(window, splash, catalogue, log);
+    }
+    int catalogueRows() { return window.findChild<QTreeView*>("lvBodyparts")->model()->rowCount(); }
+
+    std::filesystem::path program;
+    test::FixedClock clock;
+    ErrorLog log{program, clock};
+    test::RecordingOperator op;
+    test::FakePicker picker;
+    OrderSession session{program, log, op, nullptr};
+    FMain window{session};
+    FSplash splash;
+    CatalogueDatabase catalogue{program, log};
+    bool started = false;
+};
+
+TEST(CatalogueRestart, RowsHiddenInTheVisibilityDialogAreGoneAfterTheNextStart) {
+    test::TempFolder program;
+    test::MakeCatalogue(program.path(),
+                        "INSERT INTO tblBodypart VALUES (1, 'Knie', 1, 'KN', 'F-KN');"
+                        "INSERT INTO tblBodypart VALUES (2, 'Thorax', 1, 'TH', 'F-TH');"
+                        "INSERT INTO tblBodypart VALUES (3, 'Hand', 0, 'HA', 'F-HA');");
+    {
+        ProgramRun run(program.path());
+        ASSERT_TRUE(run.started);
+        ASSERT_EQ(run.catalogueRows(), 2);
+
+        test::ModalScript script;
+        script
+            .when("fOptions",
+                  [](QWidget* w) { w->findChild<QPushButton*>("cmdSelectBodyparts")->click(); })
+            .when("frmLogin",
+                  [](QWidget* w) {
+                      auto* box = w->findChild<QLineEdit*>("txtPassword");
+                      QTest::keyClicks(box, "kolbrin");
+                      QTest::keyClick(box, Qt::Key_Return);
+                  })
+            .when("frmSelectBodyparts",
+                  [](QWidget* w) {
+                      w->findChild<QPushButton*>("cmdNone")->click();
+                      w->findChild<QPushButton*>("cmdOK")->click();
+                  })
+            .when("fOptions", [](QWidget* w) { w->findChild<QPushButton*>("cmdClose")->click(); });
+        run.window.findChild<QAction*>("mnu_Options")->trigger();
+        EXPECT_TRUE(script.done()) << script.unexpected();
+        // The running window keeps its list until the next start.
+        EXPECT_EQ(run.catalogueRows(), 2);
+        run.window.close();
+    }
+    ProgramRun restarted(program.path());
+    EXPECT_TRUE(restarted.started);
+    EXPECT_EQ(restarted.catalogueRows(), 0);
+}
+
+}  // namespace
+}  // namespace morvik

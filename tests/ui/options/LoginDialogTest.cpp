@@ -1,0 +1,183 @@
+#include "config/ui/LoginDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+#include "CatalogueFiles.h"
+#include "ModalScript.h"
+#include "OptionsTestSupport.h"
+#include "config/CatalogueLock.h"
+#include "diag/ErrorLog.h"
+#include "support/FixedClock.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+using test::ModalScript;
+
+struct PasswordCase {
+    std::string typed;
+    bool opens;
+};
+
+void PrintTo(const PasswordCase& c, std::ostream* os) { *os << "\"" << c.typed << "\""; }
+
+class Password : public ::testing::TestWithParam<PasswordCase> {};
+
+TEST_P(Password, OnlyTheExactTextOpens) {
+    test::RecordingOperator op;
+    EXPECT_EQ(UnlockCatalogue(GetParam().typed, op), GetParam().opens);
+    if (GetParam().opens) {
+        EXPECT_TRUE(op.messages.empty());
+    } else {
+        EXPECT_EQ(
+            test::MessageLines(op),
+            (std::vector<std::string>{
+                "Anmeldung | no icon | Ungültiges Kennwort. Bitte versuchen Sie es noch einmal!"}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Password,
+                         ::testing::Values(PasswordCase{"kolbrin", true},
+                                           PasswordCase{"KOLBRIN", false},
+                                           PasswordCase{"Kolbrin", false},
+                                           PasswordCase{" kolbrin", false},
+                                           PasswordCase{"kolbrin ", false},
+                                           PasswordCase{"kolbri", false},
+                                           PasswordCase{"kolbrinn", false},
+                                           PasswordCase{"", false}));
+
+QLineEdit* passwordBox(QWidget* login) { return login->findChild<QLineEdit*>("txtPassword"); }
+
+TEST(LoginDialog, ElementsTextsAndKeys) {
+    FLogin login;
+    EXPECT_EQ(login.windowTitle(), "Anmeldung");
+    QLineEdit* box = passwordBox(&login);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "");
+    EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
+    auto* label = login.findChild<QLabel*>("lblLabels");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "&Kennwort:");
+    EXPECT_EQ(label->buddy(), box);
+    EXPECT_TRUE(label->accessibleName().isEmpty());
+    auto* ok = login.findChild<QPushButton*>("cmdOK");
+    auto* cancel = login.findChild<QPushButton*>("cmdCancel");
+    ASSERT_TRUE(ok && cancel);
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(box->nextInFocusChain(), ok);
+    EXPECT_EQ(ok->nextInFocusChain(), cancel);
+    EXPECT_EQ(login.focusWidget(), box);
+}
+
+TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
+    // Ten wrong attempts, each typed over the selected previous one, then the right password.
+    const std::vector<QString> attempts = {"KOLBRIN", " kolbrin", "kolbrin ", "", "Kolbrin",
+                                           "x", "kolbri", "kolbrinn", "", "k o l b r i n",
+                                           "kolbrin"};
+    int messages = 0;
+    FLogin login;
+    ModalScript script;
+    for (std::size_t i = 0; i < attempts.size(); ++i) {
+        script.when("frmLogin", [&, i](QWidget* w) {
+            QLineEdit* box = passwordBox(w);
+            if (i > 0) {
+                EXPECT_EQ(w->focusWidget(), box) << i;
+                EXPECT_EQ(box->selectedText(), attempts[i - 1]) << i;
+                EXPECT_EQ(box->text(), attempts[i - 1]) << i;
+            }
+            // Typing replaces the selected attempt; an empty attempt is deleted.
+            if (attempts[i].isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
+            QTest::keyClicks(box, attempts[i]);
+            EXPECT_EQ(box->text(), attempts[i]) << i;
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        if (i + 1 < attempts.size()) {
+            script.when("QMessageBox", [&](QWidget* w) {
+                auto* box = static_cast<QMessageBox*>(w);
+                EXPECT_EQ(box->text(), "Ungültiges Kennwort. Bitte versuchen Sie es noch einmal!");
+                EXPECT_EQ(box->windowTitle(), "Anmeldung");
+                EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+                EXPECT_EQ(box->buttons().size(), 1);
+                ++messages;
+                box->button(QMessageBox::Ok)->click();
+            });
+        }
+    }
+    EXPECT_EQ(login.exec(), QDialog::Accepted);
+    EXPECT_TRUE(script.done()) << script.unexpected();
+    EXPECT_EQ(messages, 10);
+}
+
+TEST(LoginDialog, EscapeAndAbbrechenCloseWithoutOpening) {
+    for (bool escape : {true, false}) {
+        FLogin login;
+        ModalScript script;
+        script.when("frmLogin", [&](QWidget* w) {
+            QTest::keyClicks(passwordBox(w), "kolbrin");
+            if (escape) {
+                QTest::keyClick(passwordBox(w), Qt::Key_Escape);
+            } else {
+                w->findChild<QPushButton*>("cmdCancel")->click();
+            }
+        });
+        EXPECT_EQ(login.exec(), QDialog::Rejected) << escape;
+        EXPECT_TRUE(script.done()) << script.unexpected();
+    }
+}
+
+class CatalogueLockFlow : public ::testing::Test {
+protected:
+    test::TempFolder program;
+    test::FixedClock clock;
+    ErrorLog log{program.path(), clock};
+};
+
+TEST_F(CatalogueLockFlow, RightPasswordOpensTheVisibilityDialogAndThePromptIsGone) {
+    test::MakeCatalogue(program.path(), "INSERT INTO tblBodypart VALUES (1, 'Knie', 1, 'K', 'F');");
+    bool promptGone = false;
+    ModalScript script;
+    script
+        .when("frmLogin",
+              [](QWidget* w) {
+                  QTest::keyClicks(passwordBox(w), "kolbrin");
+                  w->findChild<QPushButton*>("cmdOK")->click();
+              })
+        .when("frmSelectBodyparts", [&](QWidget* w) {
+            promptGone = true;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == "frmLogin" && top->isVisible()) promptGone = false;
+            }
+            static_cast<QDialog*>(w)->reject();
+        });
+    ShowCatalogueLock(program.path(), log);
+    EXPECT_TRUE(script.done()) << script.unexpected();
+    EXPECT_TRUE(promptGone);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(CatalogueLockFlow, EveryOpeningStartsWithAnEmptyBox) {
+    std::vector<QString> shown;
+    for (int opening = 0; opening < 2; ++opening) {
+        ModalScript script;
+        script.when("frmLogin", [&](QWidget* w) {
+            shown.push_back(passwordBox(w)->text());
+            QTest::keyClicks(passwordBox(w), "falsch");
+            w->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        ShowCatalogueLock(program.path(), log);
+        EXPECT_TRUE(script.done()) << script.unexpected();
+    }
+    EXPECT_EQ(shown, (std::vector<QString>{"", ""}));
+}
+
+}  // namespace
+}  // namespace morvik
