@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "Version.h"
+#include "diag/AppError.h"
 #include "diag/ErrorLog.h"
+#include "diag/ErrorNumbers.h"
 #include "diag/Trap.h"
 #include "gdt/OrderWriter.h"
 #include "gdt/RequestSearch.h"
@@ -236,6 +238,19 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
 // final name; the request goes only when all are in place. On any failure the files already
 // placed are taken back, so the target folder holds all of the order or none of it.
 void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts) {
+    // The accession numbers of the whole confirmation are issued together; numbers taken by an
+    // attempt that fails later are not used again.
+    std::vector<std::string> numbers;
+    if (!withoutBodyParts && settings_.Acc) {
+        auto issued = counter_.IssueNumbers(settings_.OneGDT ? 1 : addedCount_);
+        if (!issued) {
+            throw AppError(err::NoAccessionNumber,
+                           "Für den Auftrag konnte keine Accession Number vergeben werden");
+        }
+        numbers = std::move(*issued);
+    }
+    auto number = [&](std::size_t i) { return i < numbers.size() ? numbers[i] : std::string(); };
+
     std::vector<StagedFile> staged;
     if (withoutBodyParts) {
         op_.ProcessEvents();
@@ -249,20 +264,21 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
             join(joined.abbreviation, ", ", part.abbreviation);
             join(joined.factoryCode, "|", part.factoryCode);
         }
-        staged.push_back(
-            StageOrderFile(settings_, gdtText_, BuildOrderLines(settings_, counter_, choice, joined)));
+        staged.push_back(StageOrderFile(settings_, gdtText_,
+                                        BuildOrderLines(settings_, number(0), choice, joined)));
     } else {
         for (std::size_t row = 1; row <= addedCount_; ++row) {
             op_.ProcessEvents();
             staged.push_back(StageOrderFile(
-                settings_, gdtText_, BuildOrderLines(settings_, counter_, choice, added_.Row(row))));
+                settings_, gdtText_, BuildOrderLines(settings_, number(row - 1), choice, added_.Row(row))));
         }
     }
 
+    // Every file is complete; now they all get their names, and only then does the request go.
     std::vector<std::filesystem::path> placed;
     try {
         for (StagedFile& file : staged) {
-            file.commit();
+            file.commit(false);
             placed.push_back(file.target());
         }
         DeleteFileForced(requestPath_);
@@ -270,6 +286,8 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
         for (const auto& path : placed) ::unlink(path.c_str());
         throw;
     }
+    if (!placed.empty()) SyncFolder(placed.front().parent_path());
+    SyncFolder(std::filesystem::path(requestPath_).parent_path());
 }
 
 }  // namespace morvik

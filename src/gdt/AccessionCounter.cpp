@@ -55,6 +55,12 @@ std::optional<std::uint64_t> AccessionCounter::ReadAccNum() {
 }
 
 std::optional<std::string> AccessionCounter::WriteAccNumDat() {
+    auto numbers = IssueNumbers(1);
+    if (!numbers) return std::nullopt;
+    return numbers->front();
+}
+
+std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size_t count) {
     std::unique_ptr<FileLock> lock;
     if (!trap(log_, "WriteAccNumDat", [&] {
             lock = std::make_unique<FileLock>(programFolder_ / "AccNum.lck");
@@ -64,16 +70,18 @@ std::optional<std::string> AccessionCounter::WriteAccNumDat() {
     std::optional<std::uint64_t> last = ReadAccNum();
     if (!last) return std::nullopt;
 
-    std::optional<std::string> text;
+    std::optional<std::vector<std::string>> texts;
     trap(log_, "WriteAccNumDat", [&] {
-        if (*last == std::numeric_limits<std::uint64_t>::max()) {
+        if (count > std::numeric_limits<std::uint64_t>::max() - *last) {
             throw AppError(err::CounterExhausted, "Die Accession Number ist ausgeschöpft");
         }
-        std::string next = CounterText(*last + 1);
-        WriteFileAtomically(file(), next);
-        text = next;
+        std::vector<std::string> issued;
+        issued.reserve(count);
+        for (std::uint64_t n = *last + 1; n <= *last + count; ++n) issued.push_back(CounterText(n));
+        if (count > 0) WriteFileAtomically(file(), issued.back());
+        texts = std::move(issued);
     });
-    return text;
+    return texts;
 }
 
 }  // namespace morvik

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvik {
 
@@ -24,6 +25,10 @@ public:
     // the program doing the same waits for this one, so no number is handed out twice. On any
     // failure nothing is issued: logged under "ReadAccNum" or "WriteAccNumDat", nullopt.
     std::optional<std::string> WriteAccNumDat();
+
+    // Issues `count` consecutive numbers at once, under one lock and with one write; the file
+    // then holds the last of them. Their counter texts in order, or nullopt as above.
+    std::optional<std::vector<std::string>> IssueNumbers(std::size_t count);
 
     // Seven digits at least, with leading zeros.
     static std::string CounterText(std::uint64_t number);

@@ -11,6 +11,20 @@ namespace morvik {
 
 std::string BuildOrderLines(const AppSettings& s, AccessionCounter& counter,
                             const OrderChoice& choice, const BodyPartEntry& part) {
+    std::string number;
+    if (s.Acc) {
+        std::optional<std::string> issued = counter.WriteAccNumDat();
+        if (!issued) {
+            throw AppError(err::NoAccessionNumber,
+                           "Für den Auftrag konnte keine Accession Number vergeben werden");
+        }
+        number = std::move(*issued);
+    }
+    return BuildOrderLines(s, number, choice, part);
+}
+
+std::string BuildOrderLines(const AppSettings& s, std::string_view accessionNumber,
+                            const OrderChoice& choice, const BodyPartEntry& part) {
     std::string lines = CreateGDTLine("8402", choice.modality);
     if (s.Konica) {
         lines += CreateGDTLine("8751", part.abbreviation);
@@ -23,12 +37,12 @@ std::string BuildOrderLines(const AppSettings& s, AccessionCounter& counter,
     lines += CreateGDTLine("6227", part.name);
     lines += CreateGDTLine("5015", part.name);
     if (s.Acc) {
-        std::optional<std::string> number = counter.WriteAccNumDat();
-        if (!number) {
+        // Never the prefix alone: an order without its number would match the wrong images.
+        if (accessionNumber.empty()) {
             throw AppError(err::NoAccessionNumber,
                            "Für den Auftrag konnte keine Accession Number vergeben werden");
         }
-        lines += CreateGDTLine("4100", s.AccNum + *number);
+        lines += CreateGDTLine("4100", s.AccNum + std::string(accessionNumber));
     }
     lines += CreateGDTLine(s.CommentField, choice.comment);
     lines += CreateGDTLine("8315", s.Kuerzel);

@@ -28,6 +28,11 @@ struct OrderChoice {
 std::string BuildOrderLines(const AppSettings& settings, AccessionCounter& counter,
                             const OrderChoice& choice, const BodyPartEntry& bodyPart);
 
+// The same with an accession number issued already (its counter text, 0000042); it is used
+// only when Acc is set.
+std::string BuildOrderLines(const AppSettings& settings, std::string_view accessionNumber,
+                            const OrderChoice& choice, const BodyPartEntry& bodyPart);
+
 // The lines of an order without body parts: 8402, the comment line and 8315. No accession
 // number, whatever the switches say.
 std::string BuildScanLines(const AppSettings& settings, const OrderChoice& choice);

@@ -49,11 +49,6 @@ void writeAll(int fd, std::string_view bytes, const fs::path& file) {
     }
 }
 
-void syncFolder(const fs::path& folder) {
-    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
-}
-
 std::string temporaryName() {
     static const char* hex = "0123456789abcdef";
     std::string name = "~";
@@ -65,6 +60,11 @@ std::string temporaryName() {
 }
 
 }  // namespace
+
+void SyncFolder(const fs::path& folder) noexcept {
+    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+}
 
 std::string ReadFileBytes(const fs::path& file) {
     Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
@@ -158,14 +158,14 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     return *this;
 }
 
-void StagedFile::commit() {
+void StagedFile::commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
         throw FileError(errno, "Umbenennen nach " + target_.string());
     }
     committed_ = true;
-    syncFolder(target_.parent_path());
+    if (syncFolder) SyncFolder(target_.parent_path());
 }
 
 void StagedFile::discard() noexcept {

@@ -41,8 +41,9 @@ public:
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    // Renames the temporary over the target. Throws AppError if that fails.
-    void commit();
+    // Renames the temporary over the target. Throws AppError if that fails. A caller that
+    // commits several files in one folder may sync the folder once itself (SyncFolder).
+    void commit(bool syncFolder = true);
     // Removes the temporary (or, after commit, nothing). Never throws.
     void discard() noexcept;
 
@@ -55,6 +56,9 @@ private:
     fs::path temporary_;
     bool committed_ = false;
 };
+
+// Makes the renames and deletions in a folder durable.
+void SyncFolder(const fs::path& folder) noexcept;
 
 // Writes a whole file through a StagedFile: either the old content or the new one is there.
 void WriteFileAtomically(const fs::path& target, std::string_view bytes);

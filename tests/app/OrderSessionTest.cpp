@@ -484,15 +484,21 @@ TEST_F(OrderSessionTest, FailureHalfWayLeavesNoOrderFileAndKeepsTheRequest) {
     add(1);
     add(2);
     add(3);
-    // The counter breaks while the second file is being made.
+    // The target folder goes away while the second file is being made.
+    const auto moved = program / "out.alt";
     const int base = op.yields;
     op.onYield = [&](int n) {
-        if (n == base + 2) WriteBytes(program / "AccNum.dat", "kaputt");
+        if (n == base + 2) {
+            std::filesystem::rename(out(), moved);
+            WriteBytes(out(), "kein Ordner");
+        }
     };
     EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
-    EXPECT_TRUE(FileNames(out()).empty());  // no order file, no temporary either
+    for (const auto& name : FileNames(moved)) EXPECT_FALSE(name.ends_with(".gdt")) << name;
     EXPECT_TRUE(std::filesystem::exists(in() / "a.gdt"));
     EXPECT_EQ(op.Texts(), std::vector<std::string>{kFailed});
+    // The numbers taken by the failed attempt are not handed out again.
+    EXPECT_EQ(ReadBytes(program / "AccNum.dat"), "0000003");
 }
 
 TEST_F(OrderSessionTest, RequestThatCannotBeDeletedTakesThePlacedFilesBack) {

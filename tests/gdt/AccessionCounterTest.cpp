@@ -75,6 +75,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, AccessionCorrupt,
                          ::testing::Values("abc", "-5", "", "  ", "12a", "1.5", "0000041\r\n7",
                                            "99999999999999999999999"));
 
+TEST_F(AccessionCounterTest, SeveralNumbersAreIssuedTogether) {
+    WriteBytes(dat(), "0000041");
+    EXPECT_EQ(counter.IssueNumbers(3), (std::vector<std::string>{"0000042", "0000043", "0000044"}));
+    EXPECT_EQ(ReadBytes(dat()), "0000044");
+    EXPECT_EQ(counter.WriteAccNumDat(), "0000045");
+}
+
 TEST_F(AccessionCounterTest, TwoProgramsNeverIssueTheSameNumber) {
     constexpr int kPerProcess = 200;
     pid_t child = fork();

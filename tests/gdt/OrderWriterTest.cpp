@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/AppSettings.h"
+#include "diag/AppError.h"
 #include "diag/ErrorLog.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
@@ -159,6 +160,16 @@ TEST_F(OrderWriterTest, CorruptCounterFailsTheOrderInsteadOfWritingAStaleNumber)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(lines[0].ends_with(" - ReadAccNum"));
     EXPECT_TRUE(lines[1].ends_with(" - WriteGDT"));
+}
+
+TEST_F(OrderWriterTest, AccessionSwitchWithoutANumberIsRefused) {
+    settings.Acc = true;
+    settings.AccNum = "RAD";
+    EXPECT_THROW(BuildOrderLines(settings, std::string_view(), {"Röntgen", ""}, {"Becken", "", ""}),
+                 AppError);
+    settings.Acc = false;
+    EXPECT_EQ(BuildOrderLines(settings, std::string_view(), {"Röntgen", ""}, {"Becken", "", ""}),
+              "0168402R\xF6ntgen\r\n0156227Becken\r\n0155015Becken\r\n0118315AB\r\n");
 }
 
 TEST_F(OrderWriterTest, MissingTargetFolderIsReportedAndLeavesNothing) {

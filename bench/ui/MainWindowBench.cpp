@@ -1,0 +1,215 @@
+// The main window with a catalogue of 32,767 shown rows: filling it from the database, a search
+// keystroke that matches the last row, and a confirmation of 50 body parts; each beside the raw
+// work it is measured against.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <filesystem>
+#include <fstream>
+
+#include "app/OrderSession.h"
+#include "app/ui/MainWindow.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "catalogue/CatalogueTable.h"
+#include "catalogue/Sqlite.h"
+#include "diag/Clock.h"
+#include "diag/ErrorLog.h"
+#include "gdt/GdtLine.h"
+#include "platform/FileSystem.h"
+
+namespace fs = std::filesystem;
+using namespace morvik;
+
+namespace {
+
+constexpr int kRows = 32767;
+
+class BenchClock final : public Clock {
+public:
+    std::string date() override { return "05.12.2026"; }
+    std::string time() override { return "14:03:07"; }
+};
+
+class SilentOperator final : public Operator {
+public:
+    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+    void ProcessEvents() override { QCoreApplication::processEvents(); }
+};
+
+std::string rowName(int i) {
+    static const char* parts[] = {"Knie", "Hüfte", "Schulter", "Ellenbogen", "Sprunggelenk", "Ösophagus"};
+    return std::string(parts[i % 6]) + " Aufnahme " + std::to_string(100000 + i);
+}
+
+// A program folder with Settings.ini and a catalogue of kRows shown rows, made once.
+const fs::path& programFolder() {
+    static const fs::path folder = [] {
+        fs::path f = fs::temp_directory_path() / "morvik-bench-ui";
+        fs::remove_all(f);
+        fs::create_directories(f / "in");
+        fs::create_directories(f / "out");
+        std::ofstream(f / "Settings.ini", std::ios::binary)
+            << "[GDTService]\r\nGDTQuell=" << (f / "in").string() << "\r\nGDTZiel=" << (f / "out").string()
+            << "\r\nKuerzel=AB\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD\r\n";
+        SqliteConnection db(f / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        CreateCatalogueTable(db);
+        std::vector<CatalogueRow> rows;
+        for (int i = 0; i < kRows; ++i) rows.push_back({i + 1, rowName(i), true, "AB", "F" + std::to_string(i)});
+        ReplaceAllRows(db, rows);
+        db.close();
+        return f;
+    }();
+    return folder;
+}
+
+struct Fixture {
+    BenchClock clock;
+    ErrorLog log{programFolder(), clock};
+    SilentOperator op;
+    OrderSession session{programFolder(), log, op, nullptr};
+    FMain window{session};
+    Fixture() {
+        window.Form_Load();
+        window.SetUpColumns();
+        window.show();
+        QCoreApplication::processEvents();
+    }
+    void fill() {
+        CatalogueDatabase db(programFolder(), log);
+        db.Connection(1);
+        window.FillCatalogue(db.ShownBodyParts());
+        db.Connection(0);
+    }
+};
+
+long peakKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+void BM_StartUpQueryRaw(benchmark::State& state) {
+    BenchClock clock;
+    ErrorLog log(programFolder(), clock);
+    for (auto _ : state) {
+        CatalogueDatabase db(programFolder(), log);
+        db.Connection(1);
+        benchmark::DoNotOptimize(db.ShownBodyParts());
+        db.Connection(0);
+    }
+}
+BENCHMARK(BM_StartUpQueryRaw)->Unit(benchmark::kMillisecond);
+
+void BM_FillVisibleList(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto fixture = std::make_unique<Fixture>();
+        state.ResumeTiming();
+        fixture->fill();
+        QCoreApplication::processEvents();  // the list is drawn
+        state.PauseTiming();
+        fixture.reset();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = static_cast<double>(peakKiB()) / 1024.0;
+}
+BENCHMARK(BM_FillVisibleList)->Unit(benchmark::kMillisecond);
+
+void BM_SearchKeystrokeLastRow(benchmark::State& state) {
+    Fixture fixture;
+    fixture.fill();
+    auto* search = fixture.window.findChild<QLineEdit*>("txtSearch");
+    // The last row in name order, typed whole, then one character less, and so on alternating.
+    std::string last = fixture.session.Catalogue().Row(fixture.session.Catalogue().Count()).name;
+    QString full = QString::fromStdString(last);
+    QString shorter = full.left(full.size() - 1);
+    bool flip = false;
+    for (auto _ : state) {
+        search->setText(flip ? shorter : full);
+        flip = !flip;
+    }
+    if (fixture.session.Catalogue().Selected() < fixture.session.Catalogue().Count() - 10) {
+        state.SkipWithError("the search did not find the last rows");
+    }
+}
+BENCHMARK(BM_SearchKeystrokeLastRow)->Unit(benchmark::kMicrosecond);
+
+std::string request() {
+    std::string text = CreateGDTLine("8000", "6302") + CreateGDTLine("3000", "4711") +
+                       CreateGDTLine("3101", "Muster") + CreateGDTLine("3102", "Erika");
+    while (text.size() < 2048) text += CreateGDTLine("6228", "Befundzeile");
+    return text;
+}
+
+void BM_Confirm50BodyParts(benchmark::State& state) {
+    const fs::path in = programFolder() / "in";
+    const fs::path out = programFolder() / "out";
+    const std::string text = request();
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(out);
+        fs::create_directories(out);
+        std::ofstream(in / "request.gdt", std::ios::binary) << text;
+        BenchClock clock;
+        ErrorLog log(programFolder(), clock);
+        SilentOperator op;
+        OrderSession session(programFolder(), log, op, nullptr);
+        session.Form_Load();
+        std::vector<BodyPartEntry> rows;
+        for (int i = 0; i < 50; ++i) rows.push_back({rowName(i), "AB", "F" + std::to_string(i)});
+        session.FillCatalogue(rows);
+        for (std::size_t r = 1; r <= 50; ++r) {
+            session.SelectCatalogueRow(r);
+            session.lvBodyparts_DblClick();
+        }
+        state.ResumeTiming();
+        if (session.cmdOK_Click("Kommentar") != OrderSession::Confirmation::Done) {
+            state.SkipWithError("confirmation failed");
+        }
+    }
+}
+BENCHMARK(BM_Confirm50BodyParts)->Unit(benchmark::kMillisecond);
+
+// The same 50 files written, flushed and renamed by hand, with nothing else.
+void BM_Write50FilesRaw(benchmark::State& state) {
+    const fs::path out = programFolder() / "out";
+    const std::string text = request() + std::string(180, 'x');
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(out);
+        fs::create_directories(out);
+        state.ResumeTiming();
+        for (int i = 0; i < 50; ++i) {
+            fs::path tmp = out / ("~" + std::to_string(i) + ".tmp");
+            int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+                state.SkipWithError("write failed");
+            }
+            ::fsync(fd);
+            ::close(fd);
+            fs::rename(tmp, out / (std::to_string(i) + ".gdt"));
+        }
+        int dir = ::open(out.c_str(), O_RDONLY | O_DIRECTORY);
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+BENCHMARK(BM_Write50FilesRaw)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
