@@ -32,7 +32,11 @@ void CreateCatalogueTable(SqliteConnection& db) {
 }
 
 std::vector<BodyPartEntry> SelectShownBodyParts(SqliteConnection& db) {
-    SqliteStatement query(db, SelectShown);
+    return SelectBodyParts(db, SelectShown);
+}
+
+std::vector<BodyPartEntry> SelectBodyParts(SqliteConnection& db, std::string_view sql) {
+    SqliteStatement query(db, sql);
     const int name = query.column("f_Name");
     const int konica = query.column("f_Konica");
     const int factory = query.column("f_Factory");

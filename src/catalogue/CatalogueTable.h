@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,8 @@ void CreateCatalogueTable(SqliteConnection& db);
 
 // The start-up query: shown rows in name order (German order once UseGermanNameOrder is on).
 std::vector<BodyPartEntry> SelectShownBodyParts(SqliteConnection& db);
+// Name, abbreviation and factory code of each row a query over tblBodypart yields.
+std::vector<BodyPartEntry> SelectBodyParts(SqliteConnection& db, std::string_view sql);
 
 // Every row in the order the database delivers it. Throws AppError at a row whose f_Show is
 // Null or no truth value; the rows before it have been handed to `row` already.
