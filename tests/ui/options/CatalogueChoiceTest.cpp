@@ -88,14 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
                    c.SetChecked(1, true);
                }, {"3|0", "8|1", "12|0"}}));
 
-TEST_F(CatalogueChoiceTest, EditsWithoutOkLeaveTheCatalogueAlone) {
-    test::MakeCatalogue(program.path(), kThreeRows);
-    const auto before = showFlags();
-    open().cmdAlle_Click();
-    open().cmdNone_Click();
-    EXPECT_EQ(showFlags(), before);
-}
-
 TEST_F(CatalogueChoiceTest, ARowWithoutFlagStopsTheLoadingAfterTheRowsBefore) {
     test::MakeCatalogue(program.path(),
                         "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B', 'F-B');"

@@ -117,23 +117,6 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
     EXPECT_EQ(messages, 10);
 }
 
-TEST(LoginDialog, EscapeAndAbbrechenCloseWithoutOpening) {
-    for (bool escape : {true, false}) {
-        FLogin login;
-        ModalScript script;
-        script.when("frmLogin", [&](QWidget* w) {
-            QTest::keyClicks(passwordBox(w), "kolbrin");
-            if (escape) {
-                QTest::keyClick(passwordBox(w), Qt::Key_Escape);
-            } else {
-                w->findChild<QPushButton*>("cmdCancel")->click();
-            }
-        });
-        EXPECT_EQ(login.exec(), QDialog::Rejected) << escape;
-        EXPECT_TRUE(script.done()) << script.unexpected();
-    }
-}
-
 class CatalogueLockFlow : public ::testing::Test {
 protected:
     test::TempFolder program;
@@ -164,17 +147,23 @@ TEST_F(CatalogueLockFlow, RightPasswordOpensTheVisibilityDialogAndThePromptIsGon
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(CatalogueLockFlow, EveryOpeningStartsWithAnEmptyBox) {
+TEST_F(CatalogueLockFlow, EscapeAndAbbrechenLeaveAndTheNextOpeningStartsEmpty) {
     std::vector<QString> shown;
-    for (int opening = 0; opening < 2; ++opening) {
+    for (bool escape : {true, false}) {
         ModalScript script;
         script.when("frmLogin", [&](QWidget* w) {
             shown.push_back(passwordBox(w)->text());
-            QTest::keyClicks(passwordBox(w), "falsch");
-            w->findChild<QPushButton*>("cmdCancel")->click();
+            QTest::keyClicks(passwordBox(w), "kolbrin");
+            if (escape) {
+                QTest::keyClick(passwordBox(w), Qt::Key_Escape);
+            } else {
+                w->findChild<QPushButton*>("cmdCancel")->click();
+            }
         });
+        // A visibility dialog opened here would be left to the time limit, failing done().
         ShowCatalogueLock(program.path(), log);
         EXPECT_TRUE(script.done()) << script.unexpected();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
     EXPECT_EQ(shown, (std::vector<QString>{"", ""}));
 }

@@ -29,7 +29,7 @@ ModalScript& ModalScript::when(const std::string& name, std::function<void(QWidg
 }
 
 void ModalScript::poll() {
-    if (acting_ || done()) return;
+    if (acting_ || !stepsLeft()) return;
     QWidget* top = QApplication::activeModalWidget();
     if (top == nullptr || !named(top, steps_[next_].name)) return;
     acting_ = true;

@@ -22,8 +22,8 @@ public:
     // `name` is the window's objectName, or its class name ("QMessageBox").
     ModalScript& when(const std::string& name, std::function<void(QWidget*)> action);
 
-    bool done() const { return next_ == steps_.size(); }
-    bool timedOut() const { return timedOut_; }
+    // Every step ran, and no modal window had to be closed by force.
+    bool done() const { return next_ == steps_.size() && !timedOut_; }
     // The windows the script met but could not place, for the failure message.
     std::string unexpected() const { return unexpected_; }
 
@@ -32,6 +32,7 @@ private:
         std::string name;
         std::function<void(QWidget*)> action;
     };
+    bool stepsLeft() const { return next_ < steps_.size(); }
     void poll();
     void giveUp();
 
