@@ -337,6 +337,11 @@ void FMain::mnu_Options_Click() {
 // ---- Window events --------------------------------------------------------------------------
 
 void FMain::closeEvent(QCloseEvent* event) {
+    // Not in the middle of writing an order: the confirmation finishes first.
+    if (session_.Busy()) {
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         session_.Form_Unload();
