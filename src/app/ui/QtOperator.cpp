@@ -14,6 +14,10 @@ void QtOperator::ShowMessage(const std::string& text, const std::string& title, 
     box.exec();
 }
 
-void QtOperator::ProcessEvents() { QCoreApplication::processEvents(); }
+// Windows repaint during long work, but no click or keystroke gets in while an order is written
+// or a list is loaded.
+void QtOperator::ProcessEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 }  // namespace morvik
