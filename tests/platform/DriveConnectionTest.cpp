@@ -8,37 +8,6 @@ namespace {
 
 using Command = std::vector<std::string>;
 
-struct MountCase {
-    const char* name;
-    std::string folder;
-    std::string fstab;
-    std::string mounts;
-    int mountStatus;   // what the fake mount command returns
-    Command expected;  // the command run, empty if none
-    bool connected;
-    friend void PrintTo(const MountCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class MountFstabEntry : public ::testing::TestWithParam<MountCase> {};
-
-TEST_P(MountFstabEntry, MountsOnlyAListedEntryThatIsNotMountedYet) {
-    std::vector<Command> commands;
-    const auto run = [&](const Command& command) {
-        commands.push_back(command);
-        return GetParam().mountStatus;
-    };
-
-    const bool connected =
-        MountFstabEntryFor(GetParam().folder, GetParam().fstab, GetParam().mounts, run);
-
-    EXPECT_EQ(connected, GetParam().connected);
-    if (GetParam().expected.empty()) {
-        EXPECT_THAT(commands, ::testing::IsEmpty());
-    } else {
-        EXPECT_THAT(commands, ::testing::ElementsAre(GetParam().expected));
-    }
-}
-
 const std::string Fstab =
     "# /etc/fstab: static file system information.\n"
     "UUID=0a1b /               ext4    errors=remount-ro 0 1\n"
@@ -51,74 +20,58 @@ const std::string Fstab =
 
 const std::string RootOnly = "/dev/sda1 / ext4 rw,relatime 0 0\nproc /proc proc rw 0 0\n";
 
+struct MountCase {
+    const char* name;
+    std::string folder;
+    std::string mounts;  // the mount point handed to "mount", empty if nothing may be run
+    bool connected = false;
+    std::string alsoMounted = "";  // a line of the current mounts besides RootOnly
+    int mountStatus = 0;           // what the fake mount command returns
+    std::string fstab = Fstab;
+    friend void PrintTo(const MountCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class MountFstabEntry : public ::testing::TestWithParam<MountCase> {};
+
+TEST_P(MountFstabEntry, MountsOnlyAListedEntryThatIsNotMountedYet) {
+    const MountCase& c = GetParam();
+    std::vector<Command> commands;
+    const auto run = [&](const Command& command) {
+        commands.push_back(command);
+        return c.mountStatus;
+    };
+
+    EXPECT_EQ(MountFstabEntryFor(c.folder, c.fstab, RootOnly + c.alsoMounted, run), c.connected);
+    if (c.mounts.empty()) {
+        EXPECT_THAT(commands, ::testing::IsEmpty());
+    } else {
+        EXPECT_THAT(commands, ::testing::ElementsAre(Command{"mount", c.mounts}));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Tables, MountFstabEntry,
-    ::testing::Values(
-        MountCase{"ListedNotMounted",
-                  "/mnt/praxis/gdt/in",
-                  Fstab,
-                  RootOnly,
-                  0,
-                  {"mount", "/mnt/praxis"},
-                  true},
-        MountCase{"AlreadyMounted",
-                  "/mnt/praxis/gdt/in",
-                  Fstab,
-                  RootOnly + "//praxis-srv/gdt /mnt/praxis cifs rw 0 0\n",
-                  0,
-                  {},
-                  false},
-        MountCase{"MountFails",
-                  "/mnt/praxis/gdt/in",
-                  Fstab,
-                  RootOnly,
-                  32,
-                  {"mount", "/mnt/praxis"},
-                  false},
-        MountCase{"OnNoEntry", "/srv/gdt/in", Fstab, RootOnly, 0, {}, false},
-        MountCase{"LongestEntryWins",
-                  "/mnt/praxis/bilder/2026",
-                  Fstab,
-                  RootOnly,
-                  0,
-                  {"mount", "/mnt/praxis/bilder"},
-                  true},
-        MountCase{"LongestEntryMountedShorterNot",
-                  "/mnt/praxis/bilder/2026",
-                  Fstab,
-                  RootOnly + "nas:/export/bilder /mnt/praxis/bilder nfs rw 0 0\n",
-                  0,
-                  {},
-                  false},
-        MountCase{"PrefixIsNoParent", "/mnt/praxis-alt/gdt", Fstab, RootOnly, 0, {}, false},
-        MountCase{"TrailingSlashes",
-                  "/mnt/praxis/gdt/",
-                  "//praxis-srv/gdt /mnt/praxis/ cifs noauto 0 0\n",
-                  RootOnly,
-                  0,
-                  {"mount", "/mnt/praxis"},
-                  true},
-        MountCase{
-            "DotDotLeavesTheEntry", "/mnt/praxis/../andere/gdt", Fstab, RootOnly, 0, {}, false},
-        MountCase{"CommentedOutEntry", "/mnt/alt/gdt", Fstab, RootOnly, 0, {}, false},
-        MountCase{
-            "BlankEscaped", "/mnt/gdt neu/in", Fstab, RootOnly, 0, {"mount", "/mnt/gdt neu"}, true},
-        MountCase{"BlankEscapedAlreadyMounted",
-                  "/mnt/gdt neu/in",
-                  Fstab,
-                  RootOnly + "//praxis-srv/gdt\\040neu /mnt/gdt\\040neu cifs rw 0 0\n",
-                  0,
-                  {},
-                  false},
-        MountCase{"RelativeFolder", "mnt/praxis/gdt", Fstab, RootOnly, 0, {}, false},
-        MountCase{"WindowsShare", "\\\\praxis-srv\\gdt", Fstab, RootOnly, 0, {}, false},
-        MountCase{"CrLfFstab",
-                  "/mnt/praxis/gdt",
-                  "//praxis-srv/gdt /mnt/praxis cifs noauto 0 0\r\n",
-                  RootOnly,
-                  0,
-                  {"mount", "/mnt/praxis"},
-                  true}),
+    ::testing::Values(MountCase{"ListedNotMounted", "/mnt/praxis/gdt/in", "/mnt/praxis", true},
+                      MountCase{"AlreadyMounted", "/mnt/praxis/gdt/in", "", false,
+                                "//praxis-srv/gdt /mnt/praxis cifs rw 0 0\n"},
+                      MountCase{"MountFails", "/mnt/praxis/gdt/in", "/mnt/praxis", false, "", 32},
+                      MountCase{"OnNoEntry", "/srv/gdt/in", ""},
+                      MountCase{"LongestEntryWins", "/mnt/praxis/bilder/2026", "/mnt/praxis/bilder",
+                                true},
+                      MountCase{"LongestEntryMountedShorterNot", "/mnt/praxis/bilder/2026", "",
+                                false, "nas:/export/bilder /mnt/praxis/bilder nfs rw 0 0\n"},
+                      MountCase{"PrefixIsNoParent", "/mnt/praxis-alt/gdt", ""},
+                      MountCase{"TrailingSlashes", "/mnt/praxis/gdt/", "/mnt/praxis", true, "", 0,
+                                "//praxis-srv/gdt /mnt/praxis/ cifs noauto 0 0\n"},
+                      MountCase{"DotDotLeavesTheEntry", "/mnt/praxis/../andere/gdt", ""},
+                      MountCase{"CommentedOutEntry", "/mnt/alt/gdt", ""},
+                      MountCase{"BlankEscaped", "/mnt/gdt neu/in", "/mnt/gdt neu", true},
+                      MountCase{"BlankEscapedAlreadyMounted", "/mnt/gdt neu/in", "", false,
+                                "//praxis-srv/gdt\\040neu /mnt/gdt\\040neu cifs rw 0 0\n"},
+                      MountCase{"RelativeFolder", "mnt/praxis/gdt", ""},
+                      MountCase{"WindowsShare", "\\\\praxis-srv\\gdt", ""},
+                      MountCase{"CrLfFstab", "/mnt/praxis/gdt", "/mnt/praxis", true, "", 0,
+                                "//praxis-srv/gdt /mnt/praxis cifs noauto 0 0\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConnectNetworkDrive, WindowsShareOnLinuxConnectsNothing) {
