@@ -1,12 +1,16 @@
 // The catalogue choice as the operator meets it: from the main window's menu through the options
-// dialog and the password prompt, taking effect when the main window starts again.
+// dialog, the password prompt and the visibility dialog back to the options with their edits,
+// taking effect when the main window starts again.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include "CatalogueFiles.h"
 #include "ModalScript.h"
@@ -36,6 +40,9 @@ struct ProgramRun {
         started = SubMain(window, splash, catalogue, log);
     }
     int catalogueRows() { return window.findChild<QTreeView*>("lvBodyparts")->model()->rowCount(); }
+    std::string modality(int i) {
+        return window.findChild<QRadioButton*>(QString("optMod%1").arg(i))->text().toStdString();
+    }
 
     std::filesystem::path program;
     test::FixedClock clock;
@@ -49,7 +56,14 @@ struct ProgramRun {
     bool started = false;
 };
 
-TEST(CatalogueRestart, RowsHiddenInTheVisibilityDialogAreGoneAfterTheNextStart) {
+bool visible(const char* objectName) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == objectName && top->isVisible()) return true;
+    }
+    return false;
+}
+
+TEST(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesRowsAfterRestart) {
     test::TempFolder program;
     test::MakeCatalogue(program.path(),
                         "INSERT INTO tblBodypart VALUES (1, 'Knie', 1, 'KN', 'F-KN');"
@@ -60,10 +74,17 @@ TEST(CatalogueRestart, RowsHiddenInTheVisibilityDialogAreGoneAfterTheNextStart) 
         ASSERT_TRUE(run.started);
         ASSERT_EQ(run.catalogueRows(), 2);
 
+        int listed = -1;
+        bool promptGoneBeforeChoice = false, bothGoneAfter = false;
         test::ModalScript script;
         script
             .when("fOptions",
-                  [](QWidget* w) { w->findChild<QPushButton*>("cmdSelectBodyparts")->click(); })
+                  [](QWidget* w) {
+                      w->findChild<QLineEdit*>("txtButton1")->setText("DR");
+                      w->findChild<QCheckBox*>("chkKonica")->click();
+                      w->findChild<QLineEdit*>("txtAcc")->setText("RAD");
+                      w->findChild<QPushButton*>("cmdSelectBodyparts")->click();
+                  })
             .when("frmLogin",
                   [](QWidget* w) {
                       auto* box = w->findChild<QLineEdit*>("txtPassword");
@@ -71,13 +92,29 @@ TEST(CatalogueRestart, RowsHiddenInTheVisibilityDialogAreGoneAfterTheNextStart) 
                       QTest::keyClick(box, Qt::Key_Return);
                   })
             .when("frmSelectBodyparts",
-                  [](QWidget* w) {
+                  [&](QWidget* w) {
+                      promptGoneBeforeChoice = !visible("frmLogin");
+                      listed = w->findChild<QTreeWidget*>("lvSelectBodyparts")->topLevelItemCount();
                       w->findChild<QPushButton*>("cmdNone")->click();
                       w->findChild<QPushButton*>("cmdOK")->click();
                   })
-            .when("fOptions", [](QWidget* w) { w->findChild<QPushButton*>("cmdClose")->click(); });
+            .when("fOptions", [&](QWidget* w) {
+                bothGoneAfter = !visible("frmLogin") && !visible("frmSelectBodyparts");
+                EXPECT_EQ(w->findChild<QLineEdit*>("txtButton1")->text().toStdString(), "DR");
+                EXPECT_TRUE(w->findChild<QCheckBox*>("chkKonica")->isChecked());
+                EXPECT_EQ(w->findChild<QLineEdit*>("txtAcc")->text().toStdString(), "RAD");
+                w->findChild<QPushButton*>("cmdOK")->click();
+            });
         run.window.findChild<QAction*>("mnu_Options")->trigger();
         EXPECT_TRUE(script.done()) << script.unexpected();
+        EXPECT_EQ(listed, 3);  // every row, the hidden one too
+        EXPECT_TRUE(promptGoneBeforeChoice);
+        EXPECT_TRUE(bothGoneAfter);
+        EXPECT_EQ(test::PlainQuery(program / "Bodypart.mdb", "SELECT f_Show FROM tblBodypart"),
+                  (std::vector<std::string>{"0", "0", "0"}));
+        // The options' OK renamed the button at once and saved the edits.
+        EXPECT_EQ(run.modality(1), "DR");
+        EXPECT_TRUE(LoadAppSettings(program.path(), run.log).Konica);
         // The running window keeps its list until the next start.
         EXPECT_EQ(run.catalogueRows(), 2);
         run.window.close();
@@ -85,6 +122,7 @@ TEST(CatalogueRestart, RowsHiddenInTheVisibilityDialogAreGoneAfterTheNextStart) 
     ProgramRun restarted(program.path());
     EXPECT_TRUE(restarted.started);
     EXPECT_EQ(restarted.catalogueRows(), 0);
+    EXPECT_EQ(restarted.modality(1), "DR");
 }
 
 }  // namespace

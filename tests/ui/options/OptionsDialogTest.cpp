@@ -11,9 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidget>
 
-#include "CatalogueFiles.h"
 #include "ModalScript.h"
 #include "OptionsTestSupport.h"
 #include "config/ui/QtFolderPicker.h"
@@ -143,11 +141,13 @@ TEST_F(OptionsDialogTest, TabOrderRunsTopToBottom) {
     EXPECT_EQ(chain, expected);
 }
 
-// The rules themselves are the model's; here: the widgets show what the model decided.
-TEST_F(OptionsDialogTest, WidgetsFollowTheModel) {
+// The rules themselves are the model's; here: the widgets show what the model decided, and
+// what they show is what OK saves and hands to the main window.
+TEST_F(OptionsDialogTest, WidgetsFollowTheModelAndOkSavesThem) {
     settings.Konica = settings.Factory = true;
     settings.QuellBuchstabe = "Q";
     auto dlg = open();
+    dlg->show();
     QCheckBox* konica = check(dlg.get(), "chkKonica");
     QCheckBox* factory = check(dlg.get(), "chkFactory");
     EXPECT_FALSE(konica->isChecked());
@@ -175,15 +175,6 @@ TEST_F(OptionsDialogTest, WidgetsFollowTheModel) {
     EXPECT_EQ(edit(dlg.get(), "txtQuell")->text(), "/daten/gdt");
     EXPECT_EQ(edit(dlg.get(), "txtZiel")->text(), "");
 
-    click(dlg.get(), "cmdOK");
-    EXPECT_EQ(settings.QuellBuchstabe, "X");
-    EXPECT_EQ(settings.GDTQuell, "/daten/gdt");
-    EXPECT_TRUE(settings.OneGDT && settings.Factory && !settings.Konica);
-}
-
-TEST_F(OptionsDialogTest, OkRenamesTheModalityButtonsAndSaves) {
-    auto dlg = open();
-    dlg->show();
     QLineEdit* name = edit(dlg.get(), "txtButton3");
     name->selectAll();
     QTest::keyClicks(name, "MRT");
@@ -193,9 +184,10 @@ TEST_F(OptionsDialogTest, OkRenamesTheModalityButtonsAndSaves) {
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(buttons, (std::array<std::string, kModalityCount>{
                            "Scan", "Röntgen", "Modalität 3", "MRT", "Modalität 5", "Modalität 6"}));
-    const AppSettings reread = LoadAppSettings(program.path(), log);
-    EXPECT_EQ(reread.Modalitaet[3], "MRT");
-    EXPECT_TRUE(reread.Carestream);
+    EXPECT_EQ(settings.QuellBuchstabe, "X");
+    EXPECT_EQ(settings.GDTQuell, "/daten/gdt");
+    EXPECT_TRUE(settings.OneGDT && settings.Factory && !settings.Konica && settings.Carestream);
+    EXPECT_EQ(LoadAppSettings(program.path(), log), settings);
     EXPECT_EQ(edit(open().get(), "txtButton3")->text(), "MRT");
 }
 
@@ -285,53 +277,6 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Die Einstellungen konnten nicht gespeichert werden.",
                                   QMessageBox::Warning}),
     [](const auto& info) { return info.param.settingsFolderBlocked ? "NotSaved" : "Accession"; });
-
-TEST_F(OptionsDialogTest, ModalChainThroughPasswordAndVisibilityKeepsTheEdits) {
-    test::MakeCatalogue(program.path(),
-                        "INSERT INTO tblBodypart VALUES (1, 'Knie', 1, 'KN', 'F-KN');"
-                        "INSERT INTO tblBodypart VALUES (2, 'Thorax', 0, 'TH', 'F-TH');");
-    auto dlg = open();
-    int listed = -1;
-    bool promptGone = false;
-    ModalScript script;
-    script
-        .when("fOptions",
-              [&](QWidget* w) {
-                  edit(w, "txtButton1")->setText("DR");
-                  check(w, "chkKonica")->click();
-                  edit(w, "txtAcc")->setText("RAD");
-                  click(w, "cmdSelectBodyparts");
-              })
-        .when("frmLogin",
-              [&](QWidget* w) {
-                  QTest::keyClicks(edit(w, "txtPassword"), "kolbrin");
-                  QTest::keyClick(edit(w, "txtPassword"), Qt::Key_Return);
-              })
-        .when("frmSelectBodyparts",
-              [&](QWidget* w) {
-                  listed = w->findChild<QTreeWidget*>("lvSelectBodyparts")->topLevelItemCount();
-                  click(w, "cmdNone");
-                  click(w, "cmdOK");
-              })
-        .when("fOptions", [&](QWidget* w) {
-            promptGone = true;
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (top != w && top->isVisible()) promptGone = false;
-            }
-            EXPECT_EQ(edit(w, "txtButton1")->text(), "DR");
-            EXPECT_TRUE(check(w, "chkKonica")->isChecked());
-            EXPECT_EQ(edit(w, "txtAcc")->text(), "RAD");
-            click(w, "cmdOK");
-        });
-    EXPECT_EQ(dlg->exec(), QDialog::Accepted);
-    EXPECT_TRUE(script.done()) << script.unexpected();
-    EXPECT_EQ(listed, 2);
-    EXPECT_TRUE(promptGone);
-    EXPECT_EQ(test::PlainQuery(program / "Bodypart.mdb", "SELECT f_Show FROM tblBodypart"),
-              (std::vector<std::string>{"0", "0"}));
-    EXPECT_EQ(buttons[1], "DR");
-    EXPECT_TRUE(LoadAppSettings(program.path(), log).Konica);
-}
 
 // The real chooser: Qt's own directory dialog on this platform.
 TEST(QtFolderPickerTest, ReturnsTheChosenFolderOrNothing) {
