@@ -12,21 +12,16 @@
 #include "catalogue/CatalogueDatabase.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
-#include "diag/Clock.h"
+#include "BenchClock.h"
 #include "diag/ErrorLog.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
+using morvik::bench::BenchClock;
 
 namespace {
 
 constexpr int ShownRows = 32767;
-
-class BenchClock final : public Clock {
-  public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
-};
 
 // Names built the way a practice writes them, with umlauts, ß and mixed case, each one unique,
 // stored in shuffled order so that the sort has real work to do.

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "config/AppSettings.h"
-#include "diag/Clock.h"
+#include "BenchClock.h"
 #include "diag/ErrorLog.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
@@ -15,14 +15,9 @@
 
 namespace fs = std::filesystem;
 using namespace morvik;
+using morvik::bench::BenchClock;
 
 namespace {
-
-class BenchClock final : public Clock {
-public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
-};
 
 fs::path scratch(const char* name) {
     fs::path dir = fs::temp_directory_path() / name;

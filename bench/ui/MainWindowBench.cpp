@@ -16,23 +16,18 @@
 #include "catalogue/CatalogueDatabase.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
-#include "diag/Clock.h"
+#include "../BenchClock.h"
 #include "diag/ErrorLog.h"
 #include "gdt/GdtLine.h"
 #include "platform/FileSystem.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
+using morvik::bench::BenchClock;
 
 namespace {
 
 constexpr int kRows = 32767;
-
-class BenchClock final : public Clock {
-public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
-};
 
 class SilentOperator final : public Operator {
 public:

@@ -175,16 +175,25 @@ void OrderSession::SetModalityCaption(int index, const std::string& caption) {
 
 // ---- Confirmation ---------------------------------------------------------------------------
 
+// Shows a request the operator has not seen yet, its labels started afresh so that two patients
+// never mix, and asks for a new confirmation.
+void OrderSession::showNewRequest(std::string bytes) {
+    PatientRequest request;
+    request.path = requestPath_;
+    PatientCaptions fresh;
+    ApplyRequestText(bytes, request, fresh);
+    patient_ = fresh;
+    gdtText_ = std::move(bytes);
+    requestShown_ = true;
+    tell(kNewRequest);
+}
+
 // The request on screen is still the one in its file. A file that changed since it was shown
 // is shown afresh and nothing is written: the operator confirms again for what is on screen.
 bool OrderSession::requestStillOnScreen() {
     std::string bytes = ReadFileBytes(requestPath_);
     if (bytes == gdtText_) return true;
-    PatientCaptions fresh;
-    PatientRequest request = ReadGDT(requestPath_, fresh);
-    patient_ = fresh;
-    gdtText_ = std::move(request.text);
-    tell(kNewRequest);
+    showNewRequest(std::move(bytes));
     return false;
 }
 
@@ -214,12 +223,7 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
             if (!found) return tell(kNotFound);
             // Never order for a patient the operator has not seen: show it and stop here.
             requestPath_ = *found;
-            PatientCaptions fresh;
-            PatientRequest request = ReadGDT(requestPath_, fresh);
-            patient_ = fresh;
-            gdtText_ = std::move(request.text);
-            requestShown_ = true;
-            return tell(kNewRequest);
+            return showNewRequest(ReadFileBytes(requestPath_));
         }
 
         if (!withoutBodyParts_ && !settings_.OneGDT && addedCount_ == 0) {

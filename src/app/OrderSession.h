@@ -83,6 +83,7 @@ private:
     void enterWithoutBodyParts();
     void writeOrders(const OrderChoice& choice, bool withoutBodyParts);
     bool requestStillOnScreen();
+    void showNewRequest(std::string bytes);
     void tell(const std::string& text, MessageIcon icon = MessageIcon::None);
 
     std::filesystem::path programFolder_;

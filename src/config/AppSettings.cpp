@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "config/IniFile.h"
+#include "config/ProfileText.h"
 #include "diag/AppError.h"
 #include "diag/ErrorLog.h"
 #include "diag/ErrorNumbers.h"
@@ -12,23 +13,6 @@
 namespace morvik {
 
 namespace {
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 const char* boolText(bool value) { return value ? "1" : "0"; }
 
@@ -45,9 +29,9 @@ std::string DefaultModalityName(int index) {
 }
 
 bool ToBool(std::string_view text) {
-    std::string_view t = trimBlanks(text);
-    if (equalsIgnoreCase(t, "true")) return true;
-    if (equalsIgnoreCase(t, "false")) return false;
+    std::string_view t = TrimBlanks(text);
+    if (SameIgnoringCase(t, "true")) return true;
+    if (SameIgnoringCase(t, "false")) return false;
     if (!t.empty()) {
         // from_chars ignores the locale: "1.5" is a number whatever LC_NUMERIC says.
         std::string_view number = t;

@@ -4,25 +4,13 @@
 #include <cerrno>
 #include <optional>
 
+#include "config/ProfileText.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
 namespace morvik {
 
 namespace {
-
-std::string_view trim(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 // One line of the file, split into what the profile functions see in it.
 struct Line {
@@ -36,19 +24,19 @@ struct Line {
 Line parse(std::string_view raw) {
     Line line;
     line.raw = raw;
-    std::string_view t = trim(raw);
+    std::string_view t = TrimBlanks(raw);
     if (t.empty() || t.front() == ';') return line;
     if (t.front() == '[') {
         std::size_t close = t.find(']');
         line.isSection = true;
-        line.name = trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        line.name = TrimBlanks(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         return line;
     }
     std::size_t eq = t.find('=');
     if (eq == std::string_view::npos) return line;
     line.isKey = true;
-    line.name = trim(t.substr(0, eq));
-    line.value = trim(t.substr(eq + 1));
+    line.name = TrimBlanks(t.substr(0, eq));
+    line.value = TrimBlanks(t.substr(eq + 1));
     return line;
 }
 
@@ -93,8 +81,8 @@ std::string ReadINI(std::string_view section, std::string_view key, std::string_
             Line line = parse(raw);
             if (line.isSection) {
                 if (inSection) break;  // the first section of that name is the one read
-                inSection = sameName(line.name, section);
-            } else if (inSection && line.isKey && sameName(line.name, key)) {
+                inSection = SameIgnoringCase(line.name, section);
+            } else if (inSection && line.isKey && SameIgnoringCase(line.name, key)) {
                 std::string_view v = line.value;
                 if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
                     v = v.substr(1, v.size() - 2);
@@ -124,13 +112,13 @@ void WriteINI(std::string_view section, const IniValues& values, const std::file
             Line line = parse(lines[i]);
             if (line.isSection) {
                 if (sectionAt) break;
-                if (sameName(line.name, sectionAnsi)) {
+                if (SameIgnoringCase(line.name, sectionAnsi)) {
                     sectionAt = i;
                     lastInSection = i;
                 }
             } else if (sectionAt) {
-                if (!trim(lines[i]).empty()) lastInSection = i;
-                if (line.isKey && sameName(line.name, keyAnsi)) {
+                if (!TrimBlanks(lines[i]).empty()) lastInSection = i;
+                if (line.isKey && SameIgnoringCase(line.name, keyAnsi)) {
                     keyAt = i;
                     break;
                 }
@@ -141,7 +129,7 @@ void WriteINI(std::string_view section, const IniValues& values, const std::file
         } else if (sectionAt) {
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastInSection + 1), newLine);
         } else {
-            if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
+            if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
             lines.push_back("[" + sectionAnsi + "]");
             lines.push_back(newLine);
         }
