@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "diag/Clock.h"
+#include "base/Clock.h"
 
 namespace morvik::bench {
 
 // A fixed clock, so that a benchmark's error log lines cost the same every run.
 class BenchClock final : public Clock {
-public:
+  public:
     std::string date() override { return "05.12.2026"; }
     std::string time() override { return "14:03:07"; }
 };

@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <random>
 
+#include "BenchClock.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
-#include "BenchClock.h"
 #include "diag/ErrorLog.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "config/AppSettings.h"
 #include "BenchClock.h"
 #include "diag/ErrorLog.h"
 #include "gdt/AccessionCounter.h"
@@ -37,46 +36,61 @@ std::string makeRequest(std::size_t bytes) {
 fs::path writeRequest(const fs::path& dir, std::size_t bytes) {
     fs::path file = dir / "request.gdt";
     std::string text = makeRequest(bytes);
-    std::ofstream(file, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(text.data(), static_cast<std::streamsize>(text.size()));
     return file;
 }
 
-void BM_ReadRaw_1MB(benchmark::State& state) {
-    fs::path file = writeRequest(scratch("morvik-bench-raw"), 1 << 20);
-    for (auto _ : state) benchmark::DoNotOptimize(ReadFileBytes(file));
-    state.SetBytesProcessed(state.iterations() * (1 << 20));
+// Request sizes: a typical request (2 KB), a long one with findings (100 KB), and 1 MB.
+void RequestSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(2 << 10)->Arg(100 << 10)->Arg(1 << 20);
 }
-BENCHMARK(BM_ReadRaw_1MB);
 
-void BM_ReadGDT_1MB(benchmark::State& state) {
-    fs::path file = writeRequest(scratch("morvik-bench-read"), 1 << 20);
+void BM_ReadRaw(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0));
+    fs::path file = writeRequest(scratch("morvik-bench-raw"), bytes);
+    for (auto _ : state) benchmark::DoNotOptimize(ReadFileBytes(file));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReadRaw)->Apply(RequestSizes);
+
+void BM_ReadGDT(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0));
+    fs::path file = writeRequest(scratch("morvik-bench-read"), bytes);
     for (auto _ : state) {
         PatientCaptions captions;
         benchmark::DoNotOptimize(ReadGDT(file, captions));
     }
-    state.SetBytesProcessed(state.iterations() * (1 << 20));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_ReadGDT_1MB);
+BENCHMARK(BM_ReadGDT)->Apply(RequestSizes);
 
+// 100 order files of a 2 KB request through the program's own write path: WriteGDT stages each
+// file (written, flushed) and the commit gives it its name.
 void BM_Write100Orders_2KB(benchmark::State& state) {
     fs::path program = scratch("morvik-bench-write");
     fs::create_directories(program / "out");
     BenchClock clock;
     ErrorLog log(program, clock);
     AccessionCounter counter(program, log);
-    AppSettings settings;
-    settings.GDTZiel = (program / "out").string();
-    settings.CommentField = "6227";
-    settings.Kuerzel = "AB";
-    settings.Konica = true;
-    settings.Acc = true;
-    settings.AccNum = "RAD";
+    OrderFormat format;
+    format.targetFolder = (program / "out").string();
+    format.konica = true;
+    format.accession = true;
+    format.accessionPrefix = "RAD";
+    const OrderChoice choice{"Röntgen", "links", "AB"};
     std::string request = makeRequest(2048);
     for (auto _ : state) {
-        for (int i = 0; i < 100; ++i) {
-            if (!WriteGDT(settings, counter, log, request, {"Röntgen", "links"}, {"Thorax p.a.", "THX", "T01"})) {
+        auto numbers = counter.IssueNumbers(100);
+        if (!numbers) state.SkipWithError("no accession numbers");
+        for (const std::string& number : numbers.value_or(std::vector<std::string>(100))) {
+            auto file =
+                WriteGDT(format, log, request, choice, {"Thorax p.a.", "THX", "T01"}, number);
+            if (!file) {
                 state.SkipWithError("order not written");
+                break;
             }
+            file->commit();
         }
         state.PauseTiming();
         fs::remove_all(program / "out");

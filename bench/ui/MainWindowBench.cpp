@@ -11,15 +11,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../BenchClock.h"
 #include "app/OrderSession.h"
-#include "app/ui/MainWindow.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
-#include "../BenchClock.h"
 #include "diag/ErrorLog.h"
 #include "gdt/GdtLine.h"
 #include "platform/FileSystem.h"
+#include "ui/MainWindow.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
@@ -30,13 +30,14 @@ namespace {
 constexpr int kRows = 32767;
 
 class SilentOperator final : public Operator {
-public:
+  public:
     void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
     void ProcessEvents() override { QCoreApplication::processEvents(); }
 };
 
 std::string rowName(int i) {
-    static const char* parts[] = {"Knie", "Hüfte", "Schulter", "Ellenbogen", "Sprunggelenk", "Ösophagus"};
+    static const char* parts[] = {"Knie",       "Hüfte",        "Schulter",
+                                  "Ellenbogen", "Sprunggelenk", "Ösophagus"};
     return std::string(parts[i % 6]) + " Aufnahme " + std::to_string(100000 + i);
 }
 
@@ -48,12 +49,14 @@ const fs::path& programFolder() {
         fs::create_directories(f / "in");
         fs::create_directories(f / "out");
         std::ofstream(f / "Settings.ini", std::ios::binary)
-            << "[GDTService]\r\nGDTQuell=" << (f / "in").string() << "\r\nGDTZiel=" << (f / "out").string()
+            << "[GDTService]\r\nGDTQuell=" << (f / "in").string()
+            << "\r\nGDTZiel=" << (f / "out").string()
             << "\r\nKuerzel=AB\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD\r\n";
         SqliteConnection db(f / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         CreateCatalogueTable(db);
         std::vector<CatalogueRow> rows;
-        for (int i = 0; i < kRows; ++i) rows.push_back({i + 1, rowName(i), true, "AB", "F" + std::to_string(i)});
+        for (int i = 0; i < kRows; ++i)
+            rows.push_back({i + 1, rowName(i), true, "AB", "F" + std::to_string(i)});
         ReplaceAllRows(db, rows);
         db.close();
         return f;

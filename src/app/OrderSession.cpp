@@ -1,13 +1,11 @@
 #include "app/OrderSession.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "Version.h"
-#include "diag/AppError.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
-#include "diag/ErrorNumbers.h"
 #include "diag/Trap.h"
 #include "gdt/OrderWriter.h"
 #include "gdt/RequestSearch.h"
@@ -60,7 +58,8 @@ void OrderSession::Form_Load() {
         DropTrailingSeparator(settings_.GDTQuell);
         DropTrailingSeparator(settings_.GDTZiel);
         connectDrives();
-        auto found = FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
+        auto found =
+            FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
         if (found) {
             requestPath_ = *found;
             readRequest();
@@ -151,7 +150,9 @@ void OrderSession::optMod_GotFocus(int index) {
     if (addedCount_ == 0) okEnabled_ = false;
 }
 
-void OrderSession::txtKuerzel_Change(const std::string& text) { settings_.Kuerzel = text; }
+void OrderSession::txtKuerzel_Change(const std::string& text) {
+    settings_.Kuerzel = text;
+}
 
 void OrderSession::SelectCatalogueRow(std::size_t row) {
     if (row == 0 || !catalogue_.Enabled()) {
@@ -210,7 +211,7 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
             modalityName_ = captions_[checkedModality_];
             withoutBodyParts_ = settings_.Bodypart[checkedModality_];
         }
-        OrderChoice choice{modalityName_, comment};
+        OrderChoice choice{modalityName_, comment, settings_.Kuerzel};
         DropTrailingSeparator(settings_.GDTQuell);
         DropTrailingSeparator(settings_.GDTZiel);
         connectDrives();
@@ -219,7 +220,8 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
             if (!std::filesystem::exists(requestPath_)) return tell(kNotFound);
             if (!requestStillOnScreen()) return;
         } else {
-            auto found = FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
+            auto found =
+                FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
             if (!found) return tell(kNotFound);
             // Never order for a patient the operator has not seen: show it and stop here.
             requestPath_ = *found;
@@ -242,10 +244,11 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
 // final name; the request goes only when all are in place. On any failure the files already
 // placed are taken back, so the target folder holds all of the order or none of it.
 void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts) {
+    const OrderFormat format = OrderFormatOf(settings_);
     // The accession numbers of the whole confirmation are issued together; numbers taken by an
     // attempt that fails later are not used again.
     std::vector<std::string> numbers;
-    if (!withoutBodyParts && settings_.Acc) {
+    if (!withoutBodyParts && format.accession) {
         auto issued = counter_.IssueNumbers(settings_.OneGDT ? 1 : addedCount_);
         if (!issued) {
             throw AppError(err::NoAccessionNumber,
@@ -256,9 +259,14 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
     auto number = [&](std::size_t i) { return i < numbers.size() ? numbers[i] : std::string(); };
 
     std::vector<StagedFile> staged;
+    auto keep = [&](std::optional<StagedFile> file) {
+        if (!file)
+            throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
+        staged.push_back(std::move(*file));
+    };
     if (withoutBodyParts) {
         op_.ProcessEvents();
-        staged.push_back(StageOrderFile(settings_, gdtText_, BuildScanLines(settings_, choice)));
+        keep(WriteGDTScan(format, log_, gdtText_, choice));
     } else if (settings_.OneGDT) {
         BodyPartEntry joined;
         for (std::size_t row = 1; row <= addedCount_; ++row) {
@@ -268,13 +276,11 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
             join(joined.abbreviation, ", ", part.abbreviation);
             join(joined.factoryCode, "|", part.factoryCode);
         }
-        staged.push_back(StageOrderFile(settings_, gdtText_,
-                                        BuildOrderLines(settings_, number(0), choice, joined)));
+        keep(WriteGDT(format, log_, gdtText_, choice, joined, number(0)));
     } else {
         for (std::size_t row = 1; row <= addedCount_; ++row) {
             op_.ProcessEvents();
-            staged.push_back(StageOrderFile(
-                settings_, gdtText_, BuildOrderLines(settings_, number(row - 1), choice, added_.Row(row))));
+            keep(WriteGDT(format, log_, gdtText_, choice, added_.Row(row), number(row - 1)));
         }
     }
 
@@ -287,7 +293,7 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
         }
         DeleteFileForced(requestPath_);
     } catch (...) {
-        for (const auto& path : placed) ::unlink(path.c_str());
+        for (const auto& path : placed) RemoveFileQuietly(path);
         throw;
     }
     if (!placed.empty()) SyncFolder(placed.front().parent_path());

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 #include "catalogue/BodyPartList.h"
 #include "catalogue/NameSearch.h"
 #include "config/AppSettings.h"
@@ -19,13 +19,14 @@ namespace morvik {
 class ErrorLog;
 
 // Connects a share for a folder; true when it did. Tests hand in a fake.
-using DriveConnector = std::function<bool(const std::string& localName, const std::string& remotePath)>;
+using DriveConnector =
+    std::function<bool(const std::string& localName, const std::string& remotePath)>;
 
 // The main window's state and rules: the settings, the request on screen, the two body-part
 // lists, the chosen modality and what the confirm button may do. The window only shows this
 // state and forwards its events here.
 class OrderSession {
-public:
+  public:
     OrderSession(std::filesystem::path programFolder, ErrorLog& log, Operator& op,
                  DriveConnector connectDrive);
 
@@ -77,7 +78,7 @@ public:
     const std::filesystem::path& ProgramFolder() const { return programFolder_; }
     ErrorLog& Log() { return log_; }
 
-private:
+  private:
     void connectDrives();
     void readRequest();
     void enterWithoutBodyParts();
@@ -95,12 +96,12 @@ private:
     AppSettings settings_;
     std::array<std::string, kModalityCount> captions_;
     int checkedModality_ = -1;
-    std::string modalityName_;         // taken at confirmation, kept between attempts
-    bool withoutBodyParts_ = false;    // likewise
+    std::string modalityName_;       // taken at confirmation, kept between attempts
+    bool withoutBodyParts_ = false;  // likewise
     PatientCaptions patient_;
     std::string requestPath_;
     std::string gdtText_;
-    bool requestShown_ = false;        // the operator has seen the request at requestPath_
+    bool requestShown_ = false;  // the operator has seen the request at requestPath_
     std::string quellNetzText_;
     std::string zielNetzText_;
     BodyPartList catalogue_;

@@ -1,13 +1,14 @@
 #include "catalogue/BodyPartList.h"
 
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 
 namespace morvik {
 
 void BodyPartList::check(std::size_t row) const {
     if (row < 1 || row > rows_.size()) {
-        throw AppError(err::OutOfRange, "Zeile " + std::to_string(row) + " gibt es in der Liste nicht");
+        throw AppError(err::OutOfRange,
+                       "Zeile " + std::to_string(row) + " gibt es in der Liste nicht");
     }
 }
 
@@ -19,15 +20,20 @@ const BodyPartEntry& BodyPartList::Row(std::size_t row) const {
 const std::string& BodyPartList::Cell(std::size_t row, int column) const {
     const BodyPartEntry& entry = Row(row);
     switch (column) {
-        case 1: return entry.name;
-        case 2: return entry.abbreviation;
-        case 3: return entry.factoryCode;
+        case 1:
+            return entry.name;
+        case 2:
+            return entry.abbreviation;
+        case 3:
+            return entry.factoryCode;
         default:
             throw AppError(err::OutOfRange, "Spalte " + std::to_string(column) + " gibt es nicht");
     }
 }
 
-void BodyPartList::Append(BodyPartEntry entry) { rows_.push_back(std::move(entry)); }
+void BodyPartList::Append(BodyPartEntry entry) {
+    rows_.push_back(std::move(entry));
+}
 
 void BodyPartList::AppendAll(std::vector<BodyPartEntry> entries) {
     if (rows_.empty()) {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "catalogue/BodyPartEntry.h"
+#include "base/BodyPartEntry.h"
 
 namespace morvik {
 
@@ -11,7 +11,7 @@ namespace morvik {
 // order they were appended, one selected row at most (0 = none), an enabled flag.
 // A row or column number outside the list throws AppError 9.
 class BodyPartList {
-public:
+  public:
     std::size_t Count() const { return rows_.size(); }
     const BodyPartEntry& Row(std::size_t row) const;
     const std::string& Cell(std::size_t row, int column) const;  // columns 1 to 3
@@ -29,7 +29,7 @@ public:
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled);
 
-private:
+  private:
     void check(std::size_t row) const;
 
     std::vector<BodyPartEntry> rows_;

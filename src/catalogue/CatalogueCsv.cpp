@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 
+#include "base/Text.h"
+
 namespace morvik {
 
 namespace {
@@ -32,46 +34,11 @@ std::string lowerAscii(std::string_view text) {
 }
 
 std::string trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
+    return std::string(TrimBlanks(text));
 }
 
 int lineAt(std::string_view text, std::size_t offset) {
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
-}
-
-// The offset of the first byte that is not well-formed UTF-8, if any.
-std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned minimum = 0;
-        unsigned code = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, minimum = 0x80, code = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, minimum = 0x800, code = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, minimum = 0x10000, code = lead & 0x07u;
-        } else {
-            return i;
-        }
-        if (i + length > text.size()) return i;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return i;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
-        i += length;
-    }
-    return std::nullopt;
 }
 
 char separatorOf(std::string_view text) {
@@ -181,8 +148,8 @@ CatalogueCsvError::CatalogueCsvError(int line, const std::string& message)
 
 std::vector<CatalogueRow> ParseCatalogueCsv(std::string_view text) {
     if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
-    if (auto bad = firstInvalidUtf8(text)) {
-        throw CatalogueCsvError(lineAt(text, *bad),
+    if (const std::size_t bad = FirstInvalidUtf8(text); bad != std::string_view::npos) {
+        throw CatalogueCsvError(lineAt(text, bad),
                                 "kein gültiger UTF-8-Text; bitte die Datei als "
                                 "„CSV UTF-8“ speichern");
     }

@@ -2,8 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "base/ErrorNumbers.h"
 #include "catalogue/GermanCollation.h"
-#include "diag/ErrorNumbers.h"
 #include "diag/Trap.h"
 
 namespace morvik {

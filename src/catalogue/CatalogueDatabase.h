@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/BodyPartEntry.h"
+#include "base/BodyPartEntry.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
 #include "diag/ErrorLog.h"

@@ -1,7 +1,7 @@
 #include "catalogue/CatalogueTable.h"
 
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 
 namespace morvik {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/BodyPartEntry.h"
+#include "base/BodyPartEntry.h"
 #include "catalogue/Sqlite.h"
 
 namespace morvik {

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 #include "catalogue/Sqlite.h"
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
 
 namespace morvik {
 

@@ -4,23 +4,19 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/BodyPartEntry.h"
+#include "base/BodyPartEntry.h"
 
 namespace morvik {
-
-// Text in upper case, character by character, by Unicode's rules (ä becomes Ä; ß stays ß).
-// Each character maps to exactly one character, so a prefix stays a prefix.
-std::string UpperCase(std::string_view utf8);
 
 // The catalogue's names in upper case, made once after the fill, so that a keystroke only
 // compares prefixes.
 class NameSearch {
-public:
+  public:
     void Build(const std::vector<BodyPartEntry>& rows);
     // The first row (from 1) whose name starts with `text`, letter case ignored; 0 when none.
     std::size_t FirstMatch(std::string_view text) const;
 
-private:
+  private:
     std::vector<std::string> upperNames_;
 };
 

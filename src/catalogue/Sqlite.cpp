@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "diag/ErrorNumbers.h"
+#include "base/ErrorNumbers.h"
 
 namespace morvik {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "diag/AppError.h"
+#include "base/AppError.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

@@ -3,18 +3,20 @@
 #include <charconv>
 #include <functional>
 
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
+#include "base/Text.h"
 #include "config/IniFile.h"
-#include "config/ProfileText.h"
-#include "diag/AppError.h"
 #include "diag/ErrorLog.h"
-#include "diag/ErrorNumbers.h"
 #include "diag/Trap.h"
 
 namespace morvik {
 
 namespace {
 
-const char* boolText(bool value) { return value ? "1" : "0"; }
+const char* boolText(bool value) {
+    return value ? "1" : "0";
+}
 
 }  // namespace
 
@@ -44,7 +46,8 @@ bool ToBool(std::string_view text) {
             return value != 0.0;
         }
     }
-    throw AppError(err::TypeMismatch, "Typen unverträglich: \"" + std::string(text) + "\" ist kein Wahrheitswert");
+    throw AppError(err::TypeMismatch,
+                   "Typen unverträglich: \"" + std::string(text) + "\" ist kein Wahrheitswert");
 }
 
 AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog& log) {
@@ -54,7 +57,8 @@ AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog
     };
     auto truth = [&](const std::string& key, bool def) {
         bool value = def;
-        trap(log, "Form_Load", [&] { value = ToBool(ReadINI(kSettingsSection, key, def ? "1" : "0", file)); });
+        trap(log, "Form_Load",
+             [&] { value = ToBool(ReadINI(kSettingsSection, key, def ? "1" : "0", file)); });
         return value;
     };
 
@@ -106,6 +110,18 @@ void SaveOptionSettings(const AppSettings& s, const std::filesystem::path& progr
 
 void SaveKuerzel(std::string_view kuerzel, const std::filesystem::path& programFolder) {
     WriteINI(kSettingsSection, "Kuerzel", kuerzel, SettingsPath(programFolder));
+}
+
+OrderFormat OrderFormatOf(const AppSettings& s) {
+    OrderFormat f;
+    f.konica = s.Konica;
+    f.factory = s.Factory;
+    f.carestream = s.Carestream;
+    f.accession = s.Acc;
+    f.accessionPrefix = s.AccNum;
+    f.commentField = s.CommentField;
+    f.targetFolder = s.GDTZiel;
+    return f;
 }
 
 }  // namespace morvik

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "gdt/OrderWriter.h"
+
 namespace morvik {
 
 class ErrorLog;
@@ -23,15 +25,15 @@ struct AppSettings {
     bool Konica = false;
     bool Factory = false;
     bool Carestream = false;
-    bool Acc = false;                                    // orders carry an accession number
-    std::string AccNum;                                  // its prefix
-    std::string Kuerzel;                                 // the operator's initials
-    bool OneGDT = false;                                 // one order file per patient
+    bool Acc = false;     // orders carry an accession number
+    std::string AccNum;   // its prefix
+    std::string Kuerzel;  // the operator's initials
+    bool OneGDT = false;  // one order file per patient
     bool QuellNetz = false;
     bool ZielNetz = false;
     std::string QuellBuchstabe;
     std::string ZielBuchstabe;
-    std::string CommentField;                            // field identifier of the comment
+    std::string CommentField;  // field identifier of the comment
 
     bool operator==(const AppSettings&) const = default;
 };
@@ -54,6 +56,9 @@ AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog
 // Writes every key the options dialog edits, in the dialog's order and stored forms, in one
 // go. Throws AppError when the file cannot be written.
 void SaveOptionSettings(const AppSettings& settings, const std::filesystem::path& programFolder);
+
+// The part of the settings that shapes the order files.
+OrderFormat OrderFormatOf(const AppSettings& settings);
 
 // Writes the initials back, also when empty. Throws AppError when the file cannot be written.
 void SaveKuerzel(std::string_view kuerzel, const std::filesystem::path& programFolder);

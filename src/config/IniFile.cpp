@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "config/ProfileText.h"
+#include "base/Text.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
@@ -14,7 +14,7 @@ namespace {
 
 // One line of the file, split into what the profile functions see in it.
 struct Line {
-    std::string_view raw;   // without its line end
+    std::string_view raw;  // without its line end
     bool isSection = false;
     std::string_view name;  // section name, or key name of a key line
     std::string_view value;
@@ -29,7 +29,8 @@ Line parse(std::string_view raw) {
     if (t.front() == '[') {
         std::size_t close = t.find(']');
         line.isSection = true;
-        line.name = TrimBlanks(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        line.name = TrimBlanks(
+            t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         return line;
     }
     std::size_t eq = t.find('=');
@@ -45,7 +46,8 @@ std::vector<std::string_view> splitLines(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         lines.push_back(line);
         if (end == std::string_view::npos) break;
@@ -84,7 +86,8 @@ std::string ReadINI(std::string_view section, std::string_view key, std::string_
                 inSection = SameIgnoringCase(line.name, section);
             } else if (inSection && line.isKey && SameIgnoringCase(line.name, key)) {
                 std::string_view v = line.value;
-                if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+                if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') &&
+                    v.back() == v.front()) {
                     v = v.substr(1, v.size() - 2);
                 }
                 result = std::string(v);
@@ -96,9 +99,11 @@ std::string ReadINI(std::string_view section, std::string_view key, std::string_
     return FromAnsi(result);
 }
 
-void WriteINI(std::string_view section, const IniValues& values, const std::filesystem::path& file) {
+void WriteINI(std::string_view section, const IniValues& values,
+              const std::filesystem::path& file) {
     std::string text;
-    if (std::filesystem::exists(file)) text = ReadFileBytes(file);  // unreadable: refuse to overwrite
+    if (std::filesystem::exists(file))
+        text = ReadFileBytes(file);  // unreadable: refuse to overwrite
     std::vector<std::string> lines;
     for (std::string_view l : splitLines(text)) lines.emplace_back(l);
     std::string sectionAnsi = ToAnsi(section);

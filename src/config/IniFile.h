@@ -24,8 +24,7 @@ using IniValues = std::vector<std::pair<std::string, std::string>>;
 // replaced whole through a temporary, so a reader sees either the old or the new content.
 // CR and LF in a value become blanks: typed text cannot add or change other keys.
 // Throws AppError when the file cannot be written.
-void WriteINI(std::string_view section, const IniValues& values,
-              const std::filesystem::path& file);
+void WriteINI(std::string_view section, const IniValues& values, const std::filesystem::path& file);
 
 void WriteINI(std::string_view section, std::string_view key, std::string_view value,
               const std::filesystem::path& file);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Text.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
 
@@ -21,9 +22,7 @@ std::string oneLine(std::string_view text) {
 // The first UTF-8 character of `s`, whole.
 std::string firstCharacter(const std::string& s) {
     if (s.empty()) return s;
-    std::size_t length = 1;
-    while (length < s.size() && (static_cast<unsigned char>(s[length]) & 0xC0) == 0x80) ++length;
-    return s.substr(0, length);
+    return s.substr(0, std::max<std::size_t>(1, Utf8CharacterLength(s, 0)));
 }
 
 }  // namespace
@@ -107,9 +106,13 @@ void OptionsModel::SetChecked(OptionsBox box, bool checked) {
     }
 }
 
-void OptionsModel::cmdQuell_Click() { browse("cmdQuell_Click", &OptionsForm::txtQuell); }
+void OptionsModel::cmdQuell_Click() {
+    browse("cmdQuell_Click", &OptionsForm::txtQuell);
+}
 
-void OptionsModel::cmdZiel_Click() { browse("cmdZiel_Click", &OptionsForm::txtZiel); }
+void OptionsModel::cmdZiel_Click() {
+    browse("cmdZiel_Click", &OptionsForm::txtZiel);
+}
 
 void OptionsModel::browse(const char* procedure, OptionsText field) {
     trap(log_, procedure, [&] {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/Operator.h"
+#include "base/FolderPicker.h"
+#include "base/Operator.h"
 #include "config/AppSettings.h"
-#include "config/FolderPicker.h"
 
 namespace morvik {
 
@@ -48,7 +48,7 @@ inline constexpr const char* kOptionsNotSaved =
 // loading from AppSettings and the saving back. The dialog lives only while it is shown, and so
 // does its model: dropping it without cmdOK_Click discards every edit.
 class OptionsModel {
-public:
+  public:
     using CaptionSetter = std::function<void(int index, const std::string& caption)>;
 
     OptionsModel(AppSettings& settings, std::filesystem::path programFolder, ErrorLog& log,
@@ -74,7 +74,7 @@ public:
     // True when the dialog is to close; false keeps it open with its edits.
     bool cmdOK_Click();
 
-private:
+  private:
     void browse(const char* procedure, OptionsText field);
     void copyIntoSettings();
 

@@ -13,12 +13,15 @@ namespace fs = std::filesystem;
 ErrorLog::ErrorLog(fs::path programFolder, Clock& clock)
     : programFolder_(std::move(programFolder)), clock_(clock) {}
 
-fs::path ErrorLog::folder() const { return programFolder_ / "Logs"; }
-fs::path ErrorLog::file() const { return folder() / "ErrorLog.log"; }
+fs::path ErrorLog::folder() const {
+    return programFolder_ / "Logs";
+}
+fs::path ErrorLog::file() const {
+    return folder() / "ErrorLog.log";
+}
 
-std::string ErrorLog::FormatLine(std::string_view date, std::string_view time,
-                                 std::int32_t number, std::string_view description,
-                                 std::string_view procedure) {
+std::string ErrorLog::FormatLine(std::string_view date, std::string_view time, std::int32_t number,
+                                 std::string_view description, std::string_view procedure) {
     std::string line;
     line.append(date).append(" - ").append(time).append(" # ");
     line.append(std::to_string(number)).append(" - ");

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "diag/Clock.h"
+#include "base/Clock.h"
 
 namespace morvik {
 
@@ -14,7 +14,7 @@ namespace morvik {
 //   05.12.2026 - 14:03:07 # 53 - Datei nicht gefunden - ReadGDT
 // The file is opened and closed for every line, so each entry is on disk when the call returns.
 class ErrorLog {
-public:
+  public:
     ErrorLog(std::filesystem::path programFolder, Clock& clock);
 
     // Appends one line. Never throws; if the log cannot be written, the line goes to stderr.
@@ -25,11 +25,10 @@ public:
     std::filesystem::path file() const;
 
     // The line as it is written, without its CR LF (UTF-8).
-    static std::string FormatLine(std::string_view date, std::string_view time,
-                                  std::int32_t number, std::string_view description,
-                                  std::string_view procedure);
+    static std::string FormatLine(std::string_view date, std::string_view time, std::int32_t number,
+                                  std::string_view description, std::string_view procedure);
 
-private:
+  private:
     std::filesystem::path programFolder_;
     Clock& clock_;
 };

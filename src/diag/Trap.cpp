@@ -4,8 +4,8 @@
 #include <new>
 #include <system_error>
 
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
 
 namespace morvik {

@@ -4,9 +4,10 @@
 #include <limits>
 #include <memory>
 
-#include "diag/AppError.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
+#include "base/Text.h"
 #include "diag/ErrorLog.h"
-#include "diag/ErrorNumbers.h"
 #include "diag/Trap.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
@@ -16,7 +17,9 @@ namespace morvik {
 AccessionCounter::AccessionCounter(std::filesystem::path programFolder, ErrorLog& log)
     : programFolder_(std::move(programFolder)), log_(log) {}
 
-std::filesystem::path AccessionCounter::file() const { return programFolder_ / "AccNum.dat"; }
+std::filesystem::path AccessionCounter::file() const {
+    return programFolder_ / "AccNum.dat";
+}
 
 std::string AccessionCounter::CounterText(std::uint64_t number) {
     std::string digits = std::to_string(number);
@@ -25,10 +28,7 @@ std::string AccessionCounter::CounterText(std::uint64_t number) {
 }
 
 std::uint64_t AccessionCounter::ParseCounter(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    std::string_view t = text;
-    while (!t.empty() && blank(t.front())) t.remove_prefix(1);
-    while (!t.empty() && blank(t.back())) t.remove_suffix(1);
+    const std::string_view t = TrimBlanks(text, " \t\r\n");
     std::uint64_t value = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
     if (t.empty() || ec != std::errc() || end != t.data() + t.size()) {
@@ -54,17 +54,10 @@ std::optional<std::uint64_t> AccessionCounter::ReadAccNum() {
     return result;
 }
 
-std::optional<std::string> AccessionCounter::WriteAccNumDat() {
-    auto numbers = IssueNumbers(1);
-    if (!numbers) return std::nullopt;
-    return numbers->front();
-}
-
 std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size_t count) {
     std::unique_ptr<FileLock> lock;
-    if (!trap(log_, "WriteAccNumDat", [&] {
-            lock = std::make_unique<FileLock>(programFolder_ / "AccNum.lck");
-        })) {
+    if (!trap(log_, "WriteAccNumDat",
+              [&] { lock = std::make_unique<FileLock>(programFolder_ / "AccNum.lck"); })) {
         return std::nullopt;
     }
     std::optional<std::uint64_t> last = ReadAccNum();

@@ -14,20 +14,17 @@ class ErrorLog;
 // The running accession number in "AccNum.dat" in the program folder: the last number issued,
 // in decimal, at least seven digits with leading zeros, nothing else. A missing file means 0.
 class AccessionCounter {
-public:
+  public:
     AccessionCounter(std::filesystem::path programFolder, ErrorLog& log);
 
     // The last number issued. A file that exists but holds no non-negative whole number (blanks
     // and a line end around the digits are fine) is logged under "ReadAccNum": nullopt.
     std::optional<std::uint64_t> ReadAccNum();
 
-    // Issues the next number: stores it and returns its counter text (0000042). Another copy of
-    // the program doing the same waits for this one, so no number is handed out twice. On any
-    // failure nothing is issued: logged under "ReadAccNum" or "WriteAccNumDat", nullopt.
-    std::optional<std::string> WriteAccNumDat();
-
     // Issues `count` consecutive numbers at once, under one lock and with one write; the file
-    // then holds the last of them. Their counter texts in order, or nullopt as above.
+    // then holds the last of them. Another copy of the program doing the same waits for this
+    // one, so no number is handed out twice. Their counter texts in order; on any failure
+    // nothing is issued: logged under "ReadAccNum" or "WriteAccNumDat", nullopt.
     std::optional<std::vector<std::string>> IssueNumbers(std::size_t count);
 
     // Seven digits at least, with leading zeros.
@@ -37,7 +34,7 @@ public:
 
     std::filesystem::path file() const;
 
-private:
+  private:
     std::uint64_t readLocked();
 
     std::filesystem::path programFolder_;

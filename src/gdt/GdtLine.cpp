@@ -32,9 +32,8 @@ std::string CreateGDTLine(std::string_view fieldId, std::string_view content) {
         }
         if (brk == std::string_view::npos) break;
         // CR LF counts as one break; a lone CR or LF as well.
-        std::size_t skip = (rest[brk] == '\r' && brk + 1 < rest.size() && rest[brk + 1] == '\n')
-                               ? 2
-                               : 1;
+        std::size_t skip =
+            (rest[brk] == '\r' && brk + 1 < rest.size() && rest[brk + 1] == '\n') ? 2 : 1;
         rest.remove_prefix(brk + skip);
     }
     return out;

@@ -1,81 +1,72 @@
 #include "gdt/OrderWriter.h"
 
-#include "config/AppSettings.h"
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 #include "diag/Trap.h"
-#include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
 
 namespace morvik {
 
-std::string BuildOrderLines(const AppSettings& s, AccessionCounter& counter,
-                            const OrderChoice& choice, const BodyPartEntry& part) {
-    std::string number;
-    if (s.Acc) {
-        std::optional<std::string> issued = counter.WriteAccNumDat();
-        if (!issued) {
-            throw AppError(err::NoAccessionNumber,
-                           "Für den Auftrag konnte keine Accession Number vergeben werden");
-        }
-        number = std::move(*issued);
-    }
-    return BuildOrderLines(s, number, choice, part);
+namespace {
+
+StagedFile stageOrderFile(const OrderFormat& format, std::string_view gdtText,
+                          std::string_view orderLines) {
+    std::string contents;
+    contents.reserve(gdtText.size() + orderLines.size());
+    contents.append(gdtText).append(orderLines);
+    return StagedFile(JoinPath(format.targetFolder, CreateGUID() + ".gdt"), contents);
 }
 
-std::string BuildOrderLines(const AppSettings& s, std::string_view accessionNumber,
+}  // namespace
+
+std::string BuildOrderLines(const OrderFormat& f, std::string_view accessionNumber,
                             const OrderChoice& choice, const BodyPartEntry& part) {
     std::string lines = CreateGDTLine("8402", choice.modality);
-    if (s.Konica) {
+    if (f.konica) {
         lines += CreateGDTLine("8751", part.abbreviation);
-    } else if (s.Factory) {
+    } else if (f.factory) {
         lines += CreateGDTLine("8750", part.factoryCode);
-    } else if (s.Carestream) {
+    } else if (f.carestream) {
         lines += CreateGDTLine("8751", part.name);
         lines += CreateGDTLine("8750", part.factoryCode);
     }
     lines += CreateGDTLine("6227", part.name);
     lines += CreateGDTLine("5015", part.name);
-    if (s.Acc) {
+    if (f.accession) {
         // Never the prefix alone: an order without its number would match the wrong images.
         if (accessionNumber.empty()) {
             throw AppError(err::NoAccessionNumber,
                            "Für den Auftrag konnte keine Accession Number vergeben werden");
         }
-        lines += CreateGDTLine("4100", s.AccNum + std::string(accessionNumber));
+        lines += CreateGDTLine("4100", f.accessionPrefix + std::string(accessionNumber));
     }
-    lines += CreateGDTLine(s.CommentField, choice.comment);
-    lines += CreateGDTLine("8315", s.Kuerzel);
+    lines += CreateGDTLine(f.commentField, choice.comment);
+    lines += CreateGDTLine("8315", choice.initials);
     return lines;
 }
 
-std::string BuildScanLines(const AppSettings& s, const OrderChoice& choice) {
-    return CreateGDTLine("8402", choice.modality) + CreateGDTLine(s.CommentField, choice.comment) +
-           CreateGDTLine("8315", s.Kuerzel);
+std::string BuildScanLines(const OrderFormat& f, const OrderChoice& choice) {
+    return CreateGDTLine("8402", choice.modality) + CreateGDTLine(f.commentField, choice.comment) +
+           CreateGDTLine("8315", choice.initials);
 }
 
-StagedFile StageOrderFile(const AppSettings& s, std::string_view gdtText,
-                          std::string_view orderLines) {
-    std::string contents;
-    contents.reserve(gdtText.size() + orderLines.size());
-    contents.append(gdtText).append(orderLines);
-    return StagedFile(JoinPath(s.GDTZiel, CreateGUID() + ".gdt"), contents);
-}
-
-bool WriteGDT(const AppSettings& s, AccessionCounter& counter, ErrorLog& log,
-              std::string_view gdtText, const OrderChoice& choice, const BodyPartEntry& part) {
-    return trap(log, "WriteGDT", [&] {
-        StagedFile file = StageOrderFile(s, gdtText, BuildOrderLines(s, counter, choice, part));
-        file.commit();
+std::optional<StagedFile> WriteGDT(const OrderFormat& format, ErrorLog& log,
+                                   std::string_view gdtText, const OrderChoice& choice,
+                                   const BodyPartEntry& part, std::string_view accessionNumber) {
+    std::optional<StagedFile> file;
+    trap(log, "WriteGDT", [&] {
+        file.emplace(stageOrderFile(format, gdtText,
+                                    BuildOrderLines(format, accessionNumber, choice, part)));
     });
+    return file;
 }
 
-bool WriteGDTScan(const AppSettings& s, ErrorLog& log, std::string_view gdtText,
-                  const OrderChoice& choice) {
-    return trap(log, "WriteGDTScan", [&] {
-        StagedFile file = StageOrderFile(s, gdtText, BuildScanLines(s, choice));
-        file.commit();
-    });
+std::optional<StagedFile> WriteGDTScan(const OrderFormat& format, ErrorLog& log,
+                                       std::string_view gdtText, const OrderChoice& choice) {
+    std::optional<StagedFile> file;
+    trap(log, "WriteGDTScan",
+         [&] { file.emplace(stageOrderFile(format, gdtText, BuildScanLines(format, choice))); });
+    return file;
 }
 
 }  // namespace morvik

@@ -9,8 +9,8 @@ void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCap
     std::size_t start = 0;
     for (;;) {
         std::size_t end = text.find("\r\n", start);
-        std::string_view line =
-            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (line.size() >= 7) {
             std::string_view field = line.substr(3, 4);
             std::string_view content = line.substr(7);

@@ -2,7 +2,7 @@
 
 #include <unicode/utf8.h>
 
-#include "catalogue/NameSearch.h"
+#include "base/Text.h"
 #include "platform/FileSystem.h"
 
 namespace morvik {

@@ -1,10 +1,12 @@
 #include "platform/CodePage.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 #include <algorithm>
 #include <stdexcept>
+
+#include "base/Text.h"
 
 namespace morvik {
 
@@ -12,7 +14,7 @@ namespace {
 
 // One conversion descriptor per direction and thread; iconv_t is not thread-safe.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
@@ -40,7 +42,7 @@ public:
         return true;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -52,14 +54,6 @@ Converter& toAnsiConverter() {
 Converter& fromAnsiConverter() {
     thread_local Converter c("UTF-8", "WINDOWS-1252");
     return c;
-}
-
-std::size_t utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
 }
 
 void appendUtf8(std::string& out, unsigned codePoint) {
@@ -87,7 +81,9 @@ std::string ToAnsi(std::string_view utf8) {
         // U+008D, U+008F, U+0090 and U+009D; give them their byte again so that a request
         // survives the round trip. Anything else the code page lacks becomes "?".
         auto lead = static_cast<unsigned char>(*in);
-        std::size_t len = std::min(utf8SequenceLength(lead), left);
+        // A byte that starts no well-formed character stands for itself alone.
+        std::size_t len =
+            std::max<std::size_t>(1, Utf8CharacterLength(std::string_view(in, left), 0));
         auto second = len == 2 ? static_cast<unsigned char>(in[1]) : 0;
         if (len == 2 && lead == 0xC2 && second >= 0x80 && second <= 0x9F) {
             out.push_back(static_cast<char>(second));

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "diag/AppError.h"
+#include "base/AppError.h"
 
 namespace morvik {
 

@@ -8,13 +8,13 @@ namespace morvik {
 // for the same lock waits until the first lets go. Throws AppError if the lock file cannot be
 // opened.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::filesystem::path& lockFile);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-private:
+  private:
     int fd_ = -1;
 };
 

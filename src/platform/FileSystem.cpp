@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
 #include "platform/Guid.h"
 
@@ -17,7 +17,7 @@ namespace morvik {
 namespace {
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
@@ -31,7 +31,7 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -111,6 +111,10 @@ void DeleteFileForced(const fs::path& file) {
     if (::unlink(file.c_str()) != 0) throw FileError(errno, "Löschen von " + file.string());
 }
 
+void RemoveFileQuietly(const fs::path& file) noexcept {
+    ::unlink(file.c_str());
+}
+
 fs::path JoinPath(std::string_view folder, std::string_view name) {
     std::string joined(folder);
     joined += static_cast<char>(fs::path::preferred_separator);
@@ -138,7 +142,9 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes)
     }
 }
 
-StagedFile::~StagedFile() { discard(); }
+StagedFile::~StagedFile() {
+    discard();
+}
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : target_(std::move(other.target_)),

@@ -22,6 +22,10 @@ std::vector<std::string> ListFiles(const fs::path& folder);
 // Deletes a file, also when it is read-only.
 void DeleteFileForced(const fs::path& file);
 
+// Removes a file if it is there; a failure is ignored. For taking back what a failed operation
+// had already placed.
+void RemoveFileQuietly(const fs::path& file) noexcept;
+
 // Joins a folder and a file name with the platform's separator.
 fs::path JoinPath(std::string_view folder, std::string_view name);
 
@@ -33,7 +37,7 @@ void DropTrailingSeparator(std::string& folder);
 // file. The temporary name starts with "~" and ends in ".tmp", so it never looks like a
 // GDT file. Destroying an uncommitted file removes the temporary.
 class StagedFile {
-public:
+  public:
     StagedFile(const fs::path& target, std::string_view bytes);
     ~StagedFile();
     StagedFile(StagedFile&& other) noexcept;
@@ -51,7 +55,7 @@ public:
     const fs::path& temporary() const { return temporary_; }
     bool committed() const { return committed_; }
 
-private:
+  private:
     fs::path target_;
     fs::path temporary_;
     bool committed_ = false;

@@ -22,7 +22,8 @@ const std::string kRequest = "01380006301\r\n0133000471\r\n0153101Muster\r\n0143
 const char* const kNotFound = "GDT-File wurde nicht gefunden.";
 const char* const kNewRequest =
     "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
-const char* const kFailed = "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
+const char* const kFailed =
+    "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
 const char* const kSuccess = "Der Auftrag wurde erfolgreich angelegt.";
 
 std::vector<BodyPartEntry> catalogueRows(std::initializer_list<const char*> names) {
@@ -36,7 +37,7 @@ std::vector<BodyPartEntry> catalogueRows(std::initializer_list<const char*> name
 }
 
 class OrderSessionTest : public ::testing::Test {
-protected:
+  protected:
     OrderSessionTest() {
         std::filesystem::create_directory(in());
         std::filesystem::create_directory(out());
@@ -65,7 +66,8 @@ protected:
 
     std::vector<std::string> orders() const { return FileNames(out()); }
     std::vector<std::string> logLines() const {
-        return std::filesystem::exists(log.file()) ? CrLfLines(log.file()) : std::vector<std::string>{};
+        return std::filesystem::exists(log.file()) ? CrLfLines(log.file())
+                                                   : std::vector<std::string>{};
     }
 
     TempFolder program;
@@ -74,7 +76,8 @@ protected:
     test::RecordingOperator op;
     std::vector<std::pair<std::string, std::string>> driveCalls;
     bool driveResult = true;
-    OrderSession session{program.path(), log, op, [this](const std::string& l, const std::string& r) {
+    OrderSession session{program.path(), log, op,
+                         [this](const std::string& l, const std::string& r) {
                              driveCalls.emplace_back(l, r);
                              return driveResult;
                          }};
@@ -173,7 +176,10 @@ TEST_F(OrderSessionTest, FailedDriveConnectionLeavesTheStatusEmpty) {
 TEST_F(OrderSessionTest, SearchSelectsTheFirstNameWithThatStart) {
     settings();
     load();
-    struct Step { const char* text; std::size_t selected; };
+    struct Step {
+        const char* text;
+        std::size_t selected;
+    };
     for (Step s : {Step{"k", 3}, Step{"kn", 3}, Step{"KNIE R", 4}, Step{"x", 4}, Step{"b", 2},
                    Step{"", 0}}) {
         session.txtSearch_Change(s.text);
@@ -339,7 +345,9 @@ struct JoinCase {
     std::string codes;
 };
 
-void PrintTo(const JoinCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const JoinCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class OneGdtJoin : public OrderSessionTest, public ::testing::WithParamInterface<JoinCase> {};
 
@@ -361,9 +369,10 @@ TEST_P(OneGdtJoin, JoinsWithSeparatorsOnlyAfterSomething) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OneGdtJoin,
-    ::testing::Values(JoinCase{"empty first", {{"Hand", "", "H1"}, {"Fuß", "X", "F1"}}, "X", ""},
-                      JoinCase{"empty last", {{"Fuß", "X", "F1"}, {"Hand", "", "H1"}}, "X, ", ""},
-                      JoinCase{"three", {{"A", "a", ""}, {"B", "b", ""}, {"C", "c", ""}}, "a, b, c", ""}));
+    ::testing::Values(
+        JoinCase{"empty first", {{"Hand", "", "H1"}, {"Fuß", "X", "F1"}}, "X", ""},
+        JoinCase{"empty last", {{"Fuß", "X", "F1"}, {"Hand", "", "H1"}}, "X, ", ""},
+        JoinCase{"three", {{"A", "a", ""}, {"B", "b", ""}, {"C", "c", ""}}, "a, b, c", ""}));
 
 TEST_F(OrderSessionTest, OneGdtWithFactoryJoinsCodesWithBars) {
     settings("OneGDT=1\r\nFactory=1\r\n");
@@ -397,7 +406,8 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsWritesExactlyOneScanFile) {
     session.optMod_GotFocus(2);
     ASSERT_EQ(session.cmdOK_Click("nativ"), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
-    EXPECT_EQ(ReadBytes(out() / orders()[0]), kRequest + "0118402CT\r\n0146227nativ\r\n0118315AB\r\n");
+    EXPECT_EQ(ReadBytes(out() / orders()[0]),
+              kRequest + "0118402CT\r\n0146227nativ\r\n0118315AB\r\n");
     EXPECT_FALSE(std::filesystem::exists(program / "AccNum.dat"));
 }
 
@@ -406,7 +416,8 @@ TEST_F(OrderSessionTest, NoBodyPartAddedIsRefusedAndTheRequestKept) {
     WriteBytes(in() / "a.gdt", kRequest);
     load();
     EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
-    EXPECT_EQ(op.Texts(), std::vector<std::string>{"Bitte wählen Sie mindestens ein Körperteil aus."});
+    EXPECT_EQ(op.Texts(),
+              std::vector<std::string>{"Bitte wählen Sie mindestens ein Körperteil aus."});
     EXPECT_TRUE(orders().empty());
     EXPECT_TRUE(std::filesystem::exists(in() / "a.gdt"));
 }

@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                            "del,1,SD,F2\n",
                   3, "UTF-8"},
         Rejection{"EmptyFile", "", 1, "leer"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(CatalogueCsv, ReadsWhatSpreadsheetsWrite) {
     // German spreadsheet output: byte order mark, semicolons, CR LF, Yes/No words, quoted

@@ -3,9 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "CatalogueFiles.h"
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
+#include "support/CatalogueFile.h"
 #include "support/FixedClock.h"
 #include "support/TempFolder.h"
 
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Sequences, ConnectionActions,
                                            ActionCase{
                                                "OtherValuesWhileClosed", {2, -1, 7}, false, 0},
                                            ActionCase{"OtherValuesWhileOpen", {1, 2, -1}, true, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST_F(CatalogueDatabaseTest, SecondOpenKeepsTheConnectionItHas) {
     openWith(OneRow);
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                                            f, std::string("\0\1\0\0Standard Jet DB\0", 20) +
                                                   std::string(2028, '\0'));
                                    }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST_F(CatalogueDatabaseTest, EveryStatementRefusesAClosedConnection) {
     MakeCatalogue(folder.path(), OneRow);
@@ -246,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"UmlautInsideAWord",
                                 {"Schulter", "Schädel", "Schambein", "schräg"},
                                 {"Schädel", "Schambein", "schräg", "Schulter"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 struct ShowFlagCase {
     const char* name;
@@ -281,7 +281,7 @@ TEST_P(ShowFlagUpdate, WritesTheRowsFlagAndNoOther) {
 INSTANTIATE_TEST_SUITE_P(Rows, ShowFlagUpdate,
                          ::testing::Values(ShowFlagCase{"Checked", true, "1"},
                                            ShowFlagCase{"Unchecked", false, "0"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST_F(CatalogueDatabaseTest, FailedUpdateLeavesEveryFlagAsItWas) {
     openWith(

@@ -5,9 +5,9 @@
 
 #include <sstream>
 
-#include "CatalogueFiles.h"
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/CatalogueDatabase.h"
+#include "support/CatalogueFile.h"
 #include "support/FixedClock.h"
 #include "support/TempFolder.h"
 
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                           "DuplicateId",
                           "ID,f_Name,f_Show,f_Konica,f_Factory\n1,Becken,1,B,F\n1,Hand,1,H,F\n"},
                       std::pair{"EmptyName", "ID,f_Name,f_Show,f_Konica,f_Factory\n1,,1,B,F\n"}),
-    [](const auto& info) { return std::string(info.param.first); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.first); });
 
 TEST_F(CatalogueToolTest, ImportRefusedByTheDatabaseChangesNothing) {
     test::MakeCatalogue(folder.path(),

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/AppError.h"
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
-#include "diag/AppError.h"
 #include "diag/ErrorLog.h"
 #include "support/FixedClock.h"
 #include "support/TempFolder.h"
@@ -16,7 +16,7 @@ using test::TempFolder;
 using test::WriteBytes;
 
 class AppSettingsTest : public ::testing::Test {
-protected:
+  protected:
     AppSettings load() { return LoadAppSettings(program.path(), log); }
     void settingsFile(const std::string& body) {
         WriteBytes(program / "Settings.ini", "[GDTService]\r\n" + body);
@@ -29,8 +29,9 @@ protected:
 
 TEST_F(AppSettingsTest, NoFileGivesTheDefaults) {
     AppSettings s = load();
-    EXPECT_EQ(s.Modalitaet, (std::array<std::string, 6>{"Scan", "Röntgen", "Modalität 3",
-                                                          "Modalität 4", "Modalität 5", "Modalität 6"}));
+    EXPECT_EQ(s.Modalitaet,
+              (std::array<std::string, 6>{"Scan", "Röntgen", "Modalität 3", "Modalität 4",
+                                          "Modalität 5", "Modalität 6"}));
     EXPECT_EQ(s.Bodypart, (std::array<bool, 6>{true, false, false, false, false, false}));
     EXPECT_EQ(s.Suffix, "gdt");
     EXPECT_EQ(s.CommentField, "6227");
@@ -48,11 +49,15 @@ struct TruthCase {
     bool value;
 };
 
-void PrintTo(const TruthCase& c, std::ostream* os) { *os << "\"" << c.text << "\""; }
+void PrintTo(const TruthCase& c, std::ostream* os) {
+    *os << "\"" << c.text << "\"";
+}
 
 class TruthValues : public ::testing::TestWithParam<TruthCase> {};
 
-TEST_P(TruthValues, ConvertAsStored) { EXPECT_EQ(ToBool(GetParam().text), GetParam().value); }
+TEST_P(TruthValues, ConvertAsStored) {
+    EXPECT_EQ(ToBool(GetParam().text), GetParam().value);
+}
 
 INSTANTIATE_TEST_SUITE_P(Cases, TruthValues,
                          ::testing::Values(TruthCase{"1", true}, TruthCase{"0", false},
@@ -74,12 +79,13 @@ TEST(TruthValuesRejected, TypeMismatch) {
 }
 
 TEST_F(AppSettingsTest, MistypedTruthValueTakesItsDefaultAndTheRestIsStillRead) {
-    settingsFile("Modalitaet0=CT\r\nBodypart0=\r\nKonica=ja\r\nGDTQuell=/praxis/in\r\nModalitaet5=MRT\r\n"
-                 "Acc=1\r\nCommentField=6220\r\n");
+    settingsFile(
+        "Modalitaet0=CT\r\nBodypart0=\r\nKonica=ja\r\nGDTQuell=/praxis/in\r\nModalitaet5=MRT\r\n"
+        "Acc=1\r\nCommentField=6220\r\n");
     AppSettings s = load();
     EXPECT_EQ(s.Modalitaet[0], "CT");
-    EXPECT_TRUE(s.Bodypart[0]);   // default of index 0
-    EXPECT_FALSE(s.Konica);       // default
+    EXPECT_TRUE(s.Bodypart[0]);  // default of index 0
+    EXPECT_FALSE(s.Konica);      // default
     EXPECT_EQ(s.Modalitaet[5], "MRT");
     EXPECT_EQ(s.GDTQuell, "/praxis/in");
     EXPECT_TRUE(s.Acc);
@@ -109,14 +115,15 @@ TEST_F(AppSettingsTest, OptionsAreWrittenInTheirOrderAndStoredForms) {
     s.QuellBuchstabe = "Q";
     s.Kuerzel = "nicht hier";
     SaveOptionSettings(s, program.path());
-    EXPECT_EQ(ReadBytes(program / "Settings.ini"),
-              "[GDTService]\r\n"
-              "Modalitaet0=Scan\r\nBodypart0=1\r\nModalitaet1=R\xF6ntgen\r\nBodypart1=0\r\n"
-              "Modalitaet2=Modalit\xE4t 3\r\nBodypart2=0\r\nModalitaet3=Modalit\xE4t 4\r\nBodypart3=0\r\n"
-              "Modalitaet4=Modalit\xE4t 5\r\nBodypart4=0\r\nModalitaet5=Modalit\xE4t 6\r\nBodypart5=0\r\n"
-              "GDTQuell=/in/\r\nGDTZiel=/out\r\nSuffix=gdt\r\nQuellBuchstabe=Q\r\nZielBuchstabe=\r\n"
-              "CommentField=6227\r\nKonica=0\r\nFactory=0\r\nCarestream=1\r\nAcc=1\r\nAccNum=RAD\r\n"
-              "QuellNetz=0\r\nZielNetz=0\r\nOneGDT=1\r\n");
+    EXPECT_EQ(
+        ReadBytes(program / "Settings.ini"),
+        "[GDTService]\r\n"
+        "Modalitaet0=Scan\r\nBodypart0=1\r\nModalitaet1=R\xF6ntgen\r\nBodypart1=0\r\n"
+        "Modalitaet2=Modalit\xE4t 3\r\nBodypart2=0\r\nModalitaet3=Modalit\xE4t 4\r\nBodypart3=0\r\n"
+        "Modalitaet4=Modalit\xE4t 5\r\nBodypart4=0\r\nModalitaet5=Modalit\xE4t 6\r\nBodypart5=0\r\n"
+        "GDTQuell=/in/\r\nGDTZiel=/out\r\nSuffix=gdt\r\nQuellBuchstabe=Q\r\nZielBuchstabe=\r\n"
+        "CommentField=6227\r\nKonica=0\r\nFactory=0\r\nCarestream=1\r\nAcc=1\r\nAccNum=RAD\r\n"
+        "QuellNetz=0\r\nZielNetz=0\r\nOneGDT=1\r\n");
     AppSettings again = load();
     s.Kuerzel = "";
     EXPECT_EQ(again, s);

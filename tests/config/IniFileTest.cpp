@@ -17,7 +17,9 @@ struct ReadCase {
     std::string expected;
 };
 
-void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class ReadINITest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -33,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ReadINITest,
     ::testing::Values(
         ReadCase{"plain", "[GDTService]\r\nSuffix=gdt\r\n", "GDTService", "Suffix", "gdt"},
-        ReadCase{"names ignore case", "[gdtservice]\r\nSUFFIX=txt\r\n", "GDTService", "Suffix", "txt"},
+        ReadCase{"names ignore case", "[gdtservice]\r\nSUFFIX=txt\r\n", "GDTService", "Suffix",
+                 "txt"},
         ReadCase{"missing key", "[GDTService]\r\nA=1\r\n", "GDTService", "Suffix", "DEF"},
         ReadCase{"missing section", "[Other]\r\nSuffix=x\r\n", "GDTService", "Suffix", "DEF"},
         ReadCase{"present but empty", "[GDTService]\r\nKuerzel=\r\n", "GDTService", "Kuerzel", ""},
@@ -46,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"key of another section", "[A]\r\nK=1\r\n[S]\r\nX=2\r\n", "S", "K", "DEF"},
         ReadCase{"first of two equal keys", "[S]\r\nK=1\r\nK=2\r\n", "S", "K", "1"},
         ReadCase{"comment lines", "[S]\r\n;K=1\r\nK=2\r\n", "S", "K", "2"},
-        ReadCase{"ANSI umlauts", "[S]\r\nModalitaet1=R\xF6ntgen\r\n", "S", "Modalitaet1", "Röntgen"},
+        ReadCase{"ANSI umlauts", "[S]\r\nModalitaet1=R\xF6ntgen\r\n", "S", "Modalitaet1",
+                 "Röntgen"},
         ReadCase{"cut to 255", "[S]\r\nK=" + std::string(300, 'x') + "\r\n", "S", "K",
                  std::string(255, 'x')}));
 
@@ -68,16 +72,18 @@ TEST(WriteINI, ReplacesInPlaceAndKeepsEverythingElse) {
         "Suffix=gdt\r\n\r\n[Last]\r\nZ=1\r\n";
     WriteBytes(dir / "Settings.ini", before);
     WriteINI("GDTService", {{"Kuerzel", "Jö"}, {"CommentField", "6220"}}, dir / "Settings.ini");
-    EXPECT_EQ(ReadBytes(dir / "Settings.ini"),
-              "; Morvik\r\n[Other]\r\nKuerzel=XX\r\n\r\n[GDTService]\r\nGDTQuell=/in\r\nKuerzel=J\xF6\r\n"
-              "Suffix=gdt\r\nCommentField=6220\r\n\r\n[Last]\r\nZ=1\r\n");
+    EXPECT_EQ(
+        ReadBytes(dir / "Settings.ini"),
+        "; Morvik\r\n[Other]\r\nKuerzel=XX\r\n\r\n[GDTService]\r\nGDTQuell=/in\r\nKuerzel=J\xF6\r\n"
+        "Suffix=gdt\r\nCommentField=6220\r\n\r\n[Last]\r\nZ=1\r\n");
 }
 
 TEST(WriteINI, AppendsAMissingSectionAtTheEnd) {
     TempFolder dir;
     WriteBytes(dir / "Settings.ini", "[Other]\r\nA=1\r\n");
     WriteINI("GDTService", "Suffix", "gdt", dir / "Settings.ini");
-    EXPECT_EQ(ReadBytes(dir / "Settings.ini"), "[Other]\r\nA=1\r\n\r\n[GDTService]\r\nSuffix=gdt\r\n");
+    EXPECT_EQ(ReadBytes(dir / "Settings.ini"),
+              "[Other]\r\nA=1\r\n\r\n[GDTService]\r\nSuffix=gdt\r\n");
 }
 
 TEST(WriteINI, LineBreaksInAValueCannotAddKeys) {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "CatalogueFiles.h"
-#include "OptionsTestSupport.h"
 #include "diag/ErrorLog.h"
+#include "support/CatalogueFile.h"
 #include "support/FixedClock.h"
+#include "support/OptionsTestSupport.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
@@ -20,13 +20,12 @@ using test::TempFolder;
 using test::WriteBytes;
 
 class OptionsModelTest : public ::testing::Test {
-protected:
+  protected:
     // A fresh dialog over the current settings, as every opening makes one.
     OptionsModel& open() {
-        model_.reset(new OptionsModel(settings, program.path(), log, op, picker,
-                                      [this](int i, const std::string& caption) {
-                                          captions.emplace_back(i, caption);
-                                      }));
+        model_.reset(new OptionsModel(
+            settings, program.path(), log, op, picker,
+            [this](int i, const std::string& caption) { captions.emplace_back(i, caption); }));
         model_->Form_Load();
         return *model_;
     }
@@ -44,7 +43,7 @@ protected:
     AppSettings settings = LoadAppSettings(program.path(), log);
     std::vector<std::pair<int, std::string>> captions;
 
-private:
+  private:
     std::unique_ptr<OptionsModel> model_;
 };
 
@@ -59,7 +58,9 @@ void PrintTo(const Boxes& b, std::ostream* os) {
     *os << "Konica=" << b.konica << " Factory=" << b.factory << " OneGDT=" << b.oneGDT;
 }
 
-Boxes shown(const OptionsForm& f) { return {f.chkKonica, f.chkFactory, f.chkOneGDT}; }
+Boxes shown(const OptionsForm& f) {
+    return {f.chkKonica, f.chkFactory, f.chkOneGDT};
+}
 
 struct RuleCase {
     const char* what;
@@ -69,7 +70,9 @@ struct RuleCase {
     Boxes after;
 };
 
-void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const RuleCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class RuleCascade : public OptionsModelTest, public ::testing::WithParamInterface<RuleCase> {};
 
@@ -88,21 +91,41 @@ TEST_P(RuleCascade, OneClickChangesTheOtherBoxes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RuleCascade,
-    ::testing::Values(
-        RuleCase{"Konica clears DR-Factory and the one-file box", {false, true, true},
-                 &OptionsForm::chkKonica, true, {true, false, false}},
-        RuleCase{"the one-file box clears Konica and checks DR-Factory", {true, false, false},
-                 &OptionsForm::chkOneGDT, true, {false, true, true}},
-        RuleCase{"unchecking DR-Factory keeps the one-file box", {false, true, true},
-                 &OptionsForm::chkFactory, false, {false, false, true}},
-        RuleCase{"DR-Factory clears Konica", {true, false, false}, &OptionsForm::chkFactory, true,
-                 {false, true, false}},
-        RuleCase{"unchecking Konica changes nothing else", {true, false, false},
-                 &OptionsForm::chkKonica, false, {false, false, false}},
-        RuleCase{"unchecking the one-file box keeps DR-Factory", {false, true, true},
-                 &OptionsForm::chkOneGDT, false, {false, true, false}},
-        RuleCase{"Carestream has no rule", {false, true, true}, &OptionsForm::chkCarestream, true,
-                 {false, true, true}}));
+    ::testing::Values(RuleCase{"Konica clears DR-Factory and the one-file box",
+                               {false, true, true},
+                               &OptionsForm::chkKonica,
+                               true,
+                               {true, false, false}},
+                      RuleCase{"the one-file box clears Konica and checks DR-Factory",
+                               {true, false, false},
+                               &OptionsForm::chkOneGDT,
+                               true,
+                               {false, true, true}},
+                      RuleCase{"unchecking DR-Factory keeps the one-file box",
+                               {false, true, true},
+                               &OptionsForm::chkFactory,
+                               false,
+                               {false, false, true}},
+                      RuleCase{"DR-Factory clears Konica",
+                               {true, false, false},
+                               &OptionsForm::chkFactory,
+                               true,
+                               {false, true, false}},
+                      RuleCase{"unchecking Konica changes nothing else",
+                               {true, false, false},
+                               &OptionsForm::chkKonica,
+                               false,
+                               {false, false, false}},
+                      RuleCase{"unchecking the one-file box keeps DR-Factory",
+                               {false, true, true},
+                               &OptionsForm::chkOneGDT,
+                               false,
+                               {false, true, false}},
+                      RuleCase{"Carestream has no rule",
+                               {false, true, true},
+                               &OptionsForm::chkCarestream,
+                               true,
+                               {false, true, true}}));
 
 struct NetzCase {
     const char* side;
@@ -112,7 +135,9 @@ struct NetzCase {
     std::string AppSettings::*stored;
 };
 
-void PrintTo(const NetzCase& c, std::ostream* os) { *os << c.side; }
+void PrintTo(const NetzCase& c, std::ostream* os) {
+    *os << c.side;
+}
 
 class DriveLetter : public OptionsModelTest, public ::testing::WithParamInterface<NetzCase> {};
 
@@ -164,7 +189,9 @@ struct LoadCase {
     Boxes shown;
 };
 
-void PrintTo(const LoadCase& c, std::ostream* os) { PrintTo(c.stored, os); }
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    PrintTo(c.stored, os);
+}
 
 class ResolvedLoad : public OptionsModelTest, public ::testing::WithParamInterface<LoadCase> {};
 
@@ -239,14 +266,34 @@ TEST_P(WriteOrder, EveryKeyInOrderAndStoredFormKeepingOtherLines) {
     ASSERT_TRUE(fillEveryField(open(), carestream).cmdOK_Click());
 
     EXPECT_EQ(CrLfLines(program / "Settings.ini"),
-              (std::vector<std::string>{
-                  "[GDTService]", "Kuerzel=MK", "Modalitaet0=CT", "Bodypart0=0", "Modalitaet1=",
-                  "Bodypart1=1", "Modalitaet2=Ultraschall", "Bodypart2=0", "Modalitaet3=MRT",
-                  "Bodypart3=1", "Modalitaet4=DXA", "Bodypart4=0", "Modalitaet5=Mammo",
-                  "Bodypart5=1", "GDTQuell=/srv/gdt/in/", "GDTZiel=\\\\server\\ziel",
-                  "Suffix=GDT", "QuellBuchstabe=Q", "ZielBuchstabe=Z", "CommentField=6220",
-                  "Konica=0", "Factory=1", std::string("Carestream=") + (carestream ? "1" : "0"),
-                  "Acc=1", "AccNum=RAD", "QuellNetz=1", "ZielNetz=0", "OneGDT=1"}));
+              (std::vector<std::string>{"[GDTService]",
+                                        "Kuerzel=MK",
+                                        "Modalitaet0=CT",
+                                        "Bodypart0=0",
+                                        "Modalitaet1=",
+                                        "Bodypart1=1",
+                                        "Modalitaet2=Ultraschall",
+                                        "Bodypart2=0",
+                                        "Modalitaet3=MRT",
+                                        "Bodypart3=1",
+                                        "Modalitaet4=DXA",
+                                        "Bodypart4=0",
+                                        "Modalitaet5=Mammo",
+                                        "Bodypart5=1",
+                                        "GDTQuell=/srv/gdt/in/",
+                                        "GDTZiel=\\\\server\\ziel",
+                                        "Suffix=GDT",
+                                        "QuellBuchstabe=Q",
+                                        "ZielBuchstabe=Z",
+                                        "CommentField=6220",
+                                        "Konica=0",
+                                        "Factory=1",
+                                        std::string("Carestream=") + (carestream ? "1" : "0"),
+                                        "Acc=1",
+                                        "AccNum=RAD",
+                                        "QuellNetz=1",
+                                        "ZielNetz=0",
+                                        "OneGDT=1"}));
 
     // Memory holds the texts exactly as typed, a trailing separator included.
     EXPECT_EQ(settings.GDTQuell, "/srv/gdt/in/");
@@ -371,7 +418,9 @@ struct PickCase {
     OptionsText field;
 };
 
-void PrintTo(const PickCase& c, std::ostream* os) { *os << c.procedure; }
+void PrintTo(const PickCase& c, std::ostream* os) {
+    *os << c.procedure;
+}
 
 class FolderButton : public OptionsModelTest, public ::testing::WithParamInterface<PickCase> {};
 

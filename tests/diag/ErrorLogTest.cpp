@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "diag/AppError.h"
+#include "base/AppError.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
 #include "support/FixedClock.h"
@@ -17,7 +17,7 @@ using test::ReadBytes;
 using test::TempFolder;
 
 class ErrorLogTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder program;
     FixedClock clock;
     ErrorLog log{program.path(), clock};
@@ -71,13 +71,17 @@ TEST_F(ErrorLogTest, TrapLogsTheFailureUnderItsNameAndStopsTheBody) {
     });
     EXPECT_FALSE(ok);
     EXPECT_FALSE(ranAfterThrow);
-    EXPECT_EQ(CrLfLines(log.file()),
-              (std::vector<std::string>{
-                  "05.12.2026 - 14:03:07 # 1020 - Datenbankfehler - cmdOK_Click - frmSelectBoyparts"}));
+    EXPECT_EQ(
+        CrLfLines(log.file()),
+        (std::vector<std::string>{
+            "05.12.2026 - 14:03:07 # 1020 - Datenbankfehler - cmdOK_Click - frmSelectBoyparts"}));
 }
 
 TEST_F(ErrorLogTest, TrapGivesForeignExceptionsAMeaningfulNumber) {
-    trap(log, "A", [] { throw std::filesystem::filesystem_error("x", "/nirgends", std::make_error_code(std::errc::no_such_file_or_directory)); });
+    trap(log, "A", [] {
+        throw std::filesystem::filesystem_error(
+            "x", "/nirgends", std::make_error_code(std::errc::no_such_file_or_directory));
+    });
     trap(log, "B", [] { throw std::out_of_range("Zeile 0"); });
     trap(log, "C", [] { throw 42; });
     auto lines = CrLfLines(log.file());

@@ -14,7 +14,9 @@ struct LineCase {
     std::string expected;
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << c.field << ":" << c.content.substr(0, 20); }
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.field << ":" << c.content.substr(0, 20);
+}
 
 class CreateGDTLineTest : public ::testing::TestWithParam<LineCase> {};
 
@@ -25,8 +27,7 @@ TEST_P(CreateGDTLineTest, BuildsTheExactBytes) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, CreateGDTLineTest,
     ::testing::Values(
-        LineCase{"3101", "Muster", "0153101Muster\r\n"},
-        LineCase{"3101", "", ""},
+        LineCase{"3101", "Muster", "0153101Muster\r\n"}, LineCase{"3101", "", ""},
         LineCase{"8315", "X", "0108315X\r\n"},
         LineCase{"6227", std::string(90, 'a'), "0996227" + std::string(90, 'a') + "\r\n"},
         LineCase{"6227", std::string(91, 'a'), "1006227" + std::string(91, 'a') + "\r\n"},
@@ -40,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A line break in the content becomes a further line of the same field.
         LineCase{"6227", "links\r\nbitte liegend", "0146227links\r\n0226227bitte liegend\r\n"},
         LineCase{"6227", "a\nb\rc", "0106227a\r\n0106227b\r\n0106227c\r\n"},
-        LineCase{"6227", "a\r\n\r\nb", "0106227a\r\n0106227b\r\n"},
-        LineCase{"6227", "\r\n", ""}));
+        LineCase{"6227", "a\r\n\r\nb", "0106227a\r\n0106227b\r\n"}, LineCase{"6227", "\r\n", ""}));
 
 TEST(CreateGDTLine, LongContentIsSplitIntoLinesOfAtMost999BytesWithNothingLost) {
     std::string content;
@@ -66,7 +66,8 @@ TEST(CreateGDTLine, LongContentIsSplitIntoLinesOfAtMost999BytesWithNothingLost) 
 }
 
 TEST(CreateGUID, WindowsTextFormAndFreshEachTime) {
-    const std::regex form("[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{2}4[0-9A-F]-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
+    const std::regex form(
+        "[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{2}4[0-9A-F]-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
     std::set<std::string> seen;
     for (int i = 0; i < 1000; ++i) {
         std::string id = CreateGUID();

@@ -1,18 +1,18 @@
+#include "gdt/OrderWriter.h"
+
 #include <gtest/gtest.h>
 
-#include "config/AppSettings.h"
-#include "diag/AppError.h"
+#include "base/AppError.h"
 #include "diag/ErrorLog.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
-#include "gdt/OrderWriter.h"
+#include "support/CatalogueFile.h"
 #include "support/FixedClock.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
 namespace {
 
-using test::CrLfLines;
 using test::FileNames;
 using test::ReadBytes;
 using test::TempFolder;
@@ -21,12 +21,10 @@ using test::WriteBytes;
 const std::string kRequest = "0133000471\r\n0153101Muster\r\n0143102Erika\r\n";
 
 class OrderWriterTest : public ::testing::Test {
-protected:
+  protected:
     OrderWriterTest() {
         std::filesystem::create_directory(program / "out");
-        settings.GDTZiel = (program / "out").string();
-        settings.CommentField = "6227";
-        settings.Kuerzel = "AB";
+        format.targetFolder = (program / "out").string();
     }
 
     // The only order file in the target folder.
@@ -39,17 +37,20 @@ protected:
     TempFolder program;
     test::FixedClock clock;
     ErrorLog log{program.path(), clock};
-    AccessionCounter counter{program.path(), log};
-    AppSettings settings;
+    OrderFormat format;
 };
 
 TEST_F(OrderWriterTest, WorkedExampleComesOutByteForByte) {
-    settings.Konica = true;
-    settings.Acc = true;
-    settings.AccNum = "RAD";
+    format.konica = true;
+    format.accession = true;
+    format.accessionPrefix = "RAD";
     WriteBytes(program / "AccNum.dat", "0000041");
-    ASSERT_TRUE(WriteGDT(settings, counter, log, "0133000471\r\n0153101Muster\r\n0143102Erika\r\n",
-                         {"Röntgen", "links"}, {"Thorax", "THX", "T01"}));
+    auto number = AccessionCounter(program.path(), log).IssueNumbers(1);
+    ASSERT_TRUE(number);
+    auto file = WriteGDT(format, log, kRequest, {"Röntgen", "links", "AB"},
+                         {"Thorax", "THX", "T01"}, number->front());
+    ASSERT_TRUE(file);
+    file->commit();
     EXPECT_EQ(onlyOrder(),
               "0133000471\r\n"
               "0153101Muster\r\n"
@@ -71,15 +72,18 @@ struct VariantCase {
     std::vector<std::string> vendorLines;
 };
 
-void PrintTo(const VariantCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const VariantCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class OrderVariants : public OrderWriterTest, public ::testing::WithParamInterface<VariantCase> {};
 
 TEST_P(OrderVariants, WriteTheVendorLinesOfTheFirstSwitchSet) {
-    settings.Konica = GetParam().konica;
-    settings.Factory = GetParam().factory;
-    settings.Carestream = GetParam().carestream;
-    std::string lines = BuildOrderLines(settings, counter, {"Röntgen", ""}, {"Thorax", "THX", "T01"});
+    format.konica = GetParam().konica;
+    format.factory = GetParam().factory;
+    format.carestream = GetParam().carestream;
+    std::string lines =
+        BuildOrderLines(format, "", {"Röntgen", "", "AB"}, {"Thorax", "THX", "T01"});
     std::string expected = CreateGDTLine("8402", "Röntgen");
     for (const auto& l : GetParam().vendorLines) expected += l;
     expected += "0156227Thorax\r\n0155015Thorax\r\n0118315AB\r\n";
@@ -96,97 +100,67 @@ INSTANTIATE_TEST_SUITE_P(
         VariantCase{"Carestream", false, false, true, {"0158751Thorax\r\n", "0128750T01\r\n"}}));
 
 TEST_F(OrderWriterTest, EmptyContentsLeaveTheirLinesOut) {
-    settings.Konica = true;
-    settings.Kuerzel = "";
-    std::string lines = BuildOrderLines(settings, counter, {"Röntgen", ""}, {"Thorax", "", "T01"});
+    format.konica = true;
+    std::string lines = BuildOrderLines(format, "", {"Röntgen", "", ""}, {"Thorax", "", "T01"});
     EXPECT_EQ(lines, "0168402R\xF6ntgen\r\n0156227Thorax\r\n0155015Thorax\r\n");
 }
 
 TEST_F(OrderWriterTest, OneGdtJoinedTextsTravelAsOneLineEach) {
-    settings.Factory = true;
+    format.factory = true;
     std::string lines =
-        BuildOrderLines(settings, counter, {"Röntgen", ""}, {"Thorax, Knie", "THX, KN", "T01|K02"});
+        BuildOrderLines(format, "", {"Röntgen", "", ""}, {"Thorax, Knie", "THX, KN", "T01|K02"});
     EXPECT_NE(lines.find("0168750T01|K02\r\n"), std::string::npos);
     EXPECT_NE(lines.find("0216227Thorax, Knie\r\n0215015Thorax, Knie\r\n"), std::string::npos);
 }
 
-TEST_F(OrderWriterTest, CommentGoesUnderTheConfiguredFieldAndMayHoldLineBreaks) {
-    settings.CommentField = "6220";
-    std::string lines = BuildScanLines(settings, {"Scan", "Patient\r\nim Rollstuhl"});
-    EXPECT_EQ(lines, "0138402Scan\r\n0166220Patient\r\n0216220im Rollstuhl\r\n0118315AB\r\n");
+// Both kinds of order carry the comment under the configured field, split at its line breaks.
+TEST_F(OrderWriterTest, CommentGoesUnderTheConfiguredField) {
+    format.commentField = "6220";
+    const OrderChoice choice{"Scan", "Patient\r\nim Rollstuhl", "AB"};
+    const std::string comment = "0166220Patient\r\n0216220im Rollstuhl\r\n";
+    EXPECT_EQ(BuildScanLines(format, choice), "0138402Scan\r\n" + comment + "0118315AB\r\n");
+    EXPECT_EQ(BuildOrderLines(format, "", choice, {"Knie", "", ""}),
+              "0138402Scan\r\n0136227Knie\r\n0135015Knie\r\n" + comment + "0118315AB\r\n");
 }
 
 TEST_F(OrderWriterTest, ScanOrderIgnoresTheAccessionSwitch) {
-    settings.Acc = true;
-    settings.AccNum = "RAD";
-    ASSERT_TRUE(WriteGDTScan(settings, log, kRequest, {"Scan", ""}));
-    EXPECT_EQ(onlyOrder(), kRequest + "0138402Scan\r\n0118315AB\r\n");
-    EXPECT_FALSE(std::filesystem::exists(program / "AccNum.dat"));
-}
-
-TEST_F(OrderWriterTest, RequestTextIsCopiedAsItIsEvenWithoutFinalLineEnd) {
-    std::string request = "0133000471\r\n0118315XY";  // a request that already has 8315, no CR LF
-    ASSERT_TRUE(WriteGDTScan(settings, log, request, {"Scan", ""}));
-    EXPECT_EQ(onlyOrder(), request + "0138402Scan\r\n0118315AB\r\n");
-}
-
-TEST_F(OrderWriterTest, ConsecutiveOrdersGetConsecutiveNumbersAndDistinctNames) {
-    settings.Acc = true;
-    settings.AccNum = "";
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(WriteGDT(settings, counter, log, kRequest, {"Röntgen", ""}, {"Becken", "", ""}));
-    }
-    auto names = FileNames(program / "out");
-    ASSERT_EQ(names.size(), 3u);
-    std::vector<std::string> numbers;
-    for (const auto& n : names) {
-        EXPECT_EQ(n.size(), 36u + 4u);
-        EXPECT_TRUE(n.ends_with(".gdt"));
-        for (const auto& line : CrLfLines(program / "out" / n)) {
-            if (line.substr(3, 4) == "4100") numbers.push_back(line.substr(7));
-        }
-    }
-    std::sort(numbers.begin(), numbers.end());
-    EXPECT_EQ(numbers, (std::vector<std::string>{"0000001", "0000002", "0000003"}));
-}
-
-TEST_F(OrderWriterTest, CorruptCounterFailsTheOrderInsteadOfWritingAStaleNumber) {
-    settings.Acc = true;
-    settings.AccNum = "RAD";
-    WriteBytes(program / "AccNum.dat", "kaputt");
-    EXPECT_FALSE(WriteGDT(settings, counter, log, kRequest, {"Röntgen", ""}, {"Becken", "", ""}));
-    EXPECT_TRUE(FileNames(program / "out").empty());
-    auto lines = CrLfLines(log.file());
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(lines[0].ends_with(" - ReadAccNum"));
-    EXPECT_TRUE(lines[1].ends_with(" - WriteGDT"));
+    format.accession = true;
+    format.accessionPrefix = "RAD";
+    EXPECT_EQ(BuildScanLines(format, {"Scan", "", "AB"}), "0138402Scan\r\n0118315AB\r\n");
 }
 
 TEST_F(OrderWriterTest, AccessionSwitchWithoutANumberIsRefused) {
-    settings.Acc = true;
-    settings.AccNum = "RAD";
-    EXPECT_THROW(BuildOrderLines(settings, std::string_view(), {"Röntgen", ""}, {"Becken", "", ""}),
-                 AppError);
-    settings.Acc = false;
-    EXPECT_EQ(BuildOrderLines(settings, std::string_view(), {"Röntgen", ""}, {"Becken", "", ""}),
-              "0168402R\xF6ntgen\r\n0156227Becken\r\n0155015Becken\r\n0118315AB\r\n");
+    format.accession = true;
+    format.accessionPrefix = "RAD";
+    EXPECT_THROW(BuildOrderLines(format, "", {"Röntgen", "", ""}, {"Becken", "", ""}), AppError);
+    format.accession = false;
+    EXPECT_EQ(BuildOrderLines(format, "", {"Röntgen", "", ""}, {"Becken", "", ""}),
+              "0168402R\xF6ntgen\r\n0156227Becken\r\n0155015Becken\r\n");
 }
 
-TEST_F(OrderWriterTest, MissingTargetFolderIsReportedAndLeavesNothing) {
-    settings.GDTZiel = (program / "fehlt").string();
-    EXPECT_FALSE(WriteGDT(settings, counter, log, kRequest, {"Röntgen", ""}, {"Becken", "", ""}));
-    EXPECT_FALSE(WriteGDTScan(settings, log, kRequest, {"Scan", ""}));
-    auto lines = CrLfLines(log.file());
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(lines[0].ends_with(" - WriteGDT"));
-    EXPECT_TRUE(lines[1].ends_with(" - WriteGDTScan"));
+TEST_F(OrderWriterTest, FailureIsLoggedUnderTheWritersName) {
+    format.targetFolder = (program / "fehlt").string();
+    EXPECT_FALSE(WriteGDT(format, log, kRequest, {"Röntgen", "", ""}, {"Becken", "", ""}, ""));
+    EXPECT_FALSE(WriteGDTScan(format, log, kRequest, {"Scan", "", ""}));
+    auto errors = test::LoggedErrors(log);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_TRUE(errors[0].loggedUnder("WriteGDT"));
+    EXPECT_TRUE(errors[1].loggedUnder("WriteGDTScan"));
 }
 
+// The request text heads the file as it is, even without its final line end; the file has no
+// order file name until it is committed.
 TEST_F(OrderWriterTest, StagedOrderIsInvisibleUntilCommitted) {
-    StagedFile file = StageOrderFile(settings, kRequest, BuildScanLines(settings, {"Scan", ""}));
-    for (const auto& name : FileNames(program / "out")) EXPECT_FALSE(name.ends_with(".gdt")) << name;
-    file.commit();
-    EXPECT_EQ(onlyOrder(), kRequest + "0138402Scan\r\n0118315AB\r\n");
+    const std::string request = "0133000471\r\n0118315XY";
+    auto file = WriteGDTScan(format, log, request, {"Scan", "", "AB"});
+    ASSERT_TRUE(file);
+    for (const auto& name : FileNames(program / "out"))
+        EXPECT_FALSE(name.ends_with(".gdt")) << name;
+    file->commit();
+    EXPECT_EQ(onlyOrder(), request + "0138402Scan\r\n0118315AB\r\n");
+    const std::string name = FileNames(program / "out").front();
+    EXPECT_EQ(name.size(), 36u + 4u);
+    EXPECT_TRUE(name.ends_with(".gdt"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "diag/AppError.h"
+#include "base/AppError.h"
 #include "gdt/GdtLine.h"
 #include "gdt/RequestReader.h"
 #include "support/TempFolder.h"
@@ -18,7 +18,9 @@ struct CaptionCase {
     std::string name;
 };
 
-void PrintTo(const CaptionCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const CaptionCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class RequestCaptions : public ::testing::TestWithParam<CaptionCase> {};
 
@@ -36,18 +38,18 @@ INSTANTIATE_TEST_SUITE_P(
         CaptionCase{"usual order", "01380006301\r\n0133000471\r\n0153101Muster\r\n0143102Erika\r\n",
                     "ID: 471", "Name: Muster Erika"},
         CaptionCase{"no 3000 line", "0153101Muster\r\n", "ID:", "Name: Muster"},
-        CaptionCase{"3102 before 3101 is lost", "0143102Erika\r\n0153101Muster\r\n", "ID:",
-                    "Name: Muster"},
+        CaptionCase{"3102 before 3101 is lost", "0143102Erika\r\n0153101Muster\r\n",
+                    "ID:", "Name: Muster"},
         CaptionCase{"last 3000 and 3101 win",
                     "0133000111\r\n0133000222\r\n0123101Alt\r\n0123101Neu\r\n", "ID: 222",
                     "Name: Neu"},
-        CaptionCase{"LF alone is no line end", "0133000471\n0153101Muster\n", "ID: 471\n0153101Muster\n",
-                    "Name:"},
+        CaptionCase{"LF alone is no line end", "0133000471\n0153101Muster\n",
+                    "ID: 471\n0153101Muster\n", "Name:"},
         CaptionCase{"short lines match nothing", "013300\r\n\r\n300\r\n", "ID:", "Name:"},
         CaptionCase{"empty text", "", "ID:", "Name:"},
         CaptionCase{"trailing blanks are kept", "0163000471  \r\n", "ID: 471  ", "Name:"},
-        CaptionCase{"umlauts decoded", "0153101M\xFCller\r\n0143102J\xF6rg\r\n", "ID:",
-                    "Name: Müller Jörg"},
+        CaptionCase{"umlauts decoded", "0153101M\xFCller\r\n0143102J\xF6rg\r\n",
+                    "ID:", "Name: Müller Jörg"},
         CaptionCase{"no final line end", "0133000471", "ID: 471", "Name:"}));
 
 TEST(ReadGDT, KeepsEveryByteOfTheFile) {

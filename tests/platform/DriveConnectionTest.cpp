@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MountCase{"WindowsShare", "\\\\praxis-srv\\gdt", ""},
                       MountCase{"CrLfFstab", "/mnt/praxis/gdt", "/mnt/praxis", true, "", 0,
                                 "//praxis-srv/gdt /mnt/praxis cifs noauto 0 0\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(ConnectNetworkDrive, WindowsShareOnLinuxConnectsNothing) {
     EXPECT_FALSE(ConnectNetworkDrive("Z:", "\\\\praxis-srv\\gdt\\in"));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "diag/AppError.h"
-#include "diag/ErrorNumbers.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
 #include "platform/FileSystem.h"
 #include "support/TempFolder.h"
 
@@ -68,9 +68,12 @@ TEST(FileSystem, DeleteRemovesAReadOnlyFile) {
 }
 
 TEST(FileSystem, OneTrailingSeparatorIsDropped) {
-    struct Case { std::string in, out; };
-    for (const Case& c : {Case{"/gdt/", "/gdt"}, Case{"/gdt//", "/gdt/"}, Case{"C:\\GDT\\", "C:\\GDT"},
-                          Case{"C:\\GDT\\\\", "C:\\GDT\\"}, Case{"/gdt", "/gdt"}, Case{"", ""}}) {
+    struct Case {
+        std::string in, out;
+    };
+    for (const Case& c :
+         {Case{"/gdt/", "/gdt"}, Case{"/gdt//", "/gdt/"}, Case{"C:\\GDT\\", "C:\\GDT"},
+          Case{"C:\\GDT\\\\", "C:\\GDT\\"}, Case{"/gdt", "/gdt"}, Case{"", ""}}) {
         std::string s = c.in;
         DropTrailingSeparator(s);
         EXPECT_EQ(s, c.out) << c.in;

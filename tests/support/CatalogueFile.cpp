@@ -3,14 +3,58 @@
 #include <sqlite3.h>
 
 #include "catalogue/Sqlite.h"
+#include "support/TempFolder.h"
 
 namespace morvik::test {
 
-void MakeCatalogue(const std::filesystem::path& programFolder, const std::vector<CatalogueRow>& rows) {
-    SqliteConnection db(programFolder / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+void MakeCatalogue(const std::filesystem::path& programFolder,
+                   const std::vector<CatalogueRow>& rows) {
+    SqliteConnection db(programFolder / CatalogueFileName,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     CreateCatalogueTable(db);
     ReplaceAllRows(db, rows);
     db.close();
+}
+
+void MakeCatalogue(const std::filesystem::path& folder, const std::string& sql) {
+    SqliteConnection db(folder / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    CreateCatalogueTable(db);
+    db.execute(sql.c_str());
+}
+
+std::vector<std::string> PlainQuery(const std::filesystem::path& file, const std::string& sql) {
+    SqliteConnection db(file, SQLITE_OPEN_READONLY);
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        throw SqliteError(db.get(), sql);
+    }
+    std::vector<std::string> rows;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        std::string row;
+        for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+            if (c > 0) row += '|';
+            const unsigned char* text = sqlite3_column_text(statement, c);
+            row += text != nullptr ? reinterpret_cast<const char*>(text) : "NULL";
+        }
+        rows.push_back(row);
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE) throw SqliteError(db.get(), sql);
+    return rows;
+}
+
+std::vector<LoggedError> LoggedErrors(const ErrorLog& log) {
+    std::vector<LoggedError> errors;
+    if (!std::filesystem::exists(log.file())) return errors;
+    for (const std::string& line : CrLfLines(log.file())) {
+        // "date - time # number - description - procedure"
+        const std::size_t hash = line.find(" # ");
+        const std::size_t afterNumber = line.find(" - ", hash);
+        errors.push_back({std::stoi(line.substr(hash + 3, afterNumber - hash - 3)),
+                          line.substr(afterNumber + 3)});
+    }
+    return errors;
 }
 
 }  // namespace morvik::test

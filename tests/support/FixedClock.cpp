@@ -2,7 +2,11 @@
 
 namespace morvik::test {
 
-std::string FixedClock::date() { return date_; }
-std::string FixedClock::time() { return time_; }
+std::string FixedClock::date() {
+    return date_;
+}
+std::string FixedClock::time() {
+    return time_;
+}
 
 }  // namespace morvik::test

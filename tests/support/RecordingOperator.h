@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Operator.h"
+#include "base/Operator.h"
 
 namespace morvik::test {
 
 // Records the message boxes instead of showing them; ProcessEvents can run a test's hook to
 // inject something in the middle of long work.
 class RecordingOperator final : public Operator {
-public:
+  public:
     struct Message {
         std::string text;
         std::string title;

@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 // A fresh folder below the system's temp folder, removed with everything in it at the end.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -20,7 +20,7 @@ public:
     const fs::path& path() const { return path_; }
     fs::path operator/(std::string_view name) const { return path_ / name; }
 
-private:
+  private:
     fs::path path_;
 };
 

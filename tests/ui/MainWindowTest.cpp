@@ -13,15 +13,15 @@
 #include <QTreeView>
 
 #include "app/OrderSession.h"
-#include "app/ui/MainWindow.h"
-#include "app/ui/Splash.h"
-#include "app/ui/StartUp.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "diag/ErrorLog.h"
+#include "main/StartUp.h"
 #include "support/CatalogueFile.h"
 #include "support/FixedClock.h"
 #include "support/RecordingOperator.h"
 #include "support/TempFolder.h"
+#include "ui/MainWindow.h"
+#include "ui/Splash.h"
 
 namespace morvik {
 namespace {
@@ -30,13 +30,13 @@ using test::TempFolder;
 using test::WriteBytes;
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowTest() {
         std::filesystem::create_directory(program / "in");
         std::filesystem::create_directory(program / "out");
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + (program / "in").string() +
-                                                 "\r\nGDTZiel=" + (program / "out").string() +
-                                                 "\r\nKuerzel=AB\r\n");
+        WriteBytes(program / "Settings.ini",
+                   "[GDTService]\r\nGDTQuell=" + (program / "in").string() +
+                       "\r\nGDTZiel=" + (program / "out").string() + "\r\nKuerzel=AB\r\n");
         WriteBytes(program / "in" / "a.gdt", "0133000471\r\n0153101Muster\r\n0143102Erika\r\n");
     }
 
@@ -83,10 +83,12 @@ TEST_F(MainWindowTest, StartUpShowsPatientCatalogueInGermanOrderAndColumns) {
     EXPECT_EQ(find<QLabel>("lblName")->text(), "Name: Muster Erika");
     QTreeView* list = catalogueList();
     QStringList names;
-    for (int r = 0; r < list->model()->rowCount(); ++r) names << list->model()->index(r, 0).data().toString();
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        names << list->model()->index(r, 0).data().toString();
     EXPECT_EQ(names, (QStringList{"Abdomen", "Becken", "Knie links", "knie rechts", "Ösophagus"}));
     EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), "Körperteile");
-    EXPECT_EQ(addedList()->model()->headerData(0, Qt::Horizontal).toString(), "Hinzugefügte Körperteile");
+    EXPECT_EQ(addedList()->model()->headerData(0, Qt::Horizontal).toString(),
+              "Hinzugefügte Körperteile");
     EXPECT_EQ(addedList()->model()->headerData(2, Qt::Horizontal).toString(), "Add Factory");
     EXPECT_TRUE(list->isColumnHidden(1));
     EXPECT_TRUE(list->isColumnHidden(2));
@@ -130,8 +132,9 @@ TEST_F(MainWindowTest, SearchSelectsAndDoubleClickEnterAndDeleteMoveRows) {
     // Delete removes the selected added row; double-click the other one.
     QTreeView* added = addedList();
     added->setFocus();
-    added->selectionModel()->setCurrentIndex(added->model()->index(0, 0),
-                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    added->selectionModel()->setCurrentIndex(
+        added->model()->index(0, 0),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QTest::keyClick(added, Qt::Key_Delete);
     EXPECT_EQ(added->model()->rowCount(), 1);
     EXPECT_EQ(added->model()->index(0, 0).data().toString(), "Becken");
@@ -168,7 +171,8 @@ TEST_F(MainWindowTest, InputsHaveBuddiesOrAccessibleNames) {
         if (l->buddy()) buddies << l->buddy();
     }
     for (QWidget* w : inputs) {
-        EXPECT_TRUE(buddies.contains(w) || !w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        EXPECT_TRUE(buddies.contains(w) || !w->accessibleName().isEmpty())
+            << w->objectName().toStdString();
     }
 }
 

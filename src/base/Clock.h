@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace morvik {
+
+// Where the error log gets its date and time. Date and time are read separately, date first,
+// each already in the user's regional form (05.12.2026 and 14:03:07 on a German system).
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual std::string date() = 0;
+    virtual std::string time() = 0;
+};
+
+}  // namespace morvik

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace morvik {
+
+// Text helpers every layer shares. Text in memory is UTF-8; names the system compares (settings
+// keys, True/False) are ASCII.
+
+// `s` without the given blank characters at either end (spaces and tabs unless told otherwise).
+inline std::string_view TrimBlanks(std::string_view s, std::string_view blanks = " \t") {
+    const auto first = s.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// ASCII letters compared without regard to case; every other byte must match exactly.
+inline bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// The length of the well-formed UTF-8 character starting at `at` (1 to 4), or 0 when the bytes
+// there are no such character (a stray continuation byte, a sequence cut short, an overlong
+// form, a surrogate, a code point past U+10FFFF).
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t at);
+
+// The offset of the first byte that is not part of a well-formed UTF-8 character, or npos.
+std::size_t FirstInvalidUtf8(std::string_view text);
+
+// Text in upper case, character by character, by Unicode's rules (ä becomes Ä; ß stays ß).
+// Each character maps to exactly one character, so a prefix stays a prefix.
+std::string UpperCase(std::string_view utf8);
+
+}  // namespace morvik

@@ -1,0 +1,49 @@
+#include "catalogue/CatalogueChoice.h"
+
+#include <utility>
+
+#include "catalogue/CatalogueDatabase.h"
+#include "diag/Trap.h"
+
+namespace morvik {
+
+CatalogueChoice::CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator& op)
+    : db_(db), log_(log), op_(op) {}
+
+void CatalogueChoice::Form_Load() {
+    trap(log_, "Form_Load - frmSelectBodyparts", [&] {
+        items_.clear();
+        db_.Connection(1);
+        db_.ForEachRow([&](const CatalogueRow& row) {
+            op_.ProcessEvents();
+            items_.push_back({row.id, row.name, row.show});
+        });
+        db_.Connection(0);
+    });
+}
+
+void CatalogueChoice::SetChecked(std::size_t item, bool checked) {
+    items_.at(item).checked = checked;
+}
+
+void CatalogueChoice::cmdAlle_Click() {
+    for (auto& item : items_) item.checked = true;
+}
+
+void CatalogueChoice::cmdNone_Click() {
+    for (auto& item : items_) item.checked = false;
+}
+
+bool CatalogueChoice::cmdOK_Click() {
+    // The name of this trap is read by support staff as it has always been spelled.
+    return trap(log_, "cmdOK_Click - frmSelectBoyparts", [&] {
+        std::vector<std::pair<std::int64_t, bool>> flags;
+        flags.reserve(items_.size());
+        for (const auto& item : items_) flags.emplace_back(item.id, item.checked);
+        db_.Connection(1);
+        db_.SetShowFlags(flags);
+        db_.Connection(0);
+    });
+}
+
+}  // namespace morvik

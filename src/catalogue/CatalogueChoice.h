@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Operator.h"
+
+namespace morvik {
+
+class CatalogueDatabase;
+class ErrorLog;
+
+// One row of the visibility dialog: a catalogue row's name, whether it is offered, and its ID.
+struct CatalogueChoiceItem {
+    std::int64_t id = 0;
+    std::string name;
+    bool checked = false;
+
+    bool operator==(const CatalogueChoiceItem&) const = default;
+};
+
+// The catalogue visibility dialog without its drawing: which body parts the main window offers
+// from its next start on. Items live only while the dialog is open.
+class CatalogueChoice {
+  public:
+    CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator& op);
+
+    // Every catalogue row in delivery order, checked where f_Show is set. A failure stops the
+    // loading; the items read so far stay.
+    void Form_Load();
+
+    const std::vector<CatalogueChoiceItem>& Items() const { return items_; }
+    void SetChecked(std::size_t item, bool checked);
+    void cmdAlle_Click();
+    void cmdNone_Click();
+
+    // Writes every item's state in one transaction. True when the dialog is to close; on
+    // failure the catalogue is unchanged and the dialog stays open.
+    bool cmdOK_Click();
+
+  private:
+    CatalogueDatabase& db_;
+    ErrorLog& log_;
+    Operator& op_;
+    std::vector<CatalogueChoiceItem> items_;
+};
+
+}  // namespace morvik

@@ -1,0 +1,43 @@
+#include "main/StartUp.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <algorithm>
+#include <climits>
+
+#include "catalogue/CatalogueDatabase.h"
+#include "diag/Trap.h"
+#include "ui/MainWindow.h"
+#include "ui/Splash.h"
+
+namespace morvik {
+
+bool SubMain(FMain& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
+    bool started = trap(log, "Sub Main", [&] {
+        fMain.Form_Load();
+        fMain.show();
+        splash.show();
+        splash.Progress()->setValue(0);
+        fMain.SetUpColumns();
+        catalogue.Connection(1);
+        std::vector<BodyPartEntry> rows = catalogue.ShownBodyParts();
+        const int count = static_cast<int>(std::min<std::size_t>(rows.size(), INT_MAX));
+        splash.Progress()->setMaximum(count);
+        QCoreApplication::processEvents();  // let the splash paint before the fill
+        fMain.FillCatalogue(std::move(rows));
+        splash.Progress()->setValue(count);
+        catalogue.Connection(0);
+        splash.close();
+        fMain.show();
+        fMain.activateWindow();
+    });
+    if (!started) {
+        if (catalogue.IsOpen()) catalogue.Connection(0);
+        splash.close();
+        fMain.show();
+        fMain.activateWindow();
+    }
+    return started;
+}
+
+}  // namespace morvik

@@ -1,0 +1,44 @@
+// Sub Main: the program's entry point. Loads the main window (settings, drives, request), shows
+// it with the splash, fills the catalogue list and leaves the main window on screen.
+#include <QApplication>
+
+#include "app/OrderSession.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "diag/ErrorLog.h"
+#include "main/StartUp.h"
+#include "platform/DriveConnection.h"
+#include "platform/SystemClock.h"
+#include "ui/MainWindow.h"
+#include "ui/OptionsDialog.h"
+#include "ui/QtFolderPicker.h"
+#include "ui/QtOperator.h"
+#include "ui/Splash.h"
+
+int main(int argc, char* argv[]) {
+    using namespace morvik;
+    QApplication app(argc, argv);  // also adopts the user's locale for the log's date and time
+    QApplication::setApplicationName(kProgramName);
+
+    // The program folder is where the executable lives; everything else is found from there.
+    const std::filesystem::path programFolder =
+        QCoreApplication::applicationDirPath().toStdString();
+    SystemClock clock;
+    ErrorLog log(programFolder, clock);
+    QtOperator op;
+    OrderSession session(programFolder, log, op, ConnectNetworkDrive);
+    QtFolderPicker picker;
+
+    FMain fMain(session);
+    fMain.SetOptionsOpener([&] {
+        FOptions options(
+            session.Settings(), programFolder, log,
+            [&](int index, const std::string& caption) { fMain.RenameModality(index, caption); },
+            picker);
+        options.exec();
+    });
+    FSplash splash;
+    CatalogueDatabase catalogue(programFolder, log);
+
+    SubMain(fMain, splash, catalogue, log);
+    return app.exec();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+#include <filesystem>
+
+#include "ui/QtOperator.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace morvik {
+
+class ErrorLog;
+
+// frmLogin "Anmeldung": the password prompt. Accepted only with the right password; every
+// opening starts with an empty box.
+class FLogin : public QDialog {
+    Q_OBJECT
+  public:
+    explicit FLogin(QWidget* parent = nullptr);
+
+  private:
+    void cmdOK_Click();
+
+    QtOperator op_;
+    QLineEdit* txtPassword_;
+    QPushButton* cmdOK_;
+    QPushButton* cmdCancel_;
+};
+
+// "Bodyparts auswählen" of the options dialog: the prompt and, after the right password, the
+// catalogue visibility dialog, both modal without an owner. Returns when both have closed.
+void ShowCatalogueLock(const std::filesystem::path& programFolder, ErrorLog& log);
+
+}  // namespace morvik

@@ -1,0 +1,368 @@
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/OrderSession.h"
+#include "diag/Trap.h"
+#include "ui/BodyPartTableModel.h"
+
+namespace morvik {
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QTreeView* makeList(const char* objectName, const QString& accessibleName) {
+    auto* view = new QTreeView;
+    view->setObjectName(objectName);
+    view->setAccessibleName(accessibleName);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);  // keeps a catalogue of tens of thousands of rows quick
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAllColumnsShowFocus(true);
+    view->setSortingEnabled(false);
+    view->setMinimumWidth(785);
+    return view;
+}
+
+}  // namespace
+
+FMain::FMain(OrderSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+    setObjectName("fMain");
+    buildWidgets();
+    connectEvents();
+    setWindowTitle(q(session_.WindowTitle()));
+}
+
+FMain::~FMain() = default;
+
+void FMain::buildWidgets() {
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+
+    // Patient
+    lblID_ = new QLabel("ID:");
+    lblID_->setObjectName("lblID");
+    lblName_ = new QLabel("Name:");
+    lblName_->setObjectName("lblName");
+    QFont patientFont = lblID_->font();
+    patientFont.setPointSizeF(patientFont.pointSizeF() * 1.3);
+    patientFont.setBold(true);
+    lblID_->setFont(patientFont);
+    lblName_->setFont(patientFont);
+    lblID_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* patientRow = new QHBoxLayout;
+    patientRow->addWidget(lblID_, 1);
+    patientRow->addWidget(lblName_, 2);
+    layout->addLayout(patientRow);
+
+    // Modalities (left) and initials, drive states and search (right)
+    fraMod_ = new QGroupBox("Modalität");
+    fraMod_->setObjectName("fraMod");
+    auto* modGrid = new QGridLayout(fraMod_);
+    for (int i = 0; i < 6; ++i) {
+        optMod_[i] = new QRadioButton;
+        optMod_[i]->setObjectName(QString("optMod%1").arg(i));
+        modGrid->addWidget(optMod_[i], i / 3, i % 3);
+    }
+
+    auto* fraRight = new QGroupBox;
+    fraRight->setObjectName("fraKuerzel");
+    auto* rightGrid = new QGridLayout(fraRight);
+    auto* lblKuerzel = new QLabel("&Kürzel:");
+    txtKuerzel_ = new QLineEdit;
+    txtKuerzel_->setObjectName("txtKuerzel");
+    txtKuerzel_->setMaximumWidth(90);
+    lblKuerzel->setBuddy(txtKuerzel_);
+    lblQuellNetz_ = new QLabel;
+    lblQuellNetz_->setObjectName("lblQuellNetz");
+    lblZielNetz_ = new QLabel;
+    lblZielNetz_->setObjectName("lblZielNetz");
+    auto* lblSearch = new QLabel("Körper&teil:");
+    txtSearch_ = new QLineEdit;
+    txtSearch_->setObjectName("txtSearch");
+    txtSearch_->setClearButtonEnabled(true);
+    lblSearch->setBuddy(txtSearch_);
+    rightGrid->addWidget(lblKuerzel, 0, 0);
+    rightGrid->addWidget(txtKuerzel_, 0, 1);
+    rightGrid->addWidget(lblQuellNetz_, 0, 2);
+    rightGrid->addWidget(lblZielNetz_, 0, 3);
+    rightGrid->addWidget(lblSearch, 1, 0);
+    rightGrid->addWidget(txtSearch_, 1, 1, 1, 3);
+    rightGrid->setColumnStretch(2, 1);
+    rightGrid->setColumnStretch(3, 1);
+
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(fraMod_);
+    frames->addWidget(fraRight, 1);
+    layout->addLayout(frames);
+
+    // Comment
+    auto* commentRow = new QHBoxLayout;
+    auto* lblComment = new QLabel("Ko&mmentar:");
+    txtComment_ = new QLineEdit;
+    txtComment_->setObjectName("txtComment");
+    lblComment->setBuddy(txtComment_);
+    commentRow->addWidget(lblComment);
+    commentRow->addWidget(txtComment_, 1);
+    layout->addLayout(commentRow);
+
+    // The two lists and the confirm button
+    lvBodyparts_ = makeList("lvBodyparts", "Körperteile");
+    lvAddBodyparts_ = makeList("lvAddBodyparts", "Hinzugefügte Körperteile");
+    catalogueModel_ =
+        new BodyPartTableModel(session_.Catalogue(), {"Körperteile", "Abk", "Factory"}, this);
+    addedModel_ = new BodyPartTableModel(
+        session_.Added(), {"Hinzugefügte Körperteile", "Add Abk", "Add Factory"}, this);
+    lvBodyparts_->setModel(catalogueModel_);
+    lvAddBodyparts_->setModel(addedModel_);
+    layout->addWidget(lvBodyparts_, 3);
+    layout->addWidget(lvAddBodyparts_, 2);
+
+    cmdOK_ = new QPushButton("Übernehmen");
+    cmdOK_->setObjectName("cmdOK");
+    cmdOK_->setEnabled(false);
+    layout->addWidget(cmdOK_);
+
+    setCentralWidget(central);
+
+    // Menu
+    QMenu* datei = menuBar()->addMenu("&Datei");
+    datei->setObjectName("mnu_Datei");
+    mnuOptions_ = datei->addAction("&Einstellungen");
+    mnuOptions_->setObjectName("mnu_Options");
+    datei->addSeparator();
+    mnuBeenden_ = datei->addAction("&Beenden");
+    mnuBeenden_->setObjectName("mnu_Beenden");
+
+    setTabOrder(txtKuerzel_, txtSearch_);
+    setTabOrder(txtSearch_, txtComment_);
+    setTabOrder(txtComment_, lvBodyparts_);
+    setTabOrder(lvBodyparts_, lvAddBodyparts_);
+    setTabOrder(lvAddBodyparts_, cmdOK_);
+    resize(820, 760);
+}
+
+void FMain::connectEvents() {
+    connect(txtSearch_, &QLineEdit::textChanged, this, &FMain::txtSearch_Change);
+    connect(txtKuerzel_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { session_.txtKuerzel_Change(text.toStdString()); });
+    connect(lvBodyparts_, &QTreeView::doubleClicked, this, [this] { lvBodyparts_DblClick(); });
+    connect(lvAddBodyparts_, &QTreeView::doubleClicked, this,
+            [this] { lvAddBodyparts_DblClick(); });
+    connect(lvBodyparts_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (syncing_) return;
+        auto rows = lvBodyparts_->selectionModel()->selectedRows();
+        session_.SelectCatalogueRow(
+            rows.isEmpty() ? 0 : static_cast<std::size_t>(rows.first().row()) + 1);
+    });
+    connect(lvAddBodyparts_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] {
+                if (syncing_) return;
+                auto rows = lvAddBodyparts_->selectionModel()->selectedRows();
+                session_.SelectAddedRow(
+                    rows.isEmpty() ? 0 : static_cast<std::size_t>(rows.first().row()) + 1);
+            });
+    for (int i = 0; i < 6; ++i) {
+        connect(optMod_[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on && !syncing_) optMod_GotFocus(i);
+        });
+        optMod_[i]->installEventFilter(this);
+    }
+    lvBodyparts_->installEventFilter(this);
+    lvAddBodyparts_->installEventFilter(this);
+    connect(cmdOK_, &QPushButton::clicked, this, &FMain::cmdOK_Click);
+    connect(mnuBeenden_, &QAction::triggered, this, &FMain::mnu_Beenden_Click);
+    connect(mnuOptions_, &QAction::triggered, this, &FMain::mnu_Options_Click);
+}
+
+bool FMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        // Focus reaches a modality button with its selection (click, arrow keys, Tab into the
+        // group); focus that lands on an unchecked button by itself chooses nothing.
+        for (int i = 0; i < 6; ++i) {
+            if (watched == optMod_[i] && optMod_[i]->isChecked()) optMod_GotFocus(i);
+        }
+    } else if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Without a mouse: Enter adds the selected catalogue row, Delete removes an added one.
+        if (watched == lvBodyparts_ &&
+            (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            lvBodyparts_DblClick();
+            return true;
+        }
+        if (watched == lvAddBodyparts_ && key->key() == Qt::Key_Delete) {
+            lvAddBodyparts_DblClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Start-up ------------------------------------------------------------------------------
+
+void FMain::Form_Load() {
+    session_.Form_Load();
+    syncing_ = true;
+    txtKuerzel_->setText(q(session_.Settings().Kuerzel));
+    syncing_ = false;
+    Refresh();
+    txtSearch_->setFocus();  // the operator starts by typing a body part
+}
+
+void FMain::SetUpColumns() {
+    for (QTreeView* view : {lvBodyparts_, lvAddBodyparts_}) {
+        view->setColumnWidth(0, 760);
+        view->setColumnHidden(1, true);
+        view->setColumnHidden(2, true);
+        view->header()->setSectionsMovable(false);
+    }
+}
+
+void FMain::FillCatalogue(std::vector<BodyPartEntry> rows) {
+    lvBodyparts_->setUpdatesEnabled(false);
+    session_.FillCatalogue(std::move(rows));
+    catalogueModel_->Reload();
+    lvBodyparts_->setUpdatesEnabled(true);
+    Refresh();
+}
+
+void FMain::RenameModality(int index, const std::string& caption) {
+    session_.SetModalityCaption(index, caption);
+    if (index >= 0 && index < 6) optMod_[index]->setText(q(caption));
+}
+
+// ---- Showing the session ---------------------------------------------------------------------
+
+void FMain::Refresh() {
+    syncing_ = true;
+    lblID_->setText(q(session_.Patient().id));
+    lblName_->setText(q(session_.Patient().name));
+    for (int i = 0; i < 6; ++i) {
+        optMod_[i]->setText(q(session_.ModalityCaptions()[i]));
+        if (i == session_.CheckedModality() && !optMod_[i]->isChecked())
+            optMod_[i]->setChecked(true);
+    }
+    lblQuellNetz_->setText(q(session_.QuellNetzText()));
+    lblZielNetz_->setText(q(session_.ZielNetzText()));
+    if (addedModel_->rowCount() != static_cast<int>(session_.Added().Count()) ||
+        session_.Added().Count() > 0) {
+        addedModel_->Reload();
+    }
+    syncing_ = false;
+    setInputsEnabled(!session_.Busy());
+    syncSelection();
+}
+
+void FMain::setInputsEnabled(bool enabled) {
+    lvBodyparts_->setEnabled(enabled && session_.Catalogue().Enabled());
+    lvAddBodyparts_->setEnabled(enabled);
+    fraMod_->setEnabled(enabled);
+    cmdOK_->setEnabled(enabled && session_.OkEnabled());
+}
+
+void FMain::syncSelection() {
+    syncing_ = true;
+    auto apply = [](QTreeView* view, std::size_t row) {
+        if (row == 0) {
+            view->selectionModel()->clearSelection();
+            return;
+        }
+        QModelIndex index = view->model()->index(static_cast<int>(row) - 1, 0);
+        view->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    };
+    apply(lvBodyparts_, session_.Catalogue().Selected());
+    apply(lvAddBodyparts_, session_.Added().Selected());
+    syncing_ = false;
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+void FMain::txtSearch_Change(const QString& text) {
+    std::size_t scrollTo = session_.txtSearch_Change(text.toStdString());
+    syncSelection();
+    if (scrollTo > 0) {
+        lvBodyparts_->scrollTo(catalogueModel_->index(static_cast<int>(scrollTo) - 1, 0));
+        QModelIndex match =
+            catalogueModel_->index(static_cast<int>(session_.Catalogue().Selected()) - 1, 0);
+        lvBodyparts_->scrollTo(match);  // the match stays in view even in a short list
+    }
+}
+
+void FMain::lvBodyparts_DblClick() {
+    session_.lvBodyparts_DblClick();
+    Refresh();
+}
+
+void FMain::lvAddBodyparts_DblClick() {
+    session_.lvAddBodyparts_DblClick();
+    Refresh();
+}
+
+void FMain::optMod_GotFocus(int index) {
+    if (syncing_) return;
+    session_.optMod_GotFocus(index);
+    Refresh();
+}
+
+void FMain::cmdOK_Click() {
+    if (session_.Busy()) return;
+    setInputsEnabled(false);  // no second click while the files are written
+    OrderSession::Confirmation result = session_.cmdOK_Click(txtComment_->text().toStdString());
+    Refresh();
+    if (result == OrderSession::Confirmation::Done) close();
+}
+
+void FMain::mnu_Beenden_Click() {
+    trap(session_.Log(), "mnu_Beenden_Click", [&] { close(); });
+}
+
+void FMain::mnu_Options_Click() {
+    trap(session_.Log(), "mnu_Options_Click", [&] {
+        if (openOptions_) openOptions_();
+    });
+    Refresh();
+}
+
+// ---- Window events --------------------------------------------------------------------------
+
+void FMain::closeEvent(QCloseEvent* event) {
+    // Not in the middle of writing an order: the confirmation finishes first.
+    if (session_.Busy()) {
+        event->ignore();
+        return;
+    }
+    if (!unloaded_) {
+        unloaded_ = true;
+        session_.Form_Unload();
+    }
+    event->accept();
+}
+
+void FMain::changeEvent(QEvent* event) {
+    // Form_Activate: raise the window whenever it becomes active, also after the options dialog.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) raise();
+    QMainWindow::changeEvent(event);
+}
+
+}  // namespace morvik

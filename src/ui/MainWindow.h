@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "base/BodyPartEntry.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTreeView;
+
+namespace morvik {
+
+class BodyPartTableModel;
+class OrderSession;
+
+// fMain: shows the order session and forwards every event to it.
+class FMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit FMain(OrderSession& session, QWidget* parent = nullptr);
+    ~FMain() override;
+
+    // Start-up steps driven by the program's entry point.
+    void Form_Load();
+    void SetUpColumns();
+    void FillCatalogue(std::vector<BodyPartEntry> rows);
+
+    // The options dialog is opened through this; the program sets it.
+    void SetOptionsOpener(std::function<void()> opener) { openOptions_ = std::move(opener); }
+
+    // Options "OK" renames a modality button at once.
+    void RenameModality(int index, const std::string& caption);
+
+    // Shows the session's state: captions, enabled states, list contents and selection.
+    void Refresh();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildWidgets();
+    void connectEvents();
+    void syncSelection();
+    void setInputsEnabled(bool enabled);
+
+    void txtSearch_Change(const QString& text);
+    void lvBodyparts_DblClick();
+    void lvAddBodyparts_DblClick();
+    void optMod_GotFocus(int index);
+    void cmdOK_Click();
+    void mnu_Beenden_Click();
+    void mnu_Options_Click();
+
+    OrderSession& session_;
+    std::function<void()> openOptions_;
+    bool syncing_ = false;
+    bool unloaded_ = false;
+
+    QLabel* lblID_ = nullptr;
+    QLabel* lblName_ = nullptr;
+    QGroupBox* fraMod_ = nullptr;
+    std::array<QRadioButton*, 6> optMod_{};
+    QLineEdit* txtKuerzel_ = nullptr;
+    QLabel* lblQuellNetz_ = nullptr;
+    QLabel* lblZielNetz_ = nullptr;
+    QLineEdit* txtSearch_ = nullptr;
+    QLineEdit* txtComment_ = nullptr;
+    QTreeView* lvBodyparts_ = nullptr;
+    QTreeView* lvAddBodyparts_ = nullptr;
+    QPushButton* cmdOK_ = nullptr;
+    QAction* mnuBeenden_ = nullptr;
+    QAction* mnuOptions_ = nullptr;
+    BodyPartTableModel* catalogueModel_ = nullptr;
+    BodyPartTableModel* addedModel_ = nullptr;
+};
+
+}  // namespace morvik

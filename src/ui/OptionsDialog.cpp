@@ -1,0 +1,268 @@
+#include "ui/OptionsDialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ui/LoginDialog.h"
+
+namespace morvik {
+
+namespace {
+
+// The captions name the default modalities and stay when a modality is renamed.
+const char* const kButtonLabels[kModalityCount] = {"Scan Button", "Röntgen Button", "Button 3",
+                                                   "Button 4",    "Button 5",       "Button 6"};
+
+const char* const kNetzCaption = "Automatisches verbinden zum Netzlaufwerk";
+
+QLabel* buddyLabel(const QString& caption, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QToolButton* folderButton(const char* name, const QString& accessibleName, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setIcon(parent->style()->standardIcon(QStyle::SP_DirOpenIcon));
+    button->setAccessibleName(accessibleName);
+    button->setToolTip(accessibleName);
+    return button;
+}
+
+QPushButton* pushButton(const QString& caption, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Enter does not save and does not open anything: a typing slip must not close the dialog.
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+FOptions::FOptions(AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
+                   std::function<void(int index, const std::string& caption)> setModalityCaption,
+                   FolderPicker& picker, QWidget* parent)
+    : QDialog(parent),
+      programFolder_(programFolder),
+      log_(log),
+      model_(settings, programFolder, log, op_, picker, std::move(setModalityCaption)) {
+    setObjectName("fOptions");
+    setWindowTitle(QStringLiteral("Einstellungen"));
+    build();
+    model_.Form_Load();
+    showModel();
+    connectEdits();
+}
+
+QLineEdit* FOptions::text(const char* name, OptionsText field) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    texts_.push_back({edit, field});
+    return edit;
+}
+
+QCheckBox* FOptions::box(const QString& caption, const char* name, OptionsBox field) {
+    auto* check = new QCheckBox(caption, this);
+    check->setObjectName(name);
+    boxes_.push_back({check, field});
+    return check;
+}
+
+void FOptions::build() {
+    auto* layout = new QVBoxLayout(this);
+
+    // Modalities, three rows of two: label, name, "ohne Körperteile".
+    auto* frmMod = new QGroupBox(QStringLiteral("Modalitäten"), this);
+    frmMod->setObjectName("frmMod");
+    auto* modGrid = new QGridLayout(frmMod);
+    for (int i = 0; i < kModalityCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const QString name = QString::fromUtf8(kButtonLabels[at]);
+        txtButton_[at] = new QLineEdit(frmMod);
+        txtButton_[at]->setObjectName(QStringLiteral("txtButton%1").arg(i));
+        chkBodypart_[at] = new QCheckBox(QStringLiteral("ohne Körperteile"), frmMod);
+        chkBodypart_[at]->setObjectName(QStringLiteral("chkBodypart%1").arg(i));
+        // Six boxes share one caption; the name tells a screen reader which one this is.
+        chkBodypart_[at]->setAccessibleName(name + QStringLiteral(" ohne Körperteile"));
+        auto* cell = new QVBoxLayout;
+        cell->addWidget(buddyLabel(name + QStringLiteral(" Text:"), txtButton_[at], frmMod));
+        cell->addWidget(txtButton_[at]);
+        cell->addWidget(chkBodypart_[at]);
+        modGrid->addLayout(cell, i / 2, i % 2);
+    }
+    layout->addWidget(frmMod);
+
+    // Folders and their network drives.
+    auto* fraLaufwerke = new QGroupBox(this);
+    fraLaufwerke->setObjectName("fraLaufwerke");
+    auto* drives = new QVBoxLayout(fraLaufwerke);
+    auto folderRows = [&](const QString& caption, const char* folderName, OptionsText folder,
+                          const char* buttonName, const QString& buttonText, const char* netzName,
+                          OptionsBox netz, const char* letterName, OptionsText letter,
+                          const QString& side) {
+        QLineEdit* path = text(folderName, folder);
+        QToolButton* browse = folderButton(buttonName, buttonText, this);
+        auto* pathRow = new QHBoxLayout;
+        pathRow->addWidget(buddyLabel(caption, path, this));
+        pathRow->addWidget(path, 1);
+        pathRow->addWidget(browse);
+        drives->addLayout(pathRow);
+
+        QCheckBox* connect = box(QString::fromUtf8(kNetzCaption), netzName, netz);
+        connect->setAccessibleName(QString::fromUtf8(kNetzCaption) + " (" + side + ")");
+        QLineEdit* drive = text(letterName, letter);
+        drive->setMaxLength(1);
+        drive->setMaximumWidth(drive->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 16);
+        drive->setAccessibleName(QStringLiteral("Laufwerksbuchstabe (%1)").arg(side));
+        auto* netzRow = new QHBoxLayout;
+        netzRow->addWidget(connect);
+        netzRow->addStretch(1);
+        netzRow->addWidget(buddyLabel(QStringLiteral("Laufwerksbuchstabe:"), drive, this));
+        netzRow->addWidget(drive);
+        drives->addLayout(netzRow);
+        return std::pair{browse, drive};
+    };
+    auto [cmdQuell, quellLetter] = folderRows(
+        QStringLiteral("GDT-Quellpfad:"), "txtQuell", &OptionsForm::txtQuell, "cmdQuell",
+        QStringLiteral("Quellordner wählen"), "chkQuellNetz", &OptionsForm::chkQuellNetz,
+        "txtQuellBuchstabe", &OptionsForm::txtQuellBuchstabe, QStringLiteral("Quellpfad"));
+    auto [cmdZiel, zielLetter] =
+        folderRows(QStringLiteral("GDT-Zielpfad:"), "txtZiel", &OptionsForm::txtZiel, "cmdZiel",
+                   QStringLiteral("Zielordner wählen"), "chkZielNetz", &OptionsForm::chkZielNetz,
+                   "txtZielBuchstabe", &OptionsForm::txtZielBuchstabe, QStringLiteral("Zielpfad"));
+    txtQuellBuchstabe_ = quellLetter;
+    txtZielBuchstabe_ = zielLetter;
+    layout->addWidget(fraLaufwerke);
+    connect(cmdQuell, &QToolButton::clicked, this, [this] {
+        model_.cmdQuell_Click();
+        showModel();
+    });
+    connect(cmdZiel, &QToolButton::clicked, this, [this] {
+        model_.cmdZiel_Click();
+        showModel();
+    });
+
+    // Order file details, one under the other.
+    QLineEdit* txtSuffix = text("txtSuffix", &OptionsForm::txtSuffix);
+    auto* suffixRow = new QHBoxLayout;
+    suffixRow->addWidget(buddyLabel(QStringLiteral("Suffix:"), txtSuffix, this));
+    suffixRow->addWidget(txtSuffix);
+    suffixRow->addStretch(1);
+    layout->addLayout(suffixRow);
+
+    QCheckBox* chkAcc = box(QStringLiteral("Accession Number"), "chkAcc", &OptionsForm::chkAcc);
+    QLineEdit* txtAcc = text("txtAcc", &OptionsForm::txtAcc);
+    auto* accRow = new QHBoxLayout;
+    accRow->addWidget(chkAcc);
+    accRow->addWidget(txtAcc);
+    accRow->addWidget(buddyLabel(QStringLiteral("(Prefix)"), txtAcc, this));
+    accRow->addStretch(1);
+    layout->addLayout(accRow);
+
+    layout->addWidget(box(QStringLiteral("Konica"), "chkKonica", &OptionsForm::chkKonica));
+    layout->addWidget(box(QStringLiteral("DR-Factory"), "chkFactory", &OptionsForm::chkFactory));
+    layout->addWidget(
+        box(QStringLiteral("Carestream"), "chkCarestream", &OptionsForm::chkCarestream));
+    layout->addWidget(box(QStringLiteral("Erzeuge nur eine Datei für den Patienten (nur in "
+                                         "Verbindung mit DR-Factory) "),
+                          "chkOneGDT", &OptionsForm::chkOneGDT));
+
+    QLineEdit* txtCommentField = text("txtCommentField", &OptionsForm::txtCommentField);
+    auto* commentRow = new QHBoxLayout;
+    commentRow->addWidget(buddyLabel(QStringLiteral("Kommentarfeld:"), txtCommentField, this));
+    commentRow->addWidget(txtCommentField);
+    commentRow->addStretch(1);
+    layout->addLayout(commentRow);
+
+    auto* cmdSelectBodyparts =
+        pushButton(QStringLiteral("&Bodyparts auswählen"), "cmdSelectBodyparts", this);
+    auto* cmdOK = pushButton(QStringLiteral("&OK"), "cmdOK", this);
+    auto* cmdClose = pushButton(QStringLiteral("&Abbrechen"), "cmdClose", this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdSelectBodyparts);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdClose);
+    layout->addLayout(buttons);
+
+    connect(cmdSelectBodyparts, &QPushButton::clicked, this,
+            [this] { ShowCatalogueLock(programFolder_, log_); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] {
+        if (model_.cmdOK_Click()) accept();
+    });
+    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Widgets were made top to bottom, left to right; the focus chain follows that order.
+    QWidget* previous = nullptr;
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void FOptions::connectEdits() {
+    for (int i = 0; i < kModalityCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        connect(txtButton_[at], &QLineEdit::textChanged, this,
+                [this, i](const QString& t) { model_.SetButtonText(i, t.toStdString()); });
+        connect(chkBodypart_[at], &QCheckBox::toggled, this,
+                [this, i](bool on) { model_.SetBodypart(i, on); });
+    }
+    for (const TextEdit& t : texts_) {
+        connect(t.edit, &QLineEdit::textChanged, this, [this, field = t.field](const QString& s) {
+            model_.SetText(field, s.toStdString());
+        });
+    }
+    for (const BoxEdit& b : boxes_) {
+        // A rule may change other boxes and the drive letter boxes: show them all again.
+        connect(b.box, &QCheckBox::toggled, this, [this, field = b.field](bool on) {
+            model_.SetChecked(field, on);
+            showModel();
+        });
+    }
+}
+
+void FOptions::showModel() {
+    const OptionsForm& form = model_.Form();
+    auto showText = [](QLineEdit* edit, const std::string& value) {
+        const QString shown = QString::fromStdString(value);
+        if (edit->text() == shown) return;  // keeps the cursor where the operator types
+        const QSignalBlocker quiet(edit);
+        edit->setText(shown);
+    };
+    auto showBox = [](QCheckBox* box, bool checked) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(checked);
+    };
+    for (std::size_t i = 0; i < txtButton_.size(); ++i) {
+        showText(txtButton_[i], form.txtButton[i]);
+        showBox(chkBodypart_[i], form.chkBodypart[i]);
+    }
+    for (const TextEdit& t : texts_) showText(t.edit, form.*t.field);
+    for (const BoxEdit& b : boxes_) showBox(b.box, form.*b.field);
+    txtQuellBuchstabe_->setEnabled(form.txtQuellBuchstabeEnabled);
+    txtZielBuchstabe_->setEnabled(form.txtZielBuchstabeEnabled);
+}
+
+void FOptions::keyPressEvent(QKeyEvent* event) {
+    // Escape does not discard the edits; only "Abbrechen" and the close box do.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace morvik

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/OptionsModel.h"
+#include "ui/QtOperator.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace morvik {
+
+class ErrorLog;
+
+// fOptions "Einstellungen": shows the OptionsModel and forwards every edit to it. Built afresh
+// for every opening, so discarded edits never come back.
+class FOptions : public QDialog {
+    Q_OBJECT
+  public:
+    FOptions(AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
+             std::function<void(int index, const std::string& caption)> setModalityCaption,
+             FolderPicker& picker, QWidget* parent = nullptr);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    struct TextEdit {
+        QLineEdit* edit;
+        OptionsText field;
+    };
+    struct BoxEdit {
+        QCheckBox* box;
+        OptionsBox field;
+    };
+
+    void build();
+    void connectEdits();
+    void showModel();
+    QLineEdit* text(const char* name, OptionsText field);
+    QCheckBox* box(const QString& caption, const char* name, OptionsBox field);
+
+    std::filesystem::path programFolder_;
+    ErrorLog& log_;
+    QtOperator op_;
+    OptionsModel model_;
+    std::array<QLineEdit*, kModalityCount> txtButton_{};
+    std::array<QCheckBox*, kModalityCount> chkBodypart_{};
+    std::vector<TextEdit> texts_;
+    std::vector<BoxEdit> boxes_;
+    QLineEdit* txtQuellBuchstabe_ = nullptr;
+    QLineEdit* txtZielBuchstabe_ = nullptr;
+};
+
+}  // namespace morvik

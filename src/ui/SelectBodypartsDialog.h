@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <filesystem>
+
+#include "catalogue/CatalogueChoice.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "ui/QtOperator.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace morvik {
+
+class ErrorLog;
+
+// frmSelectBodyparts "Bodyparts auswählen": which catalogue rows the main window offers from
+// its next start on. Loaded from Bodypart.mdb at every opening.
+class FSelectBodyparts : public QDialog {
+    Q_OBJECT
+  public:
+    FSelectBodyparts(const std::filesystem::path& programFolder, ErrorLog& log,
+                     QWidget* parent = nullptr);
+
+  private:
+    void showChecks();
+    void itemChanged(QTreeWidgetItem* item);
+    void cmdOK_Click();
+
+    CatalogueDatabase db_;
+    QtOperator op_;
+    CatalogueChoice model_;
+    QTreeWidget* lvSelectBodyparts_;
+};
+
+}  // namespace morvik

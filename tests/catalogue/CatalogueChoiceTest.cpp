@@ -1,0 +1,150 @@
+#include "catalogue/CatalogueChoice.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "base/ErrorNumbers.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "diag/ErrorLog.h"
+#include "support/CatalogueFile.h"
+#include "support/FixedClock.h"
+#include "support/OptionsTestSupport.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+using test::LoggedErrors;
+using test::PlainQuery;
+
+constexpr const char* kThreeRows =
+    "INSERT INTO tblBodypart VALUES (3, 'Knie', 1, 'KN', 'F-KN');"
+    "INSERT INTO tblBodypart VALUES (8, 'Schulter', 0, 'SCH', 'F-SCH');"
+    "INSERT INTO tblBodypart VALUES (12, 'Thorax', 1, 'TH', 'F-TH');";
+
+class CatalogueChoiceTest : public ::testing::Test {
+  protected:
+    CatalogueChoice& open() {
+        model_ = std::make_unique<CatalogueChoice>(db, log, op);
+        model_->Form_Load();
+        return *model_;
+    }
+    std::vector<std::string> showFlags() {
+        return PlainQuery(program / "Bodypart.mdb",
+                          "SELECT ID, f_Show FROM tblBodypart ORDER BY ID");
+    }
+
+    test::TempFolder program;
+    test::FixedClock clock;
+    ErrorLog log{program.path(), clock};
+    test::RecordingOperator op;
+    CatalogueDatabase db{program.path(), log};
+
+  private:
+    std::unique_ptr<CatalogueChoice> model_;
+};
+
+TEST_F(CatalogueChoiceTest, ListsEveryRowWithItsFlagAndID) {
+    test::MakeCatalogue(program.path(), kThreeRows);
+    CatalogueChoice& choice = open();
+    EXPECT_EQ(choice.Items(),
+              (std::vector<CatalogueChoiceItem>{
+                  {3, "Knie", true}, {8, "Schulter", false}, {12, "Thorax", true}}));
+    EXPECT_EQ(op.yields, 3);  // the window repaints while a long catalogue loads
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(log.file()));
+}
+
+struct OkCase {
+    const char* what;
+    std::function<void(CatalogueChoice&)> edit;
+    std::vector<std::string> flags;
+};
+
+void PrintTo(const OkCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class ChoiceWritten : public CatalogueChoiceTest, public ::testing::WithParamInterface<OkCase> {};
+
+TEST_P(ChoiceWritten, OkWritesEveryItem) {
+    test::MakeCatalogue(program.path(), kThreeRows);
+    CatalogueChoice& choice = open();
+    GetParam().edit(choice);
+    EXPECT_TRUE(choice.cmdOK_Click());
+    EXPECT_EQ(showFlags(), GetParam().flags);
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(log.file()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChoiceWritten,
+    ::testing::Values(
+        OkCase{"none", [](CatalogueChoice& c) { c.cmdNone_Click(); }, {"3|0", "8|0", "12|0"}},
+        OkCase{"all", [](CatalogueChoice& c) { c.cmdAlle_Click(); }, {"3|1", "8|1", "12|1"}},
+        OkCase{"one unchecked",
+               [](CatalogueChoice& c) { c.SetChecked(2, false); },
+               {"3|1", "8|0", "12|0"}},
+        OkCase{"none, then one",
+               [](CatalogueChoice& c) {
+                   c.cmdNone_Click();
+                   c.SetChecked(1, true);
+               },
+               {"3|0", "8|1", "12|0"}}));
+
+TEST_F(CatalogueChoiceTest, ARowWithoutFlagStopsTheLoadingAfterTheRowsBefore) {
+    test::MakeCatalogue(program.path(),
+                        "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B', 'F-B');"
+                        "INSERT INTO tblBodypart VALUES (2, 'Hand', NULL, 'H', 'F-H');"
+                        "INSERT INTO tblBodypart VALUES (3, 'Knie', 0, 'K', 'F-K');");
+    CatalogueChoice& choice = open();
+    EXPECT_EQ(choice.Items(), (std::vector<CatalogueChoiceItem>{{1, "Becken", true}}));
+    const auto errors = LoggedErrors(log);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, err::InvalidUseOfNull);
+    EXPECT_TRUE(errors[0].loggedUnder("Form_Load - frmSelectBodyparts")) << errors[0].text;
+}
+
+TEST_F(CatalogueChoiceTest, AMissingCatalogueOpensEmptyAndIsNotCreated) {
+    CatalogueChoice& choice = open();
+    EXPECT_TRUE(choice.Items().empty());
+    EXPECT_FALSE(std::filesystem::exists(program / "Bodypart.mdb"));
+    const auto errors = LoggedErrors(log);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_TRUE(errors[0].loggedUnder("Connection")) << errors[0].text;
+    EXPECT_TRUE(errors[1].loggedUnder("Form_Load - frmSelectBodyparts")) << errors[1].text;
+}
+
+TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
+    test::MakeCatalogue(program.path(),
+                        std::string(kThreeRows) +
+                            "CREATE TRIGGER refuse BEFORE UPDATE ON tblBodypart WHEN NEW.ID = 12 "
+                            "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END;");
+    const auto before = showFlags();
+    CatalogueChoice& choice = open();
+    choice.cmdNone_Click();
+
+    EXPECT_FALSE(choice.cmdOK_Click());
+    // Rows 3 and 8 came before the refused one and are unchanged all the same.
+    EXPECT_EQ(showFlags(), before);
+    const auto errors = LoggedErrors(log);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, err::Database);
+    EXPECT_TRUE(errors[0].loggedUnder("cmdOK_Click - frmSelectBoyparts")) << errors[0].text;
+
+    test::MakeCatalogue(program.path(), "DROP TRIGGER refuse;");
+    EXPECT_TRUE(choice.cmdOK_Click());
+    EXPECT_EQ(showFlags(), (std::vector<std::string>{"3|0", "8|0", "12|0"}));
+}
+
+TEST_F(CatalogueChoiceTest, AnEmptyCatalogueOpensEmptyAndOkCloses) {
+    test::MakeCatalogue(program.path(), "");
+    CatalogueChoice& choice = open();
+    EXPECT_TRUE(choice.Items().empty());
+    EXPECT_TRUE(choice.cmdOK_Click());
+    EXPECT_FALSE(std::filesystem::exists(log.file()));
+}
+
+}  // namespace
+}  // namespace morvik

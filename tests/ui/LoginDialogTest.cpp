@@ -1,0 +1,117 @@
+#include "ui/LoginDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+
+#include "diag/ErrorLog.h"
+#include "support/FixedClock.h"
+#include "support/TempFolder.h"
+#include "ui/ModalScript.h"
+
+namespace morvik {
+namespace {
+
+using test::ModalScript;
+
+QLineEdit* passwordBox(QWidget* login) {
+    return login->findChild<QLineEdit*>("txtPassword");
+}
+
+TEST(LoginDialog, ElementsTextsAndKeys) {
+    FLogin login;
+    EXPECT_EQ(login.windowTitle(), "Anmeldung");
+    QLineEdit* box = passwordBox(&login);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "");
+    EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
+    auto* label = login.findChild<QLabel*>("lblLabels");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "&Kennwort:");
+    EXPECT_EQ(label->buddy(), box);
+    EXPECT_TRUE(label->accessibleName().isEmpty());
+    auto* ok = login.findChild<QPushButton*>("cmdOK");
+    auto* cancel = login.findChild<QPushButton*>("cmdCancel");
+    ASSERT_TRUE(ok && cancel);
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(box->nextInFocusChain(), ok);
+    EXPECT_EQ(ok->nextInFocusChain(), cancel);
+    EXPECT_EQ(login.focusWidget(), box);
+}
+
+TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
+    // Ten wrong attempts, each typed over the selected previous one, then the right password:
+    // only the exact text opens, so case, blanks and a letter too few or too many do not.
+    const std::vector<QString> attempts = {"KOLBRIN", " kolbrin", "kolbrin ", "", "Kolbrin",
+                                           "x",       "kolbri",   "kolbrinn", "", "k o l b r i n",
+                                           "kolbrin"};
+    int messages = 0;
+    FLogin login;
+    ModalScript script;
+    for (std::size_t i = 0; i < attempts.size(); ++i) {
+        script.when("frmLogin", [&, i](QWidget* w) {
+            QLineEdit* box = passwordBox(w);
+            if (i > 0) {
+                EXPECT_EQ(w->focusWidget(), box) << i;
+                EXPECT_EQ(box->selectedText(), attempts[i - 1]) << i;
+                EXPECT_EQ(box->text(), attempts[i - 1]) << i;
+            }
+            // Typing replaces the selected attempt; an empty attempt is deleted.
+            if (attempts[i].isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
+            QTest::keyClicks(box, attempts[i]);
+            EXPECT_EQ(box->text(), attempts[i]) << i;
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        if (i + 1 < attempts.size()) {
+            script.when("QMessageBox", [&](QWidget* w) {
+                auto* box = static_cast<QMessageBox*>(w);
+                EXPECT_EQ(box->text(), "Ungültiges Kennwort. Bitte versuchen Sie es noch einmal!");
+                EXPECT_EQ(box->windowTitle(), "Anmeldung");
+                EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+                EXPECT_EQ(box->buttons().size(), 1);
+                ++messages;
+                box->button(QMessageBox::Ok)->click();
+            });
+        }
+    }
+    EXPECT_EQ(login.exec(), QDialog::Accepted);
+    EXPECT_TRUE(script.done()) << script.unexpected();
+    EXPECT_EQ(messages, 10);
+}
+
+class CatalogueLockFlow : public ::testing::Test {
+  protected:
+    test::TempFolder program;
+    test::FixedClock clock;
+    ErrorLog log{program.path(), clock};
+};
+
+TEST_F(CatalogueLockFlow, EscapeAndAbbrechenLeaveAndTheNextOpeningStartsEmpty) {
+    std::vector<QString> shown;
+    for (bool escape : {true, false}) {
+        ModalScript script;
+        script.when("frmLogin", [&](QWidget* w) {
+            shown.push_back(passwordBox(w)->text());
+            QTest::keyClicks(passwordBox(w), "kolbrin");
+            if (escape) {
+                QTest::keyClick(passwordBox(w), Qt::Key_Escape);
+            } else {
+                w->findChild<QPushButton*>("cmdCancel")->click();
+            }
+        });
+        // A visibility dialog opened here would be left to the time limit, failing done().
+        ShowCatalogueLock(program.path(), log);
+        EXPECT_TRUE(script.done()) << script.unexpected();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    EXPECT_EQ(shown, (std::vector<QString>{"", ""}));
+}
+
+}  // namespace
+}  // namespace morvik

@@ -1,0 +1,41 @@
+// Draws the options dialog, filled as a practice would have it, into a PNG for the README:
+//   xvfb-run build/tools/screenshot/morvik_options_screenshot docs/options-dialog.png
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "diag/ErrorLog.h"
+#include "platform/SystemClock.h"
+#include "ui/OptionsDialog.h"
+#include "ui/QtFolderPicker.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <file.png>\n", argv[0]);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    const std::filesystem::path programFolder = folder.path().toStdString();
+    morvik::SystemClock clock;
+    morvik::ErrorLog log(programFolder, clock);
+    morvik::AppSettings settings = morvik::LoadAppSettings(programFolder, log);
+    settings.Modalitaet[2] = "Ultraschall";
+    settings.GDTQuell = "\\\\praxis-server\\gdt\\eingang";
+    settings.QuellNetz = true;
+    settings.QuellBuchstabe = "G";
+    settings.GDTZiel = "C:\\Bildgebung\\Auftraege";
+    settings.Acc = true;
+    settings.AccNum = "RAD";
+    settings.Factory = true;
+    settings.OneGDT = true;
+    morvik::QtFolderPicker picker;
+    morvik::FOptions dialog(settings, programFolder, log, nullptr, picker);
+    dialog.show();
+    QApplication::processEvents();
+    if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
