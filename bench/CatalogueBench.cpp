@@ -1,6 +1,7 @@
-// The start-up query over the largest catalogue the start-up ever had to count (32,767 shown
-// rows), sorted in German order, against the same statement on a plain SQLite connection that
-// sorts with SQLite's own NOCASE, as the sqlite3 shell does, and against no sort at all.
+// The start-up query, sorted in German order, against the same statement on a plain SQLite
+// connection that sorts with SQLite's own NOCASE, as the sqlite3 shell does, and against no sort
+// at all; each over catalogues of 250 shown rows (what practices have), 2,000 and 32,767 (the
+// largest the start-up ever had to count).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <utility>
 
 #include "BenchClock.h"
 #include "catalogue/CatalogueDatabase.h"
@@ -21,11 +23,13 @@ using morvik::bench::BenchClock;
 
 namespace {
 
-constexpr int ShownRows = 32767;
+void CatalogueSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(250)->Arg(2000)->Arg(32767);
+}
 
 // Names built the way a practice writes them, with umlauts, ß and mixed case, each one unique,
 // stored in shuffled order so that the sort has real work to do.
-std::vector<CatalogueRow> makeRows() {
+std::vector<CatalogueRow> makeRows(std::size_t count) {
     const std::vector<std::string> regions = {
         "Schädel",       "Nasennebenhöhlen", "HWS",        "BWS",
         "LWS",           "Thorax",           "Becken",     "Abdomen",
@@ -40,8 +44,8 @@ std::vector<CatalogueRow> makeRows() {
                                             "in 2 Ebenen", "axial",   "schräg",
                                             "gehalten",    "stehend", "Funktion"};
     std::vector<CatalogueRow> rows;
-    rows.reserve(ShownRows);
-    for (int i = 0; static_cast<int>(rows.size()) < ShownRows; ++i) {
+    rows.reserve(count);
+    for (int i = 0; rows.size() < count; ++i) {
         const std::size_t r = static_cast<std::size_t>(i) % regions.size();
         const std::size_t s = static_cast<std::size_t>(i / 30) % sides.size();
         const std::size_t v = static_cast<std::size_t>(i / 90) % views.size();
@@ -55,82 +59,85 @@ std::vector<CatalogueRow> makeRows() {
     return rows;
 }
 
-// A program folder with the big catalogue, made once for all benchmarks.
-const fs::path& programFolder() {
-    static const fs::path folder = [] {
-        fs::path dir =
-            fs::temp_directory_path() / ("morvik-catalogue-bench-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
+fs::path benchFolder() {
+    return fs::temp_directory_path() / ("morvik-catalogue-bench-" + std::to_string(::getpid()));
+}
+
+// A program folder with a catalogue of `rows` shown rows, made once per size.
+fs::path programFolder(std::int64_t rows) {
+    const fs::path dir = benchFolder() / std::to_string(rows);
+    if (!fs::exists(dir / CatalogueFileName)) {
         fs::create_directories(dir);
         SqliteConnection db(dir / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        ReplaceAllRows(db, makeRows());
-        return dir;
-    }();
-    return folder;
+        ReplaceAllRows(db, makeRows(static_cast<std::size_t>(rows)));
+    }
+    return dir;
 }
 
 struct RemoveFolder {
     ~RemoveFolder() {
         std::error_code ignored;
-        fs::remove_all(
-            fs::temp_directory_path() / ("morvik-catalogue-bench-" + std::to_string(::getpid())),
-            ignored);
+        fs::remove_all(benchFolder(), ignored);
     }
 } removeFolderAtExit;
 
 void StartUpQueryGermanOrder(benchmark::State& state) {
     BenchClock clock;
-    ErrorLog log(programFolder(), clock);
-    CatalogueDatabase db(programFolder(), log);
+    ErrorLog log(programFolder(state.range(0)), clock);
+    CatalogueDatabase db(programFolder(state.range(0)), log);
     db.Connection(1);
     for (auto _ : state) {
         std::vector<BodyPartEntry> entries = db.ShownBodyParts();
-        if (entries.size() != ShownRows) state.SkipWithError("wrong number of rows");
+        if (std::cmp_not_equal(entries.size(), state.range(0)))
+            state.SkipWithError("wrong number of rows");
         benchmark::DoNotOptimize(entries.data());
     }
     db.Connection(0);
-    state.SetItemsProcessed(state.iterations() * ShownRows);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(StartUpQueryGermanOrder)->Unit(benchmark::kMillisecond);
+BENCHMARK(StartUpQueryGermanOrder)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
 
 void StartUpQueryPlainSqlite(benchmark::State& state) {
-    SqliteConnection db(programFolder() / CatalogueFileName, SQLITE_OPEN_READONLY);
+    SqliteConnection db(programFolder(state.range(0)) / CatalogueFileName, SQLITE_OPEN_READONLY);
     for (auto _ : state) {
         std::vector<BodyPartEntry> entries = SelectShownBodyParts(db);
-        if (entries.size() != ShownRows) state.SkipWithError("wrong number of rows");
+        if (std::cmp_not_equal(entries.size(), state.range(0)))
+            state.SkipWithError("wrong number of rows");
         benchmark::DoNotOptimize(entries.data());
     }
-    state.SetItemsProcessed(state.iterations() * ShownRows);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(StartUpQueryPlainSqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(StartUpQueryPlainSqlite)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
 
 // The same rows walked without a sort, for scale.
 void ShownRowsUnsorted(benchmark::State& state) {
-    SqliteConnection db(programFolder() / CatalogueFileName, SQLITE_OPEN_READONLY);
+    SqliteConnection db(programFolder(state.range(0)) / CatalogueFileName, SQLITE_OPEN_READONLY);
     for (auto _ : state) {
         std::vector<BodyPartEntry> entries =
             SelectBodyParts(db, "SELECT * FROM tblBodypart WHERE f_Show = True");
-        if (entries.size() != ShownRows) state.SkipWithError("wrong number of rows");
+        if (std::cmp_not_equal(entries.size(), state.range(0)))
+            state.SkipWithError("wrong number of rows");
         benchmark::DoNotOptimize(entries.data());
     }
-    state.SetItemsProcessed(state.iterations() * ShownRows);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(ShownRowsUnsorted)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownRowsUnsorted)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
 
 // The whole start-up use: open, query, walk, close.
 void StartUpWithOpenAndClose(benchmark::State& state) {
     BenchClock clock;
-    ErrorLog log(programFolder(), clock);
-    CatalogueDatabase db(programFolder(), log);
+    ErrorLog log(programFolder(state.range(0)), clock);
+    CatalogueDatabase db(programFolder(state.range(0)), log);
     for (auto _ : state) {
         db.Connection(1);
         std::vector<BodyPartEntry> entries = db.ShownBodyParts();
         db.Connection(0);
-        if (entries.size() != ShownRows) state.SkipWithError("wrong number of rows");
+        if (std::cmp_not_equal(entries.size(), state.range(0)))
+            state.SkipWithError("wrong number of rows");
         benchmark::DoNotOptimize(entries.data());
     }
-    state.SetItemsProcessed(state.iterations() * ShownRows);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(StartUpWithOpenAndClose)->Unit(benchmark::kMillisecond);
+BENCHMARK(StartUpWithOpenAndClose)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The main window with a catalogue of 32,767 shown rows: filling it from the database, a search
-// keystroke that matches the last row, and a confirmation of 50 body parts; each beside the raw
-// work it is measured against.
+// The main window with catalogues of 250, 2,000 and 32,767 shown rows: filling it from the
+// database and a search keystroke that matches the last row; confirmations of 1, 10, 50 and 200
+// body parts; each beside the raw work it is measured against at the same size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "../BenchClock.h"
 #include "app/OrderSession.h"
@@ -27,7 +28,12 @@ using morvik::bench::BenchClock;
 
 namespace {
 
-constexpr int kRows = 32767;
+void CatalogueSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(250)->Arg(2000)->Arg(32767);
+}
+void ConfirmationSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1)->Arg(10)->Arg(50)->Arg(200);
+}
 
 class SilentOperator final : public Operator {
   public:
@@ -41,10 +47,12 @@ std::string rowName(int i) {
     return std::string(parts[i % 6]) + " Aufnahme " + std::to_string(100000 + i);
 }
 
-// A program folder with Settings.ini and a catalogue of kRows shown rows, made once.
-const fs::path& programFolder() {
-    static const fs::path folder = [] {
-        fs::path f = fs::temp_directory_path() / "morvik-bench-ui";
+// A program folder with Settings.ini and a catalogue of `rows` shown rows, made once per size.
+fs::path programFolder(std::int64_t rows = 250) {
+    static std::map<std::int64_t, fs::path> folders;
+    if (auto known = folders.find(rows); known != folders.end()) return known->second;
+    const fs::path folder = [rows] {
+        fs::path f = fs::temp_directory_path() / ("morvik-bench-ui-" + std::to_string(rows));
         fs::remove_all(f);
         fs::create_directories(f / "in");
         fs::create_directories(f / "out");
@@ -54,30 +62,32 @@ const fs::path& programFolder() {
             << "\r\nKuerzel=AB\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD\r\n";
         SqliteConnection db(f / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         CreateCatalogueTable(db);
-        std::vector<CatalogueRow> rows;
-        for (int i = 0; i < kRows; ++i)
-            rows.push_back({i + 1, rowName(i), true, "AB", "F" + std::to_string(i)});
-        ReplaceAllRows(db, rows);
+        std::vector<CatalogueRow> catalogue;
+        for (int i = 0; i < rows; ++i)
+            catalogue.push_back({i + 1, rowName(i), true, "AB", "F" + std::to_string(i)});
+        ReplaceAllRows(db, catalogue);
         db.close();
         return f;
     }();
+    folders.emplace(rows, folder);
     return folder;
 }
 
 struct Fixture {
+    fs::path folder;
     BenchClock clock;
-    ErrorLog log{programFolder(), clock};
+    ErrorLog log{folder, clock};
     SilentOperator op;
-    OrderSession session{programFolder(), log, op, nullptr};
+    OrderSession session{folder, log, op, nullptr};
     FMain window{session};
-    Fixture() {
+    explicit Fixture(std::int64_t rows) : folder(programFolder(rows)) {
         window.Form_Load();
         window.SetUpColumns();
         window.show();
         QCoreApplication::processEvents();
     }
     void fill() {
-        CatalogueDatabase db(programFolder(), log);
+        CatalogueDatabase db(folder, log);
         db.Connection(1);
         window.FillCatalogue(db.ShownBodyParts());
         db.Connection(0);
@@ -95,20 +105,20 @@ long peakKiB() {
 
 void BM_StartUpQueryRaw(benchmark::State& state) {
     BenchClock clock;
-    ErrorLog log(programFolder(), clock);
+    ErrorLog log(programFolder(state.range(0)), clock);
     for (auto _ : state) {
-        CatalogueDatabase db(programFolder(), log);
+        CatalogueDatabase db(programFolder(state.range(0)), log);
         db.Connection(1);
         benchmark::DoNotOptimize(db.ShownBodyParts());
         db.Connection(0);
     }
 }
-BENCHMARK(BM_StartUpQueryRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartUpQueryRaw)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
 
 void BM_FillVisibleList(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        auto fixture = std::make_unique<Fixture>();
+        auto fixture = std::make_unique<Fixture>(state.range(0));
         state.ResumeTiming();
         fixture->fill();
         QCoreApplication::processEvents();  // the list is drawn
@@ -118,10 +128,10 @@ void BM_FillVisibleList(benchmark::State& state) {
     }
     state.counters["peak_MiB"] = static_cast<double>(peakKiB()) / 1024.0;
 }
-BENCHMARK(BM_FillVisibleList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillVisibleList)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
 
 void BM_SearchKeystrokeLastRow(benchmark::State& state) {
-    Fixture fixture;
+    Fixture fixture(state.range(0));
     fixture.fill();
     auto* search = fixture.window.findChild<QLineEdit*>("txtSearch");
     // The last row in name order, typed whole, then one character less, and so on alternating.
@@ -137,7 +147,7 @@ void BM_SearchKeystrokeLastRow(benchmark::State& state) {
         state.SkipWithError("the search did not find the last rows");
     }
 }
-BENCHMARK(BM_SearchKeystrokeLastRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SearchKeystrokeLastRow)->Apply(CatalogueSizes)->Unit(benchmark::kMicrosecond);
 
 std::string request() {
     std::string text = CreateGDTLine("8000", "6302") + CreateGDTLine("3000", "4711") +
@@ -146,7 +156,9 @@ std::string request() {
     return text;
 }
 
-void BM_Confirm50BodyParts(benchmark::State& state) {
+// A confirmation of N body parts, each its own order file with its own accession number.
+void BM_ConfirmBodyParts(benchmark::State& state) {
+    const int parts = static_cast<int>(state.range(0));
     const fs::path in = programFolder() / "in";
     const fs::path out = programFolder() / "out";
     const std::string text = request();
@@ -161,9 +173,9 @@ void BM_Confirm50BodyParts(benchmark::State& state) {
         OrderSession session(programFolder(), log, op, nullptr);
         session.Form_Load();
         std::vector<BodyPartEntry> rows;
-        for (int i = 0; i < 50; ++i) rows.push_back({rowName(i), "AB", "F" + std::to_string(i)});
+        for (int i = 0; i < parts; ++i) rows.push_back({rowName(i), "AB", "F" + std::to_string(i)});
         session.FillCatalogue(rows);
-        for (std::size_t r = 1; r <= 50; ++r) {
+        for (std::size_t r = 1; r <= rows.size(); ++r) {
             session.SelectCatalogueRow(r);
             session.lvBodyparts_DblClick();
         }
@@ -173,10 +185,10 @@ void BM_Confirm50BodyParts(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_Confirm50BodyParts)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConfirmBodyParts)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisecond);
 
-// The same 50 files written, flushed and renamed by hand, with nothing else.
-void BM_Write50FilesRaw(benchmark::State& state) {
+// The same N files written, flushed and renamed by hand, with nothing else.
+void BM_WriteFilesRaw(benchmark::State& state) {
     const fs::path out = programFolder() / "out";
     const std::string text = request() + std::string(180, 'x');
     for (auto _ : state) {
@@ -184,7 +196,7 @@ void BM_Write50FilesRaw(benchmark::State& state) {
         fs::remove_all(out);
         fs::create_directories(out);
         state.ResumeTiming();
-        for (int i = 0; i < 50; ++i) {
+        for (int i = 0; i < state.range(0); ++i) {
             fs::path tmp = out / ("~" + std::to_string(i) + ".tmp");
             int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
             if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
@@ -199,7 +211,7 @@ void BM_Write50FilesRaw(benchmark::State& state) {
         ::close(dir);
     }
 }
-BENCHMARK(BM_Write50FilesRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteFilesRaw)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
