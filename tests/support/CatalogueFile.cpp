@@ -44,17 +44,4 @@ std::vector<std::string> PlainQuery(const std::filesystem::path& file, const std
     return rows;
 }
 
-std::vector<LoggedError> LoggedErrors(const ErrorLog& log) {
-    std::vector<LoggedError> errors;
-    if (!std::filesystem::exists(log.file())) return errors;
-    for (const std::string& line : CrLfLines(log.file())) {
-        // "date - time # number - description - procedure"
-        const std::size_t hash = line.find(" # ");
-        const std::size_t afterNumber = line.find(" - ", hash);
-        errors.push_back({std::stoi(line.substr(hash + 3, afterNumber - hash - 3)),
-                          line.substr(afterNumber + 3)});
-    }
-    return errors;
-}
-
 }  // namespace morvik::test

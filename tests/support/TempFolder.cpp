@@ -2,22 +2,17 @@
 
 #include <algorithm>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include <stdlib.h>
 
 namespace morvik::test {
 
 TempFolder::TempFolder() {
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = fs::temp_directory_path() / ("morvik-test-" + std::to_string(rd()));
-        if (fs::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder");
+    std::string pattern = (fs::temp_directory_path() / "morvik-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
+    path_ = pattern;
 }
 
 TempFolder::~TempFolder() {
