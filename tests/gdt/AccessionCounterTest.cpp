@@ -5,24 +5,17 @@
 
 #include <set>
 
-#include "diag/ErrorLog.h"
 #include "gdt/AccessionCounter.h"
-#include "support/FixedClock.h"
-#include "support/TempFolder.h"
+#include "support/ProgramFolder.h"
 
 namespace morvik {
 namespace {
 
-using test::CrLfLines;
 using test::ReadBytes;
-using test::TempFolder;
 using test::WriteBytes;
 
-class AccessionCounterTest : public ::testing::Test {
+class AccessionCounterTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
-    TempFolder program;
-    test::FixedClock clock;
-    ErrorLog log{program.path(), clock};
     AccessionCounter counter{program.path(), log};
     std::filesystem::path dat() const { return program / "AccNum.dat"; }
     std::optional<std::string> next() {
@@ -53,7 +46,7 @@ TEST_P(AccessionNext, IssuesTheNextNumberAndStoresExactlyIt) {
     WriteBytes(dat(), GetParam().stored);
     EXPECT_EQ(next(), GetParam().next);
     EXPECT_EQ(ReadBytes(dat()), GetParam().next);
-    EXPECT_FALSE(std::filesystem::exists(log.file()));
+    EXPECT_TRUE(test::Logged(log, {}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -73,9 +66,7 @@ TEST_P(AccessionCorrupt, IssuesNothingLeavesTheFileAndLogs) {
     WriteBytes(dat(), GetParam());
     EXPECT_EQ(next(), std::nullopt);
     EXPECT_EQ(ReadBytes(dat()), GetParam());
-    auto lines = CrLfLines(log.file());
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(lines[0].ends_with(" - ReadAccNum")) << lines[0];
+    EXPECT_TRUE(test::Logged(log, {"ReadAccNum"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AccessionCorrupt,
