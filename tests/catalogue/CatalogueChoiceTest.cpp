@@ -6,16 +6,13 @@
 
 #include "base/ErrorNumbers.h"
 #include "catalogue/CatalogueDatabase.h"
-#include "diag/ErrorLog.h"
 #include "support/CatalogueFile.h"
-#include "support/FixedClock.h"
-#include "support/OptionsTestSupport.h"
-#include "support/TempFolder.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
 
 namespace morvik {
 namespace {
 
-using test::LoggedErrors;
 using test::PlainQuery;
 
 constexpr const char* kThreeRows =
@@ -23,7 +20,7 @@ constexpr const char* kThreeRows =
     "INSERT INTO tblBodypart VALUES (8, 'Schulter', 0, 'SCH', 'F-SCH');"
     "INSERT INTO tblBodypart VALUES (12, 'Thorax', 1, 'TH', 'F-TH');";
 
-class CatalogueChoiceTest : public ::testing::Test {
+class CatalogueChoiceTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
     CatalogueChoice& open() {
         model_ = std::make_unique<CatalogueChoice>(db, log, op);
@@ -35,9 +32,6 @@ class CatalogueChoiceTest : public ::testing::Test {
                           "SELECT ID, f_Show FROM tblBodypart ORDER BY ID");
     }
 
-    test::TempFolder program;
-    test::FixedClock clock;
-    ErrorLog log{program.path(), clock};
     test::RecordingOperator op;
     CatalogueDatabase db{program.path(), log};
 
@@ -53,45 +47,8 @@ TEST_F(CatalogueChoiceTest, ListsEveryRowWithItsFlagAndID) {
                   {3, "Knie", true}, {8, "Schulter", false}, {12, "Thorax", true}}));
     EXPECT_EQ(op.yields, 3);  // the window repaints while a long catalogue loads
     EXPECT_FALSE(db.IsOpen());
-    EXPECT_FALSE(std::filesystem::exists(log.file()));
+    EXPECT_TRUE(test::Logged(log, {}));
 }
-
-struct OkCase {
-    const char* what;
-    std::function<void(CatalogueChoice&)> edit;
-    std::vector<std::string> flags;
-};
-
-void PrintTo(const OkCase& c, std::ostream* os) {
-    *os << c.what;
-}
-
-class ChoiceWritten : public CatalogueChoiceTest, public ::testing::WithParamInterface<OkCase> {};
-
-TEST_P(ChoiceWritten, OkWritesEveryItem) {
-    test::MakeCatalogue(program.path(), kThreeRows);
-    CatalogueChoice& choice = open();
-    GetParam().edit(choice);
-    EXPECT_TRUE(choice.cmdOK_Click());
-    EXPECT_EQ(showFlags(), GetParam().flags);
-    EXPECT_FALSE(db.IsOpen());
-    EXPECT_FALSE(std::filesystem::exists(log.file()));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ChoiceWritten,
-    ::testing::Values(
-        OkCase{"none", [](CatalogueChoice& c) { c.cmdNone_Click(); }, {"3|0", "8|0", "12|0"}},
-        OkCase{"all", [](CatalogueChoice& c) { c.cmdAlle_Click(); }, {"3|1", "8|1", "12|1"}},
-        OkCase{"one unchecked",
-               [](CatalogueChoice& c) { c.SetChecked(2, false); },
-               {"3|1", "8|0", "12|0"}},
-        OkCase{"none, then one",
-               [](CatalogueChoice& c) {
-                   c.cmdNone_Click();
-                   c.SetChecked(1, true);
-               },
-               {"3|0", "8|1", "12|0"}}));
 
 TEST_F(CatalogueChoiceTest, ARowWithoutFlagStopsTheLoadingAfterTheRowsBefore) {
     test::MakeCatalogue(program.path(),
@@ -100,7 +57,7 @@ TEST_F(CatalogueChoiceTest, ARowWithoutFlagStopsTheLoadingAfterTheRowsBefore) {
                         "INSERT INTO tblBodypart VALUES (3, 'Knie', 0, 'K', 'F-K');");
     CatalogueChoice& choice = open();
     EXPECT_EQ(choice.Items(), (std::vector<CatalogueChoiceItem>{{1, "Becken", true}}));
-    const auto errors = LoggedErrors(log);
+    const auto errors = test::LoggedErrors(log);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].number, err::InvalidUseOfNull);
     EXPECT_TRUE(errors[0].loggedUnder("Form_Load - frmSelectBodyparts")) << errors[0].text;
@@ -110,10 +67,7 @@ TEST_F(CatalogueChoiceTest, AMissingCatalogueOpensEmptyAndIsNotCreated) {
     CatalogueChoice& choice = open();
     EXPECT_TRUE(choice.Items().empty());
     EXPECT_FALSE(std::filesystem::exists(program / "Bodypart.mdb"));
-    const auto errors = LoggedErrors(log);
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_TRUE(errors[0].loggedUnder("Connection")) << errors[0].text;
-    EXPECT_TRUE(errors[1].loggedUnder("Form_Load - frmSelectBodyparts")) << errors[1].text;
+    EXPECT_TRUE(test::Logged(log, {"Connection", "Form_Load - frmSelectBodyparts"}));
 }
 
 TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
@@ -128,7 +82,7 @@ TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
     EXPECT_FALSE(choice.cmdOK_Click());
     // Rows 3 and 8 came before the refused one and are unchanged all the same.
     EXPECT_EQ(showFlags(), before);
-    const auto errors = LoggedErrors(log);
+    const auto errors = test::LoggedErrors(log);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].number, err::Database);
     EXPECT_TRUE(errors[0].loggedUnder("cmdOK_Click - frmSelectBoyparts")) << errors[0].text;
@@ -143,7 +97,7 @@ TEST_F(CatalogueChoiceTest, AnEmptyCatalogueOpensEmptyAndOkCloses) {
     CatalogueChoice& choice = open();
     EXPECT_TRUE(choice.Items().empty());
     EXPECT_TRUE(choice.cmdOK_Click());
-    EXPECT_FALSE(std::filesystem::exists(log.file()));
+    EXPECT_TRUE(test::Logged(log, {}));
 }
 
 }  // namespace

@@ -6,8 +6,7 @@
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "platform/FileSystem.h"
-#include "support/FixedClock.h"
-#include "support/TempFolder.h"
+#include "support/ProgramFolder.h"
 
 namespace morvik {
 namespace {
