@@ -45,6 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"only one pair removed", "[S]\r\nK=\"\"x\"\"\r\n", "S", "K", "\"x\""},
         ReadCase{"unmatched quote kept", "[S]\r\nK=\"abc\r\n", "S", "K", "\"abc"},
         ReadCase{"blanks around name and value", "[S]\r\n  K  =  v w  \r\n", "S", "K", "v w"},
+        ReadCase{"tabs around name and value", "[S]\r\n\tK\t=\t v\tw \t\r\n", "S", "K", "v\tw"},
         ReadCase{"LF line ends", "[S]\nA=1\nK=v\n", "S", "K", "v"},
         ReadCase{"key of another section", "[A]\r\nK=1\r\n[S]\r\nX=2\r\n", "S", "K", "DEF"},
         ReadCase{"first of two equal keys", "[S]\r\nK=1\r\nK=2\r\n", "S", "K", "1"},
@@ -59,10 +60,12 @@ TEST(ReadINI, MissingFileGivesTheDefault) {
     EXPECT_EQ(ReadINI("GDTService", "Modalitaet1", "Röntgen", dir / "Settings.ini"), "Röntgen");
 }
 
-TEST(WriteINI, CreatesFileSectionAndKey) {
+TEST(WriteINI, CreatesFileSectionAndKeyAlsoForAnEmptyValue) {
     TempFolder dir;
     WriteINI("GDTService", "Kuerzel", "MK", dir / "Settings.ini");
-    EXPECT_EQ(ReadBytes(dir / "Settings.ini"), "[GDTService]\r\nKuerzel=MK\r\n");
+    WriteINI("GDTService", "Modalitaet2", "", dir / "Settings.ini");
+    EXPECT_EQ(ReadBytes(dir / "Settings.ini"), "[GDTService]\r\nKuerzel=MK\r\nModalitaet2=\r\n");
+    EXPECT_EQ(ReadINI("GDTService", "Modalitaet2", "Modalität 3", dir / "Settings.ini"), "");
 }
 
 TEST(WriteINI, ReplacesInPlaceAndKeepsEverythingElse) {
@@ -91,12 +94,6 @@ TEST(WriteINI, LineBreaksInAValueCannotAddKeys) {
     WriteINI("GDTService", "Kuerzel", "AB\r\nGDTZiel=/boese\nX", dir / "Settings.ini");
     EXPECT_EQ(ReadINI("GDTService", "GDTZiel", "leer", dir / "Settings.ini"), "leer");
     EXPECT_EQ(ReadINI("GDTService", "Kuerzel", "", dir / "Settings.ini"), "AB  GDTZiel=/boese X");
-}
-
-TEST(WriteINI, EmptyValueIsWrittenAndReadBackEmpty) {
-    TempFolder dir;
-    WriteINI("GDTService", "Modalitaet2", "", dir / "Settings.ini");
-    EXPECT_EQ(ReadINI("GDTService", "Modalitaet2", "Modalität 3", dir / "Settings.ini"), "");
 }
 
 TEST(WriteINI, UnwritableFolderThrows) {

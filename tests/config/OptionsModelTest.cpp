@@ -2,24 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "diag/ErrorLog.h"
-#include "support/CatalogueFile.h"
-#include "support/FixedClock.h"
-#include "support/OptionsTestSupport.h"
-#include "support/TempFolder.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
 
 namespace morvik {
 namespace {
 
 using test::CrLfLines;
-using test::LoggedErrors;
-using test::MessageLines;
 using test::ReadBytes;
-using test::RecordingOperator;
-using test::TempFolder;
 using test::WriteBytes;
 
-class OptionsModelTest : public ::testing::Test {
+class OptionsModelTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
     // A fresh dialog over the current settings, as every opening makes one.
     OptionsModel& open() {
@@ -35,10 +28,7 @@ class OptionsModelTest : public ::testing::Test {
     }
     std::string file() { return ReadBytes(program / "Settings.ini"); }
 
-    TempFolder program;
-    test::FixedClock clock;
-    ErrorLog log{program.path(), clock};
-    RecordingOperator op;
+    test::RecordingOperator op;
     test::FakePicker picker;
     AppSettings settings = LoadAppSettings(program.path(), log);
     std::vector<std::pair<int, std::string>> captions;
@@ -89,87 +79,45 @@ TEST_P(RuleCascade, OneClickChangesTheOtherBoxes) {
     EXPECT_EQ(shown(m.Form()), c.after) << c.what;
 }
 
+using F = OptionsForm;
 INSTANTIATE_TEST_SUITE_P(
     Cases, RuleCascade,
-    ::testing::Values(RuleCase{"Konica clears DR-Factory and the one-file box",
-                               {false, true, true},
-                               &OptionsForm::chkKonica,
-                               true,
-                               {true, false, false}},
-                      RuleCase{"the one-file box clears Konica and checks DR-Factory",
-                               {true, false, false},
-                               &OptionsForm::chkOneGDT,
-                               true,
-                               {false, true, true}},
-                      RuleCase{"unchecking DR-Factory keeps the one-file box",
-                               {false, true, true},
-                               &OptionsForm::chkFactory,
-                               false,
-                               {false, false, true}},
-                      RuleCase{"DR-Factory clears Konica",
-                               {true, false, false},
-                               &OptionsForm::chkFactory,
-                               true,
-                               {false, true, false}},
-                      RuleCase{"unchecking Konica changes nothing else",
-                               {true, false, false},
-                               &OptionsForm::chkKonica,
-                               false,
-                               {false, false, false}},
-                      RuleCase{"unchecking the one-file box keeps DR-Factory",
-                               {false, true, true},
-                               &OptionsForm::chkOneGDT,
-                               false,
-                               {false, true, false}},
-                      RuleCase{"Carestream has no rule",
-                               {false, true, true},
-                               &OptionsForm::chkCarestream,
-                               true,
-                               {false, true, true}}));
+    ::testing::Values(
+        RuleCase{"Konica clears the others", {0, 1, 1}, &F::chkKonica, true, {1, 0, 0}},
+        RuleCase{"one file: DR-Factory", {1, 0, 0}, &F::chkOneGDT, true, {0, 1, 1}},
+        RuleCase{"unchecking DR-Factory", {0, 1, 1}, &F::chkFactory, false, {0, 0, 1}},
+        RuleCase{"DR-Factory clears Konica", {1, 0, 0}, &F::chkFactory, true, {0, 1, 0}},
+        RuleCase{"unchecking Konica", {1, 0, 0}, &F::chkKonica, false, {0, 0, 0}},
+        RuleCase{"unchecking one file", {0, 1, 1}, &F::chkOneGDT, false, {0, 1, 0}},
+        RuleCase{"Carestream has no rule", {0, 1, 1}, &F::chkCarestream, true, {0, 1, 1}}));
 
-struct NetzCase {
-    const char* side;
-    OptionsBox netz;
-    OptionsText letter;
-    bool OptionsForm::*enabled;
-    std::string AppSettings::*stored;
-};
-
-void PrintTo(const NetzCase& c, std::ostream* os) {
-    *os << c.side;
+// Each drive letter box is enabled only with its network box, and keeps its letter while
+// disabled.
+TEST_F(OptionsModelTest, DriveLetterEnabledOnlyWithItsNetworkBoxAndKeptWhileDisabled) {
+    struct Side {
+        OptionsBox netz;
+        OptionsText letter;
+        bool OptionsForm::*enabled;
+        std::string AppSettings::*stored;
+    };
+    for (const Side& c : {Side{&F::chkQuellNetz, &F::txtQuellBuchstabe,
+                               &F::txtQuellBuchstabeEnabled, &AppSettings::QuellBuchstabe},
+                          Side{&F::chkZielNetz, &F::txtZielBuchstabe, &F::txtZielBuchstabeEnabled,
+                               &AppSettings::ZielBuchstabe}}) {
+        OptionsModel& m = open();
+        EXPECT_FALSE(m.Form().*c.enabled);
+        m.SetChecked(c.netz, true);
+        EXPECT_TRUE(m.Form().*c.enabled);
+        m.SetText(c.letter, "N");
+        m.SetChecked(c.netz, false);
+        EXPECT_FALSE(m.Form().*c.enabled);
+        ASSERT_TRUE(m.cmdOK_Click());
+        EXPECT_EQ(LoadAppSettings(program.path(), log).*c.stored, "N");
+        // Opening again shows the letter that was saved, in a disabled box.
+        EXPECT_EQ(open().Form().*c.letter, "N");
+        EXPECT_FALSE(open().Form().*c.enabled);
+    }
 }
-
-class DriveLetter : public OptionsModelTest, public ::testing::WithParamInterface<NetzCase> {};
-
-TEST_P(DriveLetter, EnabledOnlyWithItsNetworkBoxAndKeptWhileDisabled) {
-    const NetzCase& c = GetParam();
-    OptionsModel& m = open();
-    EXPECT_FALSE(m.Form().*c.enabled) << c.side;
-
-    m.SetChecked(c.netz, true);
-    EXPECT_TRUE(m.Form().*c.enabled) << c.side;
-    m.SetText(c.letter, "N");
-    m.SetChecked(c.netz, false);
-    EXPECT_FALSE(m.Form().*c.enabled) << c.side;
-    EXPECT_EQ(m.Form().*c.letter, "N") << c.side;
-
-    ASSERT_TRUE(m.cmdOK_Click());
-    EXPECT_EQ(settings.*c.stored, "N") << c.side;
-    // Opening again shows the letter that was saved, in a disabled box.
-    OptionsModel& again = open();
-    EXPECT_EQ(again.Form().*c.letter, "N") << c.side;
-    EXPECT_FALSE(again.Form().*c.enabled) << c.side;
-    EXPECT_EQ(LoadAppSettings(program.path(), log).*c.stored, "N") << c.side;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Sides, DriveLetter,
-    ::testing::Values(NetzCase{"Quell", &OptionsForm::chkQuellNetz, &OptionsForm::txtQuellBuchstabe,
-                               &OptionsForm::txtQuellBuchstabeEnabled,
-                               &AppSettings::QuellBuchstabe},
-                      NetzCase{"Ziel", &OptionsForm::chkZielNetz, &OptionsForm::txtZielBuchstabe,
-                               &OptionsForm::txtZielBuchstabeEnabled,
-                               &AppSettings::ZielBuchstabe}));
 
 TEST_F(OptionsModelTest, DriveLetterHoldsOneWholeCharacter) {
     OptionsModel& m = open();
@@ -184,48 +132,23 @@ TEST_F(OptionsModelTest, DriveLetterHoldsOneWholeCharacter) {
 
 // --- Loading ----------------------------------------------------------------------------------
 
-struct LoadCase {
-    Boxes stored;
-    Boxes shown;
-};
-
-void PrintTo(const LoadCase& c, std::ostream* os) {
-    PrintTo(c.stored, os);
-}
-
-class ResolvedLoad : public OptionsModelTest, public ::testing::WithParamInterface<LoadCase> {};
-
-// The three keys' lines as the file stores them: "Konica=1", "Factory=0", "OneGDT=0".
-std::vector<std::string> keyLines(const Boxes& b) {
-    const auto line = [](const char* key, bool on) { return key + std::string(on ? "=1" : "=0"); };
-    return {line("Konica", b.konica), line("Factory", b.factory), line("OneGDT", b.oneGDT)};
-}
-
-TEST_P(ResolvedLoad, ForbiddenCombinationsShowAndAreSavedResolved) {
-    const LoadCase& c = GetParam();
-    std::string stored;
-    for (const std::string& line : keyLines(c.stored)) stored += line + "\r\n";
-    settingsFile(stored);
-    ASSERT_EQ((Boxes{settings.Konica, settings.Factory, settings.OneGDT}), c.stored);
-    OptionsModel& m = open();
-    EXPECT_EQ(shown(m.Form()), c.shown);
-
-    ASSERT_TRUE(m.cmdOK_Click());
-    EXPECT_EQ((Boxes{settings.Konica, settings.Factory, settings.OneGDT}), c.shown);
-    const std::string written = file();
-    for (const std::string& line : keyLines(c.shown)) {
-        EXPECT_NE(written.find("\r\n" + line + "\r\n"), std::string::npos) << line;
+// Forbidden combinations of the variant boxes in the file (an old file: Konica=1 with
+// Factory=1) show resolved and are saved resolved.
+TEST_F(OptionsModelTest, ForbiddenCombinationsShowAndAreSavedResolved) {
+    const std::pair<Boxes, Boxes> cases[] = {{{1, 1, 0}, {0, 1, 0}}, {{1, 0, 1}, {0, 1, 1}},
+                                             {{0, 0, 1}, {0, 1, 1}}, {{1, 1, 1}, {0, 1, 1}},
+                                             {{1, 0, 0}, {1, 0, 0}}, {{0, 0, 0}, {0, 0, 0}}};
+    for (const auto& [stored, resolved] : cases) {
+        const auto bit = [](bool on) { return std::string(on ? "1\r\n" : "0\r\n"); };
+        settingsFile("Konica=" + bit(stored.konica) + "Factory=" + bit(stored.factory) +
+                     "OneGDT=" + bit(stored.oneGDT));
+        OptionsModel& m = open();
+        EXPECT_EQ(shown(m.Form()), resolved);
+        ASSERT_TRUE(m.cmdOK_Click());
+        const AppSettings saved = LoadAppSettings(program.path(), log);
+        EXPECT_EQ((Boxes{saved.Konica, saved.Factory, saved.OneGDT}), resolved);
     }
 }
-
-// Konica=1 with Factory=1 (an old file) shows and is saved as Konica=0 and Factory=1.
-INSTANTIATE_TEST_SUITE_P(Cases, ResolvedLoad,
-                         ::testing::Values(LoadCase{{true, true, false}, {false, true, false}},
-                                           LoadCase{{true, false, true}, {false, true, true}},
-                                           LoadCase{{false, false, true}, {false, true, true}},
-                                           LoadCase{{true, true, true}, {false, true, true}},
-                                           LoadCase{{true, false, false}, {true, false, false}},
-                                           LoadCase{{false, false, false}, {false, false, false}}));
 
 TEST_F(OptionsModelTest, LoadsFromMemoryNotFromTheFile) {
     settingsFile("Modalitaet0=CT\r\nGDTQuell=/praxis/in\\\r\n");
@@ -265,35 +188,17 @@ TEST_P(WriteOrder, EveryKeyInOrderAndStoredFormKeepingOtherLines) {
     settingsFile("Kuerzel=MK\r\n");
     ASSERT_TRUE(fillEveryField(open(), carestream).cmdOK_Click());
 
-    EXPECT_EQ(CrLfLines(program / "Settings.ini"),
-              (std::vector<std::string>{"[GDTService]",
-                                        "Kuerzel=MK",
-                                        "Modalitaet0=CT",
-                                        "Bodypart0=0",
-                                        "Modalitaet1=",
-                                        "Bodypart1=1",
-                                        "Modalitaet2=Ultraschall",
-                                        "Bodypart2=0",
-                                        "Modalitaet3=MRT",
-                                        "Bodypart3=1",
-                                        "Modalitaet4=DXA",
-                                        "Bodypart4=0",
-                                        "Modalitaet5=Mammo",
-                                        "Bodypart5=1",
-                                        "GDTQuell=/srv/gdt/in/",
-                                        "GDTZiel=\\\\server\\ziel",
-                                        "Suffix=GDT",
-                                        "QuellBuchstabe=Q",
-                                        "ZielBuchstabe=Z",
-                                        "CommentField=6220",
-                                        "Konica=0",
-                                        "Factory=1",
-                                        std::string("Carestream=") + (carestream ? "1" : "0"),
-                                        "Acc=1",
-                                        "AccNum=RAD",
-                                        "QuellNetz=1",
-                                        "ZielNetz=0",
-                                        "OneGDT=1"}));
+    // Every key the dialog edits, in the order the dialog writes them, after the lines there were.
+    EXPECT_EQ(ReadBytes(program / "Settings.ini"),
+              "[GDTService]\r\nKuerzel=MK\r\n"
+              "Modalitaet0=CT\r\nBodypart0=0\r\nModalitaet1=\r\nBodypart1=1\r\n"
+              "Modalitaet2=Ultraschall\r\nBodypart2=0\r\nModalitaet3=MRT\r\nBodypart3=1\r\n"
+              "Modalitaet4=DXA\r\nBodypart4=0\r\nModalitaet5=Mammo\r\nBodypart5=1\r\n"
+              "GDTQuell=/srv/gdt/in/\r\nGDTZiel=\\\\server\\ziel\r\nSuffix=GDT\r\n"
+              "QuellBuchstabe=Q\r\nZielBuchstabe=Z\r\nCommentField=6220\r\nKonica=0\r\n"
+              "Factory=1\r\nCarestream=" +
+                  std::string(carestream ? "1" : "0") +
+                  "\r\nAcc=1\r\nAccNum=RAD\r\nQuellNetz=1\r\nZielNetz=0\r\nOneGDT=1\r\n");
 
     // Memory holds the texts exactly as typed, a trailing separator included.
     EXPECT_EQ(settings.GDTQuell, "/srv/gdt/in/");
@@ -314,80 +219,28 @@ TEST_P(WriteOrder, EveryKeyInOrderAndStoredFormKeepingOtherLines) {
 
 INSTANTIATE_TEST_SUITE_P(Carestream, WriteOrder, ::testing::Bool());
 
-TEST_F(OptionsModelTest, LineBreaksInTypedTextCannotAddKeys) {
-    OptionsModel& m = open();
-    m.SetButtonText(0, "CT\r\nGDTZiel=/anderswo");
-    m.SetText(&OptionsForm::txtAcc, "A\nAcc=0");
-    m.SetChecked(&OptionsForm::chkAcc, true);
-    m.SetText(&OptionsForm::txtZiel, "/ziel");
-    ASSERT_TRUE(m.cmdOK_Click());
-
-    const AppSettings reread = LoadAppSettings(program.path(), log);
-    EXPECT_EQ(reread.GDTZiel, "/ziel");
-    EXPECT_TRUE(reread.Acc);
-    EXPECT_EQ(reread.Modalitaet[0], "CT  GDTZiel=/anderswo");
-    EXPECT_EQ(settings.Modalitaet[0], reread.Modalitaet[0]);
-    EXPECT_EQ(captions.at(0).second, reread.Modalitaet[0]);
-    EXPECT_EQ(CrLfLines(program / "Settings.ini").size(), 1u + 26u);  // the section and its keys
-}
-
-struct AccCase {
-    bool acc;
-    std::string prefix;
-    bool saved;
-};
-
-void PrintTo(const AccCase& c, std::ostream* os) {
-    *os << "Acc=" << c.acc << " prefix \"" << c.prefix << "\"";
-}
-
-class AccessionValidation : public OptionsModelTest,
-                            public ::testing::WithParamInterface<AccCase> {};
-
-TEST_P(AccessionValidation, PrefixIsNeededOnlyWithTheBoxChecked) {
-    const AccCase& c = GetParam();
-    const AppSettings before = settings;
+// The prefix is needed only with the box checked; a refused OK changes nothing and keeps the
+// edits for the operator to complete.
+TEST_F(OptionsModelTest, AccessionPrefixIsNeededOnlyWithItsBox) {
     OptionsModel& m = open();
     m.SetButtonText(0, "CT");
-    m.SetChecked(&OptionsForm::chkAcc, c.acc);
-    m.SetText(&OptionsForm::txtAcc, c.prefix);
-
-    EXPECT_EQ(m.cmdOK_Click(), c.saved);
-    if (c.saved) {
-        EXPECT_TRUE(op.messages.empty());
-        EXPECT_EQ(settings.AccNum, c.prefix);
-        EXPECT_NE(file().find("\r\nAccNum="), std::string::npos);
-    } else {
-        EXPECT_EQ(MessageLines(op),
-                  (std::vector<std::string>{
-                      "Morvik | no icon | Bitte geben Sie eine Accession Number ein"}));
-        EXPECT_FALSE(std::filesystem::exists(program / "Settings.ini"));
-        EXPECT_EQ(settings, before);
-        EXPECT_TRUE(captions.empty());
-        // The edits stay for the operator to complete.
-        EXPECT_EQ(m.Form().txtButton[0], "CT");
-        EXPECT_TRUE(m.Form().chkAcc);
-    }
-    EXPECT_FALSE(std::filesystem::exists(log.file()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, AccessionValidation,
-                         ::testing::Values(AccCase{true, "", false}, AccCase{true, "R", true},
-                                           AccCase{true, " ", true}, AccCase{false, "", true}));
-
-TEST_F(OptionsModelTest, AbbrechenDiscardsEveryEdit) {
-    settingsFile("Modalitaet0=CT\r\nSuffix=gdt\r\n");
-    const std::string fileBefore = file();
-    const AppSettings before = settings;
-    fillEveryField(open(), true);  // then the dialog is closed without OK
-
-    EXPECT_EQ(settings, before);
-    EXPECT_EQ(file(), fileBefore);
+    m.SetChecked(&OptionsForm::chkAcc, true);
+    EXPECT_FALSE(m.cmdOK_Click());
+    EXPECT_EQ(op.Lines(), std::vector<std::string>{
+                              "Morvik | no icon | Bitte geben Sie eine Accession Number ein"});
+    EXPECT_FALSE(std::filesystem::exists(program / "Settings.ini"));
+    EXPECT_EQ(settings.Modalitaet[0], "Scan");
     EXPECT_TRUE(captions.empty());
-    OptionsModel& again = open();
-    EXPECT_EQ(again.Form().txtButton[0], "CT");
-    EXPECT_EQ(again.Form().txtQuell, "");
-    EXPECT_FALSE(again.Form().chkOneGDT);
+    EXPECT_EQ(m.Form().txtButton[0], "CT");
+    const std::pair<bool, const char*> accepted[] = {{true, "R"}, {true, " "}, {false, ""}};
+    for (auto [acc, prefix] : accepted) {
+        m.SetChecked(&OptionsForm::chkAcc, acc);
+        m.SetText(&OptionsForm::txtAcc, prefix);
+        EXPECT_TRUE(m.cmdOK_Click()) << prefix;
+        EXPECT_EQ(settings.AccNum, prefix);
+    }
+    EXPECT_EQ(op.messages.size(), 1u);
+    EXPECT_TRUE(test::Logged(log, {}));
 }
 
 TEST_F(OptionsModelTest, FailedSaveIsToldAndLoggedAndCanBeRepeated) {
@@ -397,12 +250,10 @@ TEST_F(OptionsModelTest, FailedSaveIsToldAndLoggedAndCanBeRepeated) {
     m.SetButtonText(2, "Sono");
 
     EXPECT_FALSE(m.cmdOK_Click());
-    EXPECT_EQ(MessageLines(op),
+    EXPECT_EQ(op.Lines(),
               (std::vector<std::string>{
                   "Morvik | warning | Die Einstellungen konnten nicht gespeichert werden."}));
-    const auto errors = LoggedErrors(log);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].loggedUnder("cmdOK_Click")) << errors[0].text;
+    EXPECT_TRUE(test::Logged(log, {"cmdOK_Click"}));
 
     std::filesystem::remove(program / "Settings.ini");
     EXPECT_TRUE(m.cmdOK_Click());
@@ -412,48 +263,35 @@ TEST_F(OptionsModelTest, FailedSaveIsToldAndLoggedAndCanBeRepeated) {
 
 // --- Folder picker ----------------------------------------------------------------------------
 
-struct PickCase {
-    const char* procedure;
-    void (OptionsModel::*click)();
-    OptionsText field;
-};
-
-void PrintTo(const PickCase& c, std::ostream* os) {
-    *os << c.procedure;
-}
-
-class FolderButton : public OptionsModelTest, public ::testing::WithParamInterface<PickCase> {};
-
-TEST_P(FolderButton, FillsOnlyWhenAFolderWasChosen) {
-    const PickCase& c = GetParam();
+// A folder button fills its box only when a folder was chosen; a failing picker is logged under
+// the button's procedure. Nothing is saved until OK.
+TEST_F(OptionsModelTest, FolderButtonFillsOnlyWhenAFolderWasChosen) {
     settings.GDTQuell = settings.GDTZiel = "/alt";
-    OptionsModel& m = open();
-
-    picker.answer = "";
-    (m.*c.click)();
-    EXPECT_EQ(m.Form().*c.field, "/alt");
-
-    picker.answer = "/daten/gdt";
-    (m.*c.click)();
-    EXPECT_EQ(m.Form().*c.field, "/daten/gdt");
-    EXPECT_EQ(picker.titles, (std::vector<std::string>(2, "Bitte wählen Sie einen Ordner...")));
-
-    picker.fail = true;
-    (m.*c.click)();
-    EXPECT_EQ(m.Form().*c.field, "/daten/gdt");
-    const auto errors = LoggedErrors(log);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].loggedUnder(c.procedure)) << errors[0].text;
-    // Nothing is saved until OK.
+    struct Button {
+        const char* procedure;
+        void (OptionsModel::*click)();
+        OptionsText field;
+    };
+    for (const Button& c :
+         {Button{"cmdQuell_Click", &OptionsModel::cmdQuell_Click, &OptionsForm::txtQuell},
+          Button{"cmdZiel_Click", &OptionsModel::cmdZiel_Click, &OptionsForm::txtZiel}}) {
+        OptionsModel& m = open();
+        picker = test::FakePicker();
+        (m.*c.click)();
+        EXPECT_EQ(m.Form().*c.field, "/alt");
+        picker.answer = "/daten/gdt";
+        (m.*c.click)();
+        EXPECT_EQ(m.Form().*c.field, "/daten/gdt");
+        EXPECT_EQ(picker.titles, (std::vector<std::string>(2, "Bitte wählen Sie einen Ordner...")));
+        picker.fail = true;
+        (m.*c.click)();
+        EXPECT_EQ(m.Form().*c.field, "/daten/gdt");
+        EXPECT_TRUE(test::LoggedErrors(log).back().loggedUnder(c.procedure));
+    }
+    EXPECT_EQ(test::LoggedErrors(log).size(), 2u);
     EXPECT_EQ(settings.GDTQuell, "/alt");
     EXPECT_EQ(settings.GDTZiel, "/alt");
 }
-
-INSTANTIATE_TEST_SUITE_P(Buttons, FolderButton,
-                         ::testing::Values(PickCase{"cmdQuell_Click", &OptionsModel::cmdQuell_Click,
-                                                    &OptionsForm::txtQuell},
-                                           PickCase{"cmdZiel_Click", &OptionsModel::cmdZiel_Click,
-                                                    &OptionsForm::txtZiel}));
 
 }  // namespace
 }  // namespace morvik
