@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "catalogue/CatalogueTable.h"
-#include "support/ProgramFolder.h"
 
 namespace morvik::test {
 

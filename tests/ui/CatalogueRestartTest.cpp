@@ -14,12 +14,10 @@
 
 #include "app/OrderSession.h"
 #include "catalogue/CatalogueDatabase.h"
-#include "diag/ErrorLog.h"
 #include "main/StartUp.h"
 #include "support/CatalogueFile.h"
-#include "support/FixedClock.h"
-#include "support/OptionsTestSupport.h"
-#include "support/TempFolder.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
 #include "ui/MainWindow.h"
 #include "ui/ModalScript.h"
 #include "ui/OptionsDialog.h"
@@ -94,8 +92,10 @@ TEST(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesRow
             .when("frmSelectBodyparts",
                   [&](QWidget* w) {
                       promptGoneBeforeChoice = !visible("frmLogin");
-                      listed = w->findChild<QTreeWidget*>("lvSelectBodyparts")->topLevelItemCount();
+                      auto* list = w->findChild<QTreeWidget*>("lvSelectBodyparts");
+                      listed = list->topLevelItemCount();
                       w->findChild<QPushButton*>("cmdNone")->click();
+                      list->topLevelItem(2)->setCheckState(0, Qt::Checked);  // Hand
                       w->findChild<QPushButton*>("cmdOK")->click();
                   })
             .when("fOptions", [&](QWidget* w) {
@@ -111,7 +111,7 @@ TEST(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesRow
         EXPECT_TRUE(promptGoneBeforeChoice);
         EXPECT_TRUE(bothGoneAfter);
         EXPECT_EQ(test::PlainQuery(program / "Bodypart.mdb", "SELECT f_Show FROM tblBodypart"),
-                  (std::vector<std::string>{"0", "0", "0"}));
+                  (std::vector<std::string>{"0", "0", "1"}));
         // The options' OK renamed the button at once and saved the edits.
         EXPECT_EQ(run.modality(1), "DR");
         EXPECT_TRUE(LoadAppSettings(program.path(), run.log).Konica);
@@ -121,7 +121,7 @@ TEST(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesRow
     }
     ProgramRun restarted(program.path());
     EXPECT_TRUE(restarted.started);
-    EXPECT_EQ(restarted.catalogueRows(), 0);
+    EXPECT_EQ(restarted.catalogueRows(), 1);
     EXPECT_EQ(restarted.modality(1), "DR");
 }
 

@@ -2,16 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyle>
 #include <QTest>
 
-#include "diag/ErrorLog.h"
-#include "support/FixedClock.h"
-#include "support/TempFolder.h"
+#include "support/ProgramFolder.h"
 #include "ui/ModalScript.h"
 
 namespace morvik {
@@ -21,28 +17,6 @@ using test::ModalScript;
 
 QLineEdit* passwordBox(QWidget* login) {
     return login->findChild<QLineEdit*>("txtPassword");
-}
-
-TEST(LoginDialog, ElementsTextsAndKeys) {
-    FLogin login;
-    EXPECT_EQ(login.windowTitle(), "Anmeldung");
-    QLineEdit* box = passwordBox(&login);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "");
-    EXPECT_EQ(box->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
-    auto* label = login.findChild<QLabel*>("lblLabels");
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), "&Kennwort:");
-    EXPECT_EQ(label->buddy(), box);
-    EXPECT_TRUE(label->accessibleName().isEmpty());
-    auto* ok = login.findChild<QPushButton*>("cmdOK");
-    auto* cancel = login.findChild<QPushButton*>("cmdCancel");
-    ASSERT_TRUE(ok && cancel);
-    EXPECT_TRUE(ok->isDefault());
-    EXPECT_EQ(box->nextInFocusChain(), ok);
-    EXPECT_EQ(ok->nextInFocusChain(), cancel);
-    EXPECT_EQ(login.focusWidget(), box);
 }
 
 TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
@@ -57,12 +31,10 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
     for (std::size_t i = 0; i < attempts.size(); ++i) {
         script.when("frmLogin", [&, i](QWidget* w) {
             QLineEdit* box = passwordBox(w);
-            if (i > 0) {
-                EXPECT_EQ(w->focusWidget(), box) << i;
-                EXPECT_EQ(box->selectedText(), attempts[i - 1]) << i;
-                EXPECT_EQ(box->text(), attempts[i - 1]) << i;
-            }
-            // Typing replaces the selected attempt; an empty attempt is deleted.
+            EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+            EXPECT_EQ(w->focusWidget(), box) << i;
+            // The previous attempt stands selected, so typing replaces it.
+            EXPECT_EQ(box->selectedText(), i > 0 ? attempts[i - 1] : QString()) << i;
             if (attempts[i].isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
             QTest::keyClicks(box, attempts[i]);
             EXPECT_EQ(box->text(), attempts[i]) << i;
@@ -74,7 +46,6 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
                 EXPECT_EQ(box->text(), "Ungültiges Kennwort. Bitte versuchen Sie es noch einmal!");
                 EXPECT_EQ(box->windowTitle(), "Anmeldung");
                 EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-                EXPECT_EQ(box->buttons().size(), 1);
                 ++messages;
                 box->button(QMessageBox::Ok)->click();
             });
@@ -85,12 +56,7 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
     EXPECT_EQ(messages, 10);
 }
 
-class CatalogueLockFlow : public ::testing::Test {
-  protected:
-    test::TempFolder program;
-    test::FixedClock clock;
-    ErrorLog log{program.path(), clock};
-};
+class CatalogueLockFlow : public ::testing::Test, protected test::ProgramFolder {};
 
 TEST_F(CatalogueLockFlow, EscapeAndAbbrechenLeaveAndTheNextOpeningStartsEmpty) {
     std::vector<QString> shown;
