@@ -1,11 +1,14 @@
 #include "gdt/RequestReader.h"
 
+#include "gdt/RequestCharset.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
 namespace morvik {
 
 void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCaptions& captions) {
+    // Only what is shown is decoded; the request's bytes go into the orders as they are.
+    const Charset charset = DeclaredCharset(text);
     std::size_t start = 0;
     for (;;) {
         std::size_t end = text.find("\r\n", start);
@@ -15,13 +18,13 @@ void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCap
             std::string_view field = line.substr(3, 4);
             std::string_view content = line.substr(7);
             if (field == "3000") {
-                request.patientId = FromAnsi(content);
+                request.patientId = ToUtf8(content, charset);
                 captions.id = "ID: " + request.patientId;
             } else if (field == "3102") {
-                request.firstName = FromAnsi(content);
+                request.firstName = ToUtf8(content, charset);
                 captions.name += " " + request.firstName;
             } else if (field == "3101") {
-                request.surname = FromAnsi(content);
+                request.surname = ToUtf8(content, charset);
                 captions.name = "Name: " + request.surname;
             }
         }

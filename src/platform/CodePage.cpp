@@ -56,6 +56,21 @@ Converter& fromAnsiConverter() {
     return c;
 }
 
+// The declared character sets by iconv's names; ISO646-DE is DIN 66003.
+Converter& toUtf8Converter(Charset charset) {
+    thread_local Converter din("UTF-8", "ISO646-DE");
+    thread_local Converter cp437("UTF-8", "IBM437");
+    thread_local Converter latin1("UTF-8", "ISO-8859-1");
+    switch (charset) {
+        case Charset::Din66003:
+            return din;
+        case Charset::Cp437:
+            return cp437;
+        default:
+            return latin1;
+    }
+}
+
 void appendUtf8(std::string& out, unsigned codePoint) {
     out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
     out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
@@ -104,6 +119,21 @@ std::string FromAnsi(std::string_view ansi) {
     std::size_t left = ansi.size();
     while (!fromAnsiConverter().convert(in, left, out)) {
         appendUtf8(out, static_cast<unsigned char>(*in));
+        ++in;
+        --left;
+    }
+    return out;
+}
+
+std::string ToUtf8(std::string_view bytes, Charset charset) {
+    if (charset == Charset::Ansi) return FromAnsi(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    const char* in = bytes.data();
+    std::size_t left = bytes.size();
+    Converter& converter = toUtf8Converter(charset);
+    while (!converter.convert(in, left, out)) {
+        out += "\xEF\xBF\xBD";  // U+FFFD
         ++in;
         --left;
     }

@@ -1,0 +1,75 @@
+// A request shows its patient in the character set it declares (GDT field 9206); its bytes go
+// into the order unchanged, and the order's own lines stay ANSI.
+#include <gtest/gtest.h>
+
+#include "app/OrderSession.h"
+#include "diag/ErrorLog.h"
+#include "gdt/RequestCharset.h"
+#include "support/FixedClock.h"
+#include "support/RecordingOperator.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+
+// One GDT line of raw bytes: length, field, content, CR LF.
+std::string line(const std::string& field, const std::string& content) {
+    const std::size_t length = 3 + field.size() + content.size() + 2;
+    return (length < 100 ? "0" : "") + std::to_string(length) + field + content + "\r\n";
+}
+
+TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
+    struct Case {
+        const char* declaration;  // the 9206 line, or nothing
+        const char* surname;      // bytes as the practice system wrote them
+        const char* firstName;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"", "M\xFCller", "\x8Atefan", "Name: Müller Štefan"},                      // Windows-1252
+        {"01092061\r\n", "M}ller", "Stra~e@", "Name: Müller Straße§"},              // DIN 66003
+        {"01192062 \r\n", "M\x81ller", "J\x81rgen \xE1", "Name: Müller Jürgen ß"},  // CP 437
+        {"01092063\r\n", "M\xFCller", "\x8A", "Name: Müller \xC2\x8A"},             // ISO 8859-1
+        {"01092069\r\n", "M\xFCller", "J\xFCrgen", "Name: Müller Jürgen"},          // unknown value
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.declaration);
+        test::TempFolder program;
+        std::filesystem::create_directory(program / "in");
+        std::filesystem::create_directory(program / "out");
+        WriteBytes(program / "Settings.ini",
+                   "[GDTService]\r\nGDTQuell=" + (program / "in").string() +
+                       "\r\nGDTZiel=" + (program / "out").string() + "\r\nKuerzel=AB\r\n");
+        const std::string request = "01380006301\r\n" + std::string(c.declaration) +
+                                    "0133000471\r\n" + line("3101", c.surname) +
+                                    line("3102", c.firstName);
+        WriteBytes(program / "in" / "a.gdt", request);
+        test::FixedClock clock;
+        ErrorLog log(program.path(), clock);
+        test::RecordingOperator op;
+        OrderSession session(program.path(), log, op, nullptr);
+        session.Form_Load();
+        EXPECT_EQ(session.Patient().name, c.shown);
+
+        session.optMod_GotFocus(0);  // Scan: one order file, no body parts
+        ASSERT_EQ(session.cmdOK_Click("K\xC3\xB6rper"), OrderSession::Confirmation::Done);
+        const auto orders = test::FileNames(program / "out");
+        ASSERT_EQ(orders.size(), 1u);
+        const std::string order = ReadBytes(program / "out" / orders[0]);
+        EXPECT_EQ(order.substr(0, request.size()), request);
+        EXPECT_NE(order.find("K\xF6rper"), std::string::npos);  // Morvik's line in Windows-1252
+    }
+}
+
+TEST(RequestCharset, OnlyAFieldIdentifierCounts) {
+    EXPECT_EQ(DeclaredCharset("01092062\r\n"), Charset::Cp437);
+    EXPECT_EQ(DeclaredCharset("0123101X9206\r\n01092061\r\n"), Charset::Din66003);
+    EXPECT_EQ(DeclaredCharset("0119206\r\n"), Charset::Ansi);
+    EXPECT_EQ(DeclaredCharset("019206"), Charset::Ansi);
+}
+
+}  // namespace
+}  // namespace morvik
