@@ -42,7 +42,15 @@ std::string OrderSession::WindowTitle() const {
            "." + std::to_string(kVersionRevision);
 }
 
+void OrderSession::announce() {
+    const SessionChange change = pending_;
+    pending_ = {};
+    if (view_) view_->SessionChanged(change);
+}
+
+// The window shows what the message is about before the operator reads it.
 void OrderSession::tell(const std::string& text, MessageIcon icon) {
+    announce();
     op_.ShowMessage(text, kProgramName, icon);
 }
 
@@ -58,6 +66,7 @@ void OrderSession::Form_Load() {
         DropTrailingSeparator(settings_.GDTQuell);
         DropTrailingSeparator(settings_.GDTZiel);
         connectDrives();
+        announce();  // the search lets the window repaint
         auto found =
             FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
         if (found) {
@@ -67,6 +76,7 @@ void OrderSession::Form_Load() {
             tell(kNotFound);
         }
     });
+    announce();
 }
 
 void OrderSession::Form_Unload() {
@@ -75,7 +85,9 @@ void OrderSession::Form_Unload() {
 
 void OrderSession::FillCatalogue(std::vector<BodyPartEntry> rows) {
     catalogue_.AppendAll(std::move(rows));
+    pending_.catalogueRows = true;
     search_.Build(catalogue_.Rows());
+    announce();
 }
 
 void OrderSession::connectDrives() {
@@ -102,23 +114,35 @@ void OrderSession::readRequest() {
 void OrderSession::enterWithoutBodyParts() {
     catalogue_.SetEnabled(false);
     added_.Clear();
+    pending_.addedRows = true;
     addedCount_ = 0;
     okEnabled_ = true;
 }
 
 std::size_t OrderSession::txtSearch_Change(const std::string& text) {
     std::size_t scrollTo = 0;
+    searchMatched_ = false;
+    searchMissed_ = false;
     trap(log_, "txtSearch_Change", [&] {
         if (text.empty()) {
             catalogue_.Deselect();
             return;
         }
         std::size_t row = search_.FirstMatch(text);
+        // A miss leaves the selection as it was, but says so.
+        searchMissed_ = row == 0;
         if (row == 0) return;
+        searchMatched_ = true;
         catalogue_.Select(row);
         scrollTo = std::min(row + 7, catalogue_.Count());
     });
+    announce();
     return scrollTo;
+}
+
+void OrderSession::txtSearch_Return() {
+    // After a miss the row still selected is not what the operator typed.
+    if (searchMatched_) lvBodyparts_DblClick();
 }
 
 void OrderSession::lvBodyparts_DblClick() {
@@ -126,17 +150,26 @@ void OrderSession::lvBodyparts_DblClick() {
         // No selected row: nothing to add, and no empty row either.
         if (!catalogue_.Enabled() || catalogue_.Selected() == 0) return;
         added_.Append(catalogue_.Row(catalogue_.Selected()));
+        pending_.addedRows = true;
         ++addedCount_;
         okEnabled_ = true;
     });
+    announce();
 }
 
 void OrderSession::lvAddBodyparts_DblClick() {
     trap(log_, "lvAddBodyparts_DblClick", [&] {
         added_.Remove(added_.Selected());
+        pending_.addedRows = true;
         --addedCount_;
         if (addedCount_ == 0) okEnabled_ = false;
     });
+    announce();
+}
+
+void OrderSession::lvAddBodyparts_KeyDelete() {
+    // Unlike a double-click, a key press with nothing selected is no slip worth a log line.
+    if (added_.Selected() != 0) lvAddBodyparts_DblClick();
 }
 
 void OrderSession::optMod_GotFocus(int index) {
@@ -144,10 +177,11 @@ void OrderSession::optMod_GotFocus(int index) {
     checkedModality_ = index;
     if (settings_.Bodypart[index]) {
         enterWithoutBodyParts();
-        return;
+    } else {
+        catalogue_.SetEnabled(true);
+        if (addedCount_ == 0) okEnabled_ = false;
     }
-    catalogue_.SetEnabled(true);
-    if (addedCount_ == 0) okEnabled_ = false;
+    announce();
 }
 
 void OrderSession::txtKuerzel_Change(const std::string& text) {
@@ -160,6 +194,7 @@ void OrderSession::SelectCatalogueRow(std::size_t row) {
     } else if (row <= catalogue_.Count()) {
         catalogue_.Select(row);
     }
+    announce();
 }
 
 void OrderSession::SelectAddedRow(std::size_t row) {
@@ -168,13 +203,22 @@ void OrderSession::SelectAddedRow(std::size_t row) {
     } else if (row <= added_.Count()) {
         added_.Select(row);
     }
+    announce();
 }
 
 void OrderSession::SetModalityCaption(int index, const std::string& caption) {
     if (index >= 0 && index < kModalityCount) captions_[index] = caption;
+    announce();
 }
 
 // ---- Confirmation ---------------------------------------------------------------------------
+
+void OrderSession::forgetRequest() {
+    requestPath_.clear();
+    gdtText_.clear();
+    patient_ = PatientCaptions{};
+    requestShown_ = false;
+}
 
 // Shows a request the operator has not seen yet, its labels started afresh so that two patients
 // never mix, and asks for a new confirmation.
@@ -201,6 +245,7 @@ bool OrderSession::requestStillOnScreen() {
 OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment) {
     if (busy_) return Confirmation::Stay;
     busy_ = true;
+    announce();
     Confirmation result = Confirmation::Stay;
     bool ok = trap(log_, "cmdOK_Click", [&] {
         if (settings_.GDTQuell.empty()) return tell("Bitte geben Sie einen Quellpfad an.");
@@ -217,9 +262,14 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
         connectDrives();
 
         if (requestShown_) {
-            if (!std::filesystem::exists(requestPath_)) return tell(kNotFound);
+            if (!std::filesystem::exists(requestPath_)) {
+                // Gone for good: the next confirmation searches the folder again.
+                forgetRequest();
+                return tell(kNotFound);
+            }
             if (!requestStillOnScreen()) return;
         } else {
+            announce();
             auto found =
                 FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
             if (!found) return tell(kNotFound);
@@ -237,6 +287,7 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
     });
     busy_ = false;
     if (!ok) tell(kOrderFailed, MessageIcon::Warning);
+    announce();
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SessionView.h"
 #include "base/Operator.h"
 #include "catalogue/BodyPartList.h"
 #include "catalogue/NameSearch.h"
@@ -30,6 +31,9 @@ class OrderSession {
     OrderSession(std::filesystem::path programFolder, ErrorLog& log, Operator& op,
                  DriveConnector connectDrive);
 
+    // The window showing this session; nullptr when none (any more).
+    void SetView(SessionView* view) { view_ = view; }
+
     // --- Lifecycle -------------------------------------------------------------------------
     // Settings, captions, the initial modality, drives, the request search and its reading.
     void Form_Load();
@@ -42,8 +46,12 @@ class OrderSession {
     // Search: selects the first name starting with the text. Returns the row to bring into
     // view (the match plus up to seven rows below it), 0 when nothing moved.
     std::size_t txtSearch_Change(const std::string& text);
+    // Enter in the search field adds the selected row, but only while the text found a name.
+    void txtSearch_Return();
     void lvBodyparts_DblClick();
     void lvAddBodyparts_DblClick();
+    // Delete in the added list: removes the selected row; with none selected it does nothing.
+    void lvAddBodyparts_KeyDelete();
     void optMod_GotFocus(int index);
     void txtKuerzel_Change(const std::string& text);
     void SelectCatalogueRow(std::size_t row);  // 0 deselects
@@ -63,6 +71,8 @@ class OrderSession {
     const std::array<std::string, kModalityCount>& ModalityCaptions() const { return captions_; }
     int CheckedModality() const { return checkedModality_; }
     const PatientCaptions& Patient() const { return patient_; }
+    // The search text is not empty and no name starts with it.
+    bool SearchMissed() const { return searchMissed_; }
     const std::string& RequestPath() const { return requestPath_; }
     const std::string& GDTText() const { return gdtText_; }
     const std::string& QuellNetzText() const { return quellNetzText_; }
@@ -79,6 +89,10 @@ class OrderSession {
     ErrorLog& Log() { return log_; }
 
   private:
+    // Shows the state in the view: after every change, before every message and yield.
+    void announce();
+    void yield();
+    void forgetRequest();
     void connectDrives();
     void readRequest();
     void enterWithoutBodyParts();
@@ -91,6 +105,8 @@ class OrderSession {
     ErrorLog& log_;
     Operator& op_;
     DriveConnector connectDrive_;
+    SessionView* view_ = nullptr;
+    SessionChange pending_;
     AccessionCounter counter_;
 
     AppSettings settings_;
@@ -107,6 +123,8 @@ class OrderSession {
     BodyPartList catalogue_;
     BodyPartList added_;
     NameSearch search_;
+    bool searchMatched_ = false;
+    bool searchMissed_ = false;
     std::size_t addedCount_ = 0;
     bool okEnabled_ = false;
     bool busy_ = false;

@@ -10,14 +10,18 @@
 #include "platform/SystemClock.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
+#include "ui/ProgramIcon.h"
 #include "ui/QtFolderPicker.h"
 #include "ui/QtOperator.h"
+#include "ui/QtTranslation.h"
 #include "ui/Splash.h"
 
 int main(int argc, char* argv[]) {
     using namespace morvik;
     QApplication app(argc, argv);  // also adopts the user's locale for the log's date and time
     QApplication::setApplicationName(kProgramName);
+    QApplication::setWindowIcon(ProgramIcon());
+    const auto qtGerman = InstallQtGerman();  // the folder chooser and context menus in German
 
     // The program folder is where the executable lives; everything else is found from there.
     const std::filesystem::path programFolder =

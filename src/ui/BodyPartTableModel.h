@@ -8,7 +8,9 @@
 namespace morvik {
 
 // Shows a BodyPartList in a grid: name, abbreviation and factory code, the last two hidden by
-// the view. The list itself lives in the order session; the view only reads it.
+// the view. The list itself lives in the order session; the view only reads it. The model
+// answers with the rows it last announced, so that views and accessibility clients never learn
+// of a change before Reload; a cell the list no longer has reads as nothing.
 class BodyPartTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -25,6 +27,7 @@ class BodyPartTableModel : public QAbstractTableModel {
   private:
     const BodyPartList& list_;
     QStringList headers_;
+    int shownRows_ = 0;
 };
 
 }  // namespace morvik

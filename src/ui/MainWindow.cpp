@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,14 +11,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/OrderSession.h"
 #include "diag/Trap.h"
 #include "ui/BodyPartTableModel.h"
+#include "ui/ProgramIcon.h"
 
 namespace morvik {
 
@@ -40,6 +44,8 @@ QTreeView* makeList(const char* objectName, const QString& accessibleName) {
     view->setAllColumnsShowFocus(true);
     view->setSortingEnabled(false);
     view->setMinimumWidth(785);
+    // A few rows at least; the lists take whatever height the window has beyond that.
+    view->setMinimumHeight(view->fontMetrics().height() * 6);
     return view;
 }
 
@@ -50,9 +56,25 @@ FMain::FMain(OrderSession& session, QWidget* parent) : QMainWindow(parent), sess
     buildWidgets();
     connectEvents();
     setWindowTitle(q(session_.WindowTitle()));
+    setWindowIcon(ProgramIcon());
+    fitToScreen();
+    session_.SetView(this);
 }
 
-FMain::~FMain() = default;
+FMain::~FMain() {
+    session_.SetView(nullptr);
+}
+
+// As large as the layout was drawn for, but never past the screen: at 150 % on a 1920x1080
+// screen the confirm button must stay on it.
+void FMain::fitToScreen() {
+    QSize size(820, 760);
+    if (const QScreen* s = screen()) {
+        const QSize frame(16, 48);  // border and title bar the window manager adds
+        size = size.boundedTo(s->availableGeometry().size() - frame);
+    }
+    resize(size.expandedTo(minimumSizeHint()));
+}
 
 void FMain::buildWidgets() {
     auto* central = new QWidget;
@@ -92,15 +114,20 @@ void FMain::buildWidgets() {
     txtKuerzel_ = new QLineEdit;
     txtKuerzel_->setObjectName("txtKuerzel");
     txtKuerzel_->setMaximumWidth(90);
+    // Room for a few initials even when both drive texts are shown beside it.
+    txtKuerzel_->setMinimumWidth(txtKuerzel_->fontMetrics().horizontalAdvance("MMMM") + 16);
     lblKuerzel->setBuddy(txtKuerzel_);
     lblQuellNetz_ = new QLabel;
     lblQuellNetz_->setObjectName("lblQuellNetz");
     lblZielNetz_ = new QLabel;
     lblZielNetz_->setObjectName("lblZielNetz");
+    lblQuellNetz_->setWordWrap(true);
+    lblZielNetz_->setWordWrap(true);
     auto* lblSearch = new QLabel("Körper&teil:");
     txtSearch_ = new QLineEdit;
     txtSearch_->setObjectName("txtSearch");
     txtSearch_->setClearButtonEnabled(true);
+    searchPalette_ = txtSearch_->palette();
     lblSearch->setBuddy(txtSearch_);
     rightGrid->addWidget(lblKuerzel, 0, 0);
     rightGrid->addWidget(txtKuerzel_, 0, 1);
@@ -138,8 +165,9 @@ void FMain::buildWidgets() {
     layout->addWidget(lvBodyparts_, 3);
     layout->addWidget(lvAddBodyparts_, 2);
 
-    cmdOK_ = new QPushButton("Übernehmen");
+    cmdOK_ = new QPushButton("Ü&bernehmen");  // Alt+B, as Windows has it for this word
     cmdOK_->setObjectName("cmdOK");
+    cmdOK_->setAutoDefault(true);  // Enter on the focused button confirms
     cmdOK_->setEnabled(false);
     layout->addWidget(cmdOK_);
 
@@ -159,11 +187,11 @@ void FMain::buildWidgets() {
     setTabOrder(txtComment_, lvBodyparts_);
     setTabOrder(lvBodyparts_, lvAddBodyparts_);
     setTabOrder(lvAddBodyparts_, cmdOK_);
-    resize(820, 760);
 }
 
 void FMain::connectEvents() {
     connect(txtSearch_, &QLineEdit::textChanged, this, &FMain::txtSearch_Change);
+    connect(txtSearch_, &QLineEdit::returnPressed, this, &FMain::txtSearch_Return);
     connect(txtKuerzel_, &QLineEdit::textChanged, this,
             [this](const QString& text) { session_.txtKuerzel_Change(text.toStdString()); });
     connect(lvBodyparts_, &QTreeView::doubleClicked, this, [this] { lvBodyparts_DblClick(); });
@@ -211,7 +239,7 @@ bool FMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (watched == lvAddBodyparts_ && key->key() == Qt::Key_Delete) {
-            lvAddBodyparts_DblClick();
+            session_.lvAddBodyparts_KeyDelete();
             return true;
         }
     }
@@ -225,7 +253,6 @@ void FMain::Form_Load() {
     syncing_ = true;
     txtKuerzel_->setText(q(session_.Settings().Kuerzel));
     syncing_ = false;
-    Refresh();
     txtSearch_->setFocus();  // the operator starts by typing a body part
 }
 
@@ -241,9 +268,7 @@ void FMain::SetUpColumns() {
 void FMain::FillCatalogue(std::vector<BodyPartEntry> rows) {
     lvBodyparts_->setUpdatesEnabled(false);
     session_.FillCatalogue(std::move(rows));
-    catalogueModel_->Reload();
     lvBodyparts_->setUpdatesEnabled(true);
-    Refresh();
 }
 
 void FMain::RenameModality(int index, const std::string& caption) {
@@ -253,20 +278,33 @@ void FMain::RenameModality(int index, const std::string& caption) {
 
 // ---- Showing the session ---------------------------------------------------------------------
 
-void FMain::Refresh() {
+void FMain::SessionChanged(const SessionChange& change) {
+    if (change.catalogueRows) catalogueModel_->Reload();
+    if (change.addedRows) addedModel_->Reload();
+    refresh();
+}
+
+void FMain::refresh() {
     syncing_ = true;
     lblID_->setText(q(session_.Patient().id));
     lblName_->setText(q(session_.Patient().name));
+    const int checked = session_.CheckedModality();
     for (int i = 0; i < 6; ++i) {
         optMod_[i]->setText(q(session_.ModalityCaptions()[i]));
-        if (i == session_.CheckedModality() && !optMod_[i]->isChecked())
-            optMod_[i]->setChecked(true);
+        if (i == checked && !optMod_[i]->isChecked()) optMod_[i]->setChecked(true);
+        // Tab enters the group on the checked button only; arrow keys move between them.
+        const bool tabStop = i == checked || checked < 0 || checked >= 6;
+        optMod_[i]->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
     }
     lblQuellNetz_->setText(q(session_.QuellNetzText()));
     lblZielNetz_->setText(q(session_.ZielNetzText()));
-    if (addedModel_->rowCount() != static_cast<int>(session_.Added().Count()) ||
-        session_.Added().Count() > 0) {
-        addedModel_->Reload();
+    const QString missed = session_.SearchMissed() ? QStringLiteral("kein Treffer") : QString();
+    if (txtSearch_->accessibleDescription() != missed) {
+        QPalette search = searchPalette_;
+        if (!missed.isEmpty()) search.setColor(QPalette::Base, QColor(255, 220, 220));
+        txtSearch_->setPalette(search);
+        txtSearch_->setAccessibleDescription(missed);
+        txtSearch_->setToolTip(missed);
     }
     syncing_ = false;
     setInputsEnabled(!session_.Busy());
@@ -300,7 +338,6 @@ void FMain::syncSelection() {
 
 void FMain::txtSearch_Change(const QString& text) {
     std::size_t scrollTo = session_.txtSearch_Change(text.toStdString());
-    syncSelection();
     if (scrollTo > 0) {
         lvBodyparts_->scrollTo(catalogueModel_->index(static_cast<int>(scrollTo) - 1, 0));
         QModelIndex match =
@@ -309,28 +346,34 @@ void FMain::txtSearch_Change(const QString& text) {
     }
 }
 
+void FMain::txtSearch_Return() {
+    session_.txtSearch_Return();
+    txtSearch_->selectAll();  // the next body part is typed over this one
+}
+
 void FMain::lvBodyparts_DblClick() {
     session_.lvBodyparts_DblClick();
-    Refresh();
 }
 
 void FMain::lvAddBodyparts_DblClick() {
     session_.lvAddBodyparts_DblClick();
-    Refresh();
 }
 
 void FMain::optMod_GotFocus(int index) {
     if (syncing_) return;
     session_.optMod_GotFocus(index);
-    Refresh();
 }
 
 void FMain::cmdOK_Click() {
     if (session_.Busy()) return;
-    setInputsEnabled(false);  // no second click while the files are written
+    // The inputs are locked while the files are written; the keyboard comes back where it was.
+    QPointer<QWidget> focus = QApplication::focusWidget();
     OrderSession::Confirmation result = session_.cmdOK_Click(txtComment_->text().toStdString());
-    Refresh();
-    if (result == OrderSession::Confirmation::Done) close();
+    if (result == OrderSession::Confirmation::Done) {
+        close();
+    } else if (focus && focus->isEnabled()) {
+        focus->setFocus();
+    }
 }
 
 void FMain::mnu_Beenden_Click() {
@@ -341,7 +384,7 @@ void FMain::mnu_Options_Click() {
     trap(session_.Log(), "mnu_Options_Click", [&] {
         if (openOptions_) openOptions_();
     });
-    Refresh();
+    refresh();
 }
 
 // ---- Window events --------------------------------------------------------------------------

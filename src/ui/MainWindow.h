@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/SessionView.h"
 #include "base/BodyPartEntry.h"
 
 class QAction;
@@ -21,7 +22,7 @@ class BodyPartTableModel;
 class OrderSession;
 
 // fMain: shows the order session and forwards every event to it.
-class FMain : public QMainWindow {
+class FMain : public QMainWindow, public SessionView {
     Q_OBJECT
   public:
     explicit FMain(OrderSession& session, QWidget* parent = nullptr);
@@ -39,7 +40,7 @@ class FMain : public QMainWindow {
     void RenameModality(int index, const std::string& caption);
 
     // Shows the session's state: captions, enabled states, list contents and selection.
-    void Refresh();
+    void SessionChanged(const SessionChange& change) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,11 +49,14 @@ class FMain : public QMainWindow {
 
   private:
     void buildWidgets();
+    void fitToScreen();
+    void refresh();
     void connectEvents();
     void syncSelection();
     void setInputsEnabled(bool enabled);
 
     void txtSearch_Change(const QString& text);
+    void txtSearch_Return();
     void lvBodyparts_DblClick();
     void lvAddBodyparts_DblClick();
     void optMod_GotFocus(int index);
@@ -73,6 +77,7 @@ class FMain : public QMainWindow {
     QLabel* lblQuellNetz_ = nullptr;
     QLabel* lblZielNetz_ = nullptr;
     QLineEdit* txtSearch_ = nullptr;
+    QPalette searchPalette_;
     QLineEdit* txtComment_ = nullptr;
     QTreeView* lvBodyparts_ = nullptr;
     QTreeView* lvAddBodyparts_ = nullptr;

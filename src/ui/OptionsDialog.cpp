@@ -262,6 +262,14 @@ void FOptions::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // Enter presses the focused button, as Space does; in a text field it does nothing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+            event->accept();
+            return;
+        }
+    }
     QDialog::keyPressEvent(event);
 }
 

@@ -5,8 +5,8 @@
 #include "app/OrderSession.h"
 #include "diag/ErrorLog.h"
 #include "gdt/RequestCharset.h"
-#include "support/FixedClock.h"
-#include "support/RecordingOperator.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
