@@ -92,13 +92,5 @@ TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
     EXPECT_EQ(showFlags(), (std::vector<std::string>{"3|0", "8|0", "12|0"}));
 }
 
-TEST_F(CatalogueChoiceTest, AnEmptyCatalogueOpensEmptyAndOkCloses) {
-    test::MakeCatalogue(program.path(), "");
-    CatalogueChoice& choice = open();
-    EXPECT_TRUE(choice.Items().empty());
-    EXPECT_TRUE(choice.cmdOK_Click());
-    EXPECT_TRUE(test::Logged(log, {}));
-}
-
 }  // namespace
 }  // namespace morvik

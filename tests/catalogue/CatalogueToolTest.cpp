@@ -48,7 +48,9 @@ const std::string Catalogue =
     "2,Abdomen,0,ABD,K4001M\n"
     "4,Ösophagus,1,OES,K4501M\n";
 
-TEST_F(CatalogueToolTest, ImportCreatesACatalogueTheProgramReadsAndTheNextImportReplacesIt) {
+// Import, list, export and import again: the program reads what was imported, and the
+// exported file brings back the same rows.
+TEST_F(CatalogueToolTest, ImportListExportRoundTrip) {
     ASSERT_EQ(run({programFolder(), "import", csv("k.csv", Catalogue).string()}), 0) << err.str();
     EXPECT_THAT(out.str(), HasSubstr("4 Körperteile"));
     {
@@ -63,38 +65,25 @@ TEST_F(CatalogueToolTest, ImportCreatesACatalogueTheProgramReadsAndTheNextImport
         db.Connection(0);
         EXPECT_FALSE(fs::exists(log.file()));
     }
-
-    const std::string other =
-        "ID,f_Name,f_Show,f_Konica,f_Factory\n"
-        "7,Hand links a.p.,Nein,HAND-L-AP,K5901L\n";
-    ASSERT_EQ(run({programFolder(), "import", csv("neu.csv", other).string()}), 0) << err.str();
-    EXPECT_THAT(PlainQuery(database(), "SELECT * FROM tblBodypart"),
-                ElementsAre("7|Hand links a.p.|0|HAND-L-AP|K5901L"));
-}
-
-TEST_F(CatalogueToolTest, ListShowsEveryRowWithItsFlag) {
-    ASSERT_EQ(run({programFolder(), "import", csv("k.csv", Catalogue).string()}), 0);
     ASSERT_EQ(run({programFolder(), "list"}), 0) << err.str();
-
     EXPECT_EQ(out.str(),
               "ID  f_Name      f_Show  f_Konica  f_Factory\n"
               "1   Becken      Ja      BECK      K4101M\n"
               "2   Abdomen     Nein    ABD       K4001M\n"
               "3   Knie links  Ja      KNIE-L    K7201L\n"
               "4   Ösophagus   Ja      OES       K4501M\n");
-}
 
-TEST_F(CatalogueToolTest, ExportWritesUtf8CsvThatImportsBackToTheSameRows) {
-    ASSERT_EQ(run({programFolder(), "import", csv("k.csv", Catalogue).string()}), 0);
     const auto before = PlainQuery(database(), "SELECT * FROM tblBodypart");
     const fs::path exported = files / "export.csv";
     ASSERT_EQ(run({programFolder(), "export", exported.string()}), 0) << err.str();
-    const std::string text = test::ReadBytes(exported);
     EXPECT_TRUE(
-        text.starts_with("\xEF\xBB\xBF"
-                         "ID,f_Name,f_Show,f_Konica,f_Factory\r\n"));
-    EXPECT_THAT(text, HasSubstr("4,Ösophagus,1,OES,K4501M\r\n"));
-
+        test::ReadBytes(exported).starts_with("\xEF\xBB\xBF"
+                                              "ID,f_Name,f_Show,f_Konica,f_Factory\r\n"));
+    // The next import replaces the whole catalogue.
+    csv("k.csv", "ID,f_Name,f_Show,f_Konica,f_Factory\n7,Hand,Nein,HA,K59\n");
+    ASSERT_EQ(run({programFolder(), "import", (files / "k.csv").string()}), 0) << err.str();
+    EXPECT_THAT(PlainQuery(database(), "SELECT * FROM tblBodypart"),
+                ElementsAre("7|Hand|0|HA|K59"));
     ASSERT_EQ(run({programFolder(), "import", exported.string()}), 0) << err.str();
     EXPECT_EQ(PlainQuery(database(), "SELECT * FROM tblBodypart"), before);
 }
@@ -120,45 +109,29 @@ TEST_F(CatalogueToolTest, ImportRefusedByTheDatabaseChangesNothing) {
                         "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B', 'F');"
                         "CREATE TRIGGER refuse BEFORE INSERT ON tblBodypart WHEN NEW.ID = 2 "
                         "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
-
-    EXPECT_EQ(run({programFolder(), "import",
-                   csv("k.csv",
-                       "ID,f_Name,f_Show,f_Konica,f_Factory\n"
-                       "1,Abdomen,1,A,F\n2,Hand,1,H,F\n")
-                       .string()}),
-              1);
-
+    const fs::path file =
+        csv("k.csv", "ID,f_Name,f_Show,f_Konica,f_Factory\n1,A,1,A,F\n2,H,1,H,F\n");
+    EXPECT_EQ(run({programFolder(), "import", file.string()}), 1);
     EXPECT_THAT(err.str(), HasSubstr("gesperrt"));
     EXPECT_THAT(PlainQuery(database(), "SELECT * FROM tblBodypart"), ElementsAre("1|Becken|1|B|F"));
 }
 
-TEST_F(CatalogueToolTest, FailuresSayWhatIsWrong) {
-    const std::string missingFolder = (folder / "fehlt").string();
-    const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
-        {{programFolder(), "list"}, "Bodypart.mdb"},
+// Failures name what is wrong (exit 1); wrong calls show how to call it (exit 2).
+TEST_F(CatalogueToolTest, FailuresSayWhatIsWrongAndWrongCallsShowTheUsage) {
+    const std::vector<std::pair<std::vector<std::string>, const char*>> failures = {
         {{programFolder(), "export", (files / "x.csv").string()}, "Bodypart.mdb"},
         {{programFolder(), "import", (files / "fehlt.csv").string()}, "fehlt.csv"},
-        {{missingFolder, "list"}, "Programmordner"},
+        {{(folder / "fehlt").string(), "list"}, "Programmordner"},
     };
-    for (const auto& [args, says] : cases) {
+    for (const auto& [args, says] : failures) {
         EXPECT_EQ(run(args), 1) << args[1];
         EXPECT_THAT(err.str(), HasSubstr(says)) << args[1];
         EXPECT_THAT(out.str(), IsEmpty());
     }
     EXPECT_FALSE(fs::exists(database()));
     EXPECT_FALSE(fs::exists(files / "x.csv"));
-}
-
-TEST_F(CatalogueToolTest, WrongCallsShowHowToCallIt) {
-    const std::vector<std::vector<std::string>> calls = {
-        {},
-        {programFolder()},
-        {programFolder(), "show"},
-        {programFolder(), "import"},
-        {programFolder(), "list", "extra"},
-        {programFolder(), "export", "a.csv", "b.csv"},
-    };
-    for (const auto& args : calls) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {programFolder(), "show"}, {programFolder(), "list", "extra"}}) {
         EXPECT_EQ(run(args), 2);
         EXPECT_THAT(err.str(), HasSubstr("Aufruf: morvik-catalogue PROGRAMMORDNER list"));
     }

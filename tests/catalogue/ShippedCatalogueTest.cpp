@@ -31,11 +31,8 @@ class ShippedCatalogue : public ::testing::Test {
     std::vector<CatalogueRow> rows;
 };
 
-TEST_F(ShippedCatalogue, HoldsTheSourceFileRowForRow) {
+TEST_F(ShippedCatalogue, HoldsTheSourceFileRowForRowWithUniqueCodes) {
     EXPECT_EQ(rows, ParseCatalogueCsv(ReadFileBytes(MORVIK_SHIPPED_CSV)));
-}
-
-TEST_F(ShippedCatalogue, OffersEveryBodyPartWithUniqueCodes) {
     EXPECT_GE(rows.size(), 150u);
     EXPECT_LE(rows.size(), 250u);
     std::set<std::string> names, abbreviations, factoryCodes;
@@ -48,10 +45,6 @@ TEST_F(ShippedCatalogue, OffersEveryBodyPartWithUniqueCodes) {
         EXPECT_TRUE(factoryCodes.insert(row.factoryCode).second) << row.factoryCode;
     }
     EXPECT_EQ(db.ShownBodyParts().size(), rows.size());
-    for (const char* name : {"Thorax p.a.", "Knie links", "Hand links a.p.", "LWS in 2 Ebenen",
-                             "Becken", "Abdomen", "Fußgelenk links in 2 Ebenen"}) {
-        EXPECT_EQ(names.count(name), 1u) << name;
-    }
 }
 
 }  // namespace
