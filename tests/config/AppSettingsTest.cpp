@@ -19,17 +19,6 @@ class AppSettingsTest : public ::testing::Test, protected test::ProgramFolder {
     }
 };
 
-TEST_F(AppSettingsTest, NoFileGivesTheDefaults) {
-    AppSettings expected;
-    expected.Modalitaet = {"Scan",        "Röntgen",     "Modalität 3",
-                           "Modalität 4", "Modalität 5", "Modalität 6"};
-    expected.Bodypart = {true, false, false, false, false, false};
-    expected.Suffix = "gdt";
-    expected.CommentField = "6227";
-    EXPECT_EQ(load(), expected);
-    EXPECT_TRUE(test::Logged(log, {}));
-}
-
 // Numbers (blanks around them allowed) and the words True and False, as the file stores them.
 TEST(ToBool, ConvertsNumbersAndTheTwoWordsAndRejectsAnythingElse) {
     const std::pair<const char*, bool> accepted[] = {
