@@ -25,53 +25,35 @@ class AccessionCounterTest : public ::testing::Test, protected test::ProgramFold
 };
 
 TEST_F(AccessionCounterTest, MissingFileStartsAtOne) {
-    EXPECT_EQ(counter.ReadAccNum(), 0u);
     EXPECT_EQ(next(), "0000001");
     EXPECT_EQ(ReadBytes(dat()), "0000001");
 }
 
-struct NextCase {
-    std::string stored;
-    std::string next;
-};
-
-void PrintTo(const NextCase& c, std::ostream* os) {
-    *os << c.stored << " -> " << c.next;
-}
-
-class AccessionNext : public AccessionCounterTest,
-                      public ::testing::WithParamInterface<NextCase> {};
-
-TEST_P(AccessionNext, IssuesTheNextNumberAndStoresExactlyIt) {
-    WriteBytes(dat(), GetParam().stored);
-    EXPECT_EQ(next(), GetParam().next);
-    EXPECT_EQ(ReadBytes(dat()), GetParam().next);
+TEST_F(AccessionCounterTest, IssuesTheNextNumberAndStoresExactlyIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"41", "0000042"},
+        {"9999999", "10000000"},
+        // Blanks and a line end from a hand edit are fine.
+        {" 0000041\r\n", "0000042"},
+        // A longer stale tail never survives: the file is rewritten whole.
+        {"00000041", "0000042"}};
+    for (auto [stored, issued] : cases) {
+        WriteBytes(dat(), stored);
+        EXPECT_EQ(next(), issued);
+        EXPECT_EQ(ReadBytes(dat()), issued);
+    }
     EXPECT_TRUE(test::Logged(log, {}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AccessionNext,
-    ::testing::Values(NextCase{"0000041", "0000042"}, NextCase{"41", "0000042"},
-                      NextCase{"9999999", "10000000"}, NextCase{"12345678", "12345679"},
-                      NextCase{"0", "0000001"},
-                      // Blanks and a line end from a hand edit are fine.
-                      NextCase{" 0000041\r\n", "0000042"},
-                      // A longer stale tail never survives: the file is rewritten whole.
-                      NextCase{"00000041", "0000042"}));
-
-class AccessionCorrupt : public AccessionCounterTest,
-                         public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(AccessionCorrupt, IssuesNothingLeavesTheFileAndLogs) {
-    WriteBytes(dat(), GetParam());
-    EXPECT_EQ(next(), std::nullopt);
-    EXPECT_EQ(ReadBytes(dat()), GetParam());
-    EXPECT_TRUE(test::Logged(log, {"ReadAccNum"}));
+TEST_F(AccessionCounterTest, CorruptFileIssuesNothingLeavesTheFileAndLogs) {
+    const std::string cases[] = {"-5", "", "12a", "0000041\r\n7", "99999999999999999999999"};
+    for (const std::string& stored : cases) {
+        WriteBytes(dat(), stored);
+        EXPECT_EQ(next(), std::nullopt) << stored;
+        EXPECT_EQ(ReadBytes(dat()), stored);
+    }
+    EXPECT_TRUE(test::Logged(log, std::vector<std::string>(5, "ReadAccNum")));
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, AccessionCorrupt,
-                         ::testing::Values("abc", "-5", "", "  ", "12a", "1.5", "0000041\r\n7",
-                                           "99999999999999999999999"));
 
 TEST_F(AccessionCounterTest, SeveralNumbersAreIssuedTogether) {
     WriteBytes(dat(), "0000041");
