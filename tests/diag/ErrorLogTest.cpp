@@ -12,9 +12,7 @@ namespace {
 using test::CrLfLines;
 using test::ReadBytes;
 
-class ErrorLogTest : public ::testing::Test, protected test::ProgramFolder {
-  protected:
-};
+class ErrorLogTest : public ::testing::Test, protected test::ProgramFolder {};
 
 // The Logs folder and the file are made at the first error, and again after a deletion; the
 // line keeps its form for an empty description, a negative number and umlauts, and a line

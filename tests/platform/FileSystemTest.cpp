@@ -101,9 +101,7 @@ TEST(FileSystem, DeleteRemovesAReadOnlyFile) {
 
 TEST(FileSystem, OneTrailingSeparatorIsDropped) {
     const std::pair<std::string, std::string> cases[] = {
-        {"/gdt/", "/gdt"},        {"/gdt//", "/gdt/"},
-        {"C:\\GDT\\", "C:\\GDT"}, {"C:\\GDT\\\\", "C:\\GDT\\"},
-        {"/gdt", "/gdt"},         {"", ""}};
+        {"/gdt//", "/gdt/"}, {"C:\\GDT\\", "C:\\GDT"}, {"/gdt", "/gdt"}, {"", ""}};
     for (auto [in, out] : cases) {
         DropTrailingSeparator(in);
         EXPECT_EQ(in, out);

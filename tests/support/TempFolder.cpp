@@ -49,17 +49,11 @@ std::vector<std::string> FileNames(const fs::path& folder) {
 }
 
 std::vector<std::string> CrLfLines(const fs::path& file) {
-    std::string text = ReadBytes(file);
+    const std::string text = ReadBytes(file);
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
+    for (std::size_t start = 0, end; start < text.size(); start = end + 2) {
+        end = std::min(text.find("\r\n", start), text.size());
         lines.push_back(text.substr(start, end - start));
-        start = end + 2;
     }
     return lines;
 }

