@@ -70,7 +70,7 @@ TEST_F(OptionsModelTest, OneClickChangesTheOtherBoxes) {
         if (c.before.oneGDT) m.SetChecked(&F::chkOneGDT, true);
         ASSERT_EQ(shown(m.Form()), c.before);
         m.SetChecked(c.clicked, true);
-        EXPECT_EQ(shown(m.Form()), c.after) << c.before;
+        EXPECT_EQ(shown(m.Form()), c.after) << ::testing::PrintToString(c.before);
     }
 }
 

@@ -43,9 +43,9 @@ TEST(MountFstabEntry, MountsOnlyAListedEntryThatIsNotMountedYet) {
         };
         EXPECT_EQ(MountFstabEntryFor(c.folder, Fstab, RootOnly + c.alsoMounted, run), c.connected)
             << c.folder;
-        EXPECT_EQ(commands, c.mounts.empty() ? std::vector<Command>{}
-                                             : std::vector<Command>{{"mount", c.mounts}})
-            << c.folder;
+        const std::vector<Command> expected =
+            c.mounts.empty() ? std::vector<Command>{} : std::vector<Command>{{"mount", c.mounts}};
+        EXPECT_EQ(commands, expected) << c.folder;
     }
 }
 
