@@ -1,8 +1,11 @@
 #include "app/OrderSession.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "Version.h"
+#include "app/Confirmation.h"
+#include "app/Recovery.h"
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
@@ -20,6 +23,12 @@ const char* const kNewRequest =
     "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
 const char* const kOrderFailed =
     "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
+
+std::string tooLargeMessage(const std::string& path) {
+    return "Die Datei \"" + std::filesystem::path(path).filename().string() +
+           "\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), und bleibt "
+           "unverändert liegen; es wird nichts angelegt.";
+}
 
 // Extends a joined text: the separator only when something is there already.
 void join(std::string& joined, const std::string& separator, const std::string& text) {
@@ -66,9 +75,13 @@ void OrderSession::Form_Load() {
         DropTrailingSeparator(settings_.GDTQuell);
         DropTrailingSeparator(settings_.GDTZiel);
         connectDrives();
+        // Before anything is searched or shown: a confirmation a killed program left behind is
+        // completed or taken back, and the operator learns which patient it concerned.
+        const std::string notice = RecoveryNotice(
+            RecoverConfirmations(programFolder_, settings_.GDTQuell, settings_.GDTZiel, log_));
+        if (!notice.empty()) tell(notice, MessageIcon::Warning);
         announce();  // the search lets the window repaint
-        auto found =
-            FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
+        auto found = findRequest("Form_Load");
         if (found) {
             requestPath_ = *found;
             readRequest();
@@ -102,11 +115,52 @@ void OrderSession::connectDrives() {
 }
 
 void OrderSession::readRequest() {
+    bool tooLarge = false;
     trap(log_, "ReadGDT", [&] {
-        PatientRequest request = ReadGDT(requestPath_, patient_);
-        gdtText_ = std::move(request.text);
-        requestShown_ = true;
+        try {
+            PatientRequest request = ReadGDT(requestPath_, patient_);
+            gdtText_ = std::move(request.text);
+            requestShown_ = true;
+        } catch (const AppError& e) {
+            tooLarge = e.number() == err::FileTooLarge;
+            throw;
+        }
     });
+    if (tooLarge) tell(tooLargeMessage(requestPath_), MessageIcon::Warning);
+}
+
+// The request search; an entry with a request name that is no plain file is logged once.
+std::optional<std::string> OrderSession::findRequest(const char* procedure) {
+    return FindRequest(
+        settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); },
+        [&](const std::string& name) {
+            if (!skippedNames_.insert(name).second) return;
+            log_.LogError(procedure, err::NotRegularFile,
+                          JoinPath(settings_.GDTQuell, name).string() +
+                              " ist keine gewöhnliche Datei und wird nicht als Anforderung "
+                              "genommen");
+        });
+}
+
+// The bytes of the request at requestPath_; nullopt after telling the operator that the file
+// is too large to be one.
+std::optional<std::string> OrderSession::requestBytes() {
+    try {
+        return ReadRequestBytes(requestPath_);
+    } catch (const AppError& e) {
+        if (e.number() != err::FileTooLarge) throw;
+        log_.LogError("ReadGDT", e.number(), e.what());
+        tell(tooLargeMessage(requestPath_), MessageIcon::Warning);
+        return std::nullopt;
+    }
+}
+
+std::string OrderSession::failedMessage() const {
+    if (log_.LastLineWritten()) return kOrderFailed;
+    return "Der Auftrag konnte nicht angelegt werden. Der Programmordner \"" +
+           programFolder_.string() +
+           "\" ist nicht beschreibbar, daher fehlt auch der Eintrag im Fehlerprotokoll; bitte "
+           "lassen Sie die Schreibrechte dieses Ordners prüfen.";
 }
 
 // ---- Lists and modality ------------------------------------------------------------------
@@ -233,15 +287,6 @@ void OrderSession::showNewRequest(std::string bytes) {
     tell(kNewRequest);
 }
 
-// The request on screen is still the one in its file. A file that changed since it was shown
-// is shown afresh and nothing is written: the operator confirms again for what is on screen.
-bool OrderSession::requestStillOnScreen() {
-    std::string bytes = ReadFileBytes(requestPath_);
-    if (bytes == gdtText_) return true;
-    showNewRequest(std::move(bytes));
-    return false;
-}
-
 OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment) {
     if (busy_) return Confirmation::Stay;
     busy_ = true;
@@ -261,40 +306,50 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
         DropTrailingSeparator(settings_.GDTZiel);
         connectDrives();
 
-        if (requestShown_) {
-            if (!std::filesystem::exists(requestPath_)) {
-                // Gone for good: the next confirmation searches the folder again.
-                forgetRequest();
-                return tell(kNotFound);
-            }
-            if (!requestStillOnScreen()) return;
-        } else {
+        if (!requestShown_) {
             announce();
-            auto found =
-                FindRequest(settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); });
+            auto found = findRequest("cmdOK_Click");
             if (!found) return tell(kNotFound);
             // Never order for a patient the operator has not seen: show it and stop here.
             requestPath_ = *found;
-            return showNewRequest(ReadFileBytes(requestPath_));
+            if (auto bytes = requestBytes()) showNewRequest(std::move(*bytes));
+            return;
         }
-
+        // From here on the request is out of reach of every other copy and of the practice
+        // system; a new request under the same name stays untouched.
+        std::unique_ptr<RequestClaim> claim = RequestClaim::Take(requestPath_, settings_.Suffix);
+        if (!claim) {
+            // Gone for good: the next confirmation searches the folder again.
+            forgetRequest();
+            return tell(kNotFound);
+        }
+        if (claim->Bytes() != gdtText_) {
+            // Changed since it was shown: back it goes, shown afresh, nothing written.
+            std::string bytes = claim->Bytes();
+            requestPath_ = claim->GiveBack().string();
+            return showNewRequest(std::move(bytes));
+        }
         if (!withoutBodyParts_ && !settings_.OneGDT && addedCount_ == 0) {
+            requestPath_ = claim->GiveBack().string();
             return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
         }
-        writeOrders(choice, withoutBodyParts_);
+        writeOrders(choice, withoutBodyParts_, *claim);
         tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
         result = Confirmation::Done;
     });
     busy_ = false;
-    if (!ok) tell(kOrderFailed, MessageIcon::Warning);
+    if (!ok) tell(failedMessage(), MessageIcon::Warning);
     announce();
     return result;
 }
 
 // Every file of the confirmation is complete under a temporary name before any of them gets its
-// final name; the request goes only when all are in place. On any failure the files already
-// placed are taken back, so the target folder holds all of the order or none of it.
-void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts) {
+// final name; the journal then says what is to be completed should the program die, and the
+// request goes only when all are in place. A failure before the journal leaves nothing; a
+// failure after it takes the placed files back where it can and otherwise leaves the journal
+// for the next start, so the target folder ends with all of the order or none of it.
+void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts,
+                               RequestClaim& claim) {
     const OrderFormat format = OrderFormatOf(settings_);
     // The accession numbers of the whole confirmation are issued together; numbers taken by an
     // attempt that fails later are not used again.
@@ -314,6 +369,7 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
         if (!file)
             throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
         staged.push_back(std::move(*file));
+        ReachedStep(ConfirmStep::Staged);
     };
     if (withoutBodyParts) {
         op_.ProcessEvents();
@@ -335,20 +391,55 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts)
         }
     }
 
-    // Every file is complete; now they all get their names, and only then does the request go.
-    std::vector<std::filesystem::path> placed;
+    Journal journal;
+    journal.claim = claim.Path();
+    PatientRequest shown;
+    PatientCaptions unused;
+    ApplyRequestText(gdtText_, shown, unused);
+    journal.patientId = shown.patientId;
+    journal.patientName = shown.surname + (shown.firstName.empty() ? "" : " ") + shown.firstName;
+    for (const StagedFile& file : staged)
+        journal.files.emplace_back(file.temporary(), file.target());
+    const std::filesystem::path journalFile = JournalPath(programFolder_, claim.Token());
+    WriteFileAtomically(journalFile, journal.Text());
+    claim.Journaled();
+    ReachedStep(ConfirmStep::Journaled);
+
+    // Every file is complete and journaled; now they all get their names, and only then does
+    // the request go.
+    std::size_t placed = 0;
     try {
         for (StagedFile& file : staged) {
             file.commit(false);
-            placed.push_back(file.target());
+            ++placed;
+            ReachedStep(ConfirmStep::Renamed);
         }
-        DeleteFileForced(requestPath_);
+        if (!staged.empty()) SyncFolder(staged.front().target().parent_path());
+        claim.Delete();
+        ReachedStep(ConfirmStep::RequestDeleted);
     } catch (...) {
-        for (const auto& path : placed) RemoveFileQuietly(path);
+        // Back to the temporary names, newest first. Only when every file is back may the
+        // journal go and the request return; otherwise the next start completes the order.
+        bool allBack = true;
+        for (std::size_t i = placed; i-- > 0;) {
+            allBack =
+                allBack && ::rename(staged[i].target().c_str(), staged[i].temporary().c_str()) == 0;
+        }
+        if (allBack) {
+            DeleteFileForced(journalFile, true);
+            SyncFolder(programFolder_);
+            for (StagedFile& file : staged) RemoveFileQuietly(file.temporary());
+            claim.GiveBack();
+        }
         throw;
     }
-    if (!placed.empty()) SyncFolder(placed.front().parent_path());
-    SyncFolder(std::filesystem::path(requestPath_).parent_path());
+    // The order is complete; a journal that cannot be removed only makes the next start check
+    // it once more.
+    trap(log_, "cmdOK_Click", [&] {
+        DeleteFileForced(journalFile, true);
+        SyncFolder(programFolder_);
+    });
+    ReachedStep(ConfirmStep::Finished);
 }
 
 }  // namespace morvik

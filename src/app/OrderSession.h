@@ -3,6 +3,8 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@
 namespace morvik {
 
 class ErrorLog;
+class RequestClaim;
 
 // Connects a share for a folder; true when it did. Tests hand in a fake.
 using DriveConnector =
@@ -35,7 +38,8 @@ class OrderSession {
     void SetView(SessionView* view) { view_ = view; }
 
     // --- Lifecycle -------------------------------------------------------------------------
-    // Settings, captions, the initial modality, drives, the request search and its reading.
+    // Settings, captions, the initial modality, drives, settling what a killed program left
+    // behind (told to the operator), the request search and its reading.
     void Form_Load();
     // Writes the initials back to Settings.ini, also when empty.
     void Form_Unload();
@@ -58,8 +62,9 @@ class OrderSession {
     void SelectAddedRow(std::size_t row);      // 0 deselects
 
     enum class Confirmation { Stay, Done };
-    // The confirm button: checks, finds the request on screen, writes every order file or none,
-    // deletes the request. Done means the window is to close.
+    // The confirm button: checks, claims the request on screen (no other copy and no new
+    // request can then be mixed up with it), writes every order file or none, deletes the
+    // claimed request. Done means the window is to close.
     Confirmation cmdOK_Click(const std::string& comment);
 
     // Options dialog "OK" renames a modality button at once.
@@ -95,10 +100,12 @@ class OrderSession {
     void forgetRequest();
     void connectDrives();
     void readRequest();
+    std::optional<std::string> findRequest(const char* procedure);
+    std::optional<std::string> requestBytes();
     void enterWithoutBodyParts();
-    void writeOrders(const OrderChoice& choice, bool withoutBodyParts);
-    bool requestStillOnScreen();
+    void writeOrders(const OrderChoice& choice, bool withoutBodyParts, RequestClaim& claim);
     void showNewRequest(std::string bytes);
+    std::string failedMessage() const;
     void tell(const std::string& text, MessageIcon icon = MessageIcon::None);
 
     std::filesystem::path programFolder_;
@@ -117,7 +124,8 @@ class OrderSession {
     PatientCaptions patient_;
     std::string requestPath_;
     std::string gdtText_;
-    bool requestShown_ = false;  // the operator has seen the request at requestPath_
+    bool requestShown_ = false;           // the operator has seen the request at requestPath_
+    std::set<std::string> skippedNames_;  // entries that are no request, logged once each
     std::string quellNetzText_;
     std::string zielNetzText_;
     BodyPartList catalogue_;

@@ -23,9 +23,15 @@ inline constexpr std::int32_t InvalidUseOfNull = 94;  // a Null where a value is
 inline constexpr std::int32_t CounterCorrupt = 1001;     // AccNum.dat holds no whole number
 inline constexpr std::int32_t CounterExhausted = 1002;   // the next number does not fit
 inline constexpr std::int32_t NoAccessionNumber = 1003;  // an order needed a number and got none
+inline constexpr std::int32_t CounterWentBack = 1004;    // AccNum.dat lost numbers already issued
 inline constexpr std::int32_t OrderWrite = 1010;         // an order file could not be put in place
-inline constexpr std::int32_t Database = 1020;           // SQLite reported a failure
-inline constexpr std::int32_t DatabaseClosed = 1021;     // a statement ran on a closed connection
-inline constexpr std::int32_t SettingsWrite = 1030;      // Settings.ini could not be written
+inline constexpr std::int32_t NotRegularFile = 1011;     // a link or something else, not a file
+inline constexpr std::int32_t FileTooLarge = 1012;       // too large to be a request
+inline constexpr std::int32_t OrderCompleted = 1040;     // start-up finished an interrupted order
+inline constexpr std::int32_t OrderRolledBack = 1041;    // start-up took an interrupted order back
+inline constexpr std::int32_t RecoveryFailed = 1042;  // an interrupted order could not be settled
+inline constexpr std::int32_t Database = 1020;        // SQLite reported a failure
+inline constexpr std::int32_t DatabaseClosed = 1021;  // a statement ran on a closed connection
+inline constexpr std::int32_t SettingsWrite = 1030;   // Settings.ini could not be written
 
 }  // namespace morvik::err

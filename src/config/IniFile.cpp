@@ -142,7 +142,7 @@ void WriteINI(std::string_view section, const IniValues& values,
 
     std::string out;
     for (const auto& l : lines) out.append(l).append("\r\n");
-    WriteFileAtomically(file, out);
+    ReplaceFile(file, out);
 }
 
 void WriteINI(std::string_view section, std::string_view key, std::string_view value,

@@ -21,7 +21,9 @@ using IniValues = std::vector<std::pair<std::string, std::string>>;
 // Writes keys of one section: a key that exists gets its new value where it stands, a missing
 // key is added at the end of its section, a missing section at the end of the file, a missing
 // file is created. Every other line, comment and key order stays as it was. The file is
-// replaced whole through a temporary, so a reader sees either the old or the new content.
+// replaced whole through a temporary, so a reader sees either the old or the new content; a
+// linked file is written where the link points, its mode is kept, and a read-only file is not
+// written at all (ReplaceFile).
 // CR and LF in a value become blanks: typed text cannot add or change other keys.
 // Throws AppError when the file cannot be written.
 void WriteINI(std::string_view section, const IniValues& values, const std::filesystem::path& file);

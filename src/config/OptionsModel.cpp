@@ -130,8 +130,16 @@ bool OptionsModel::cmdOK_Click() {
             return;
         }
         validated = true;
-        copyIntoSettings();
-        SaveOptionSettings(settings_, programFolder_);
+        // Memory and the buttons change only once the file holds the new values: after a
+        // failed save, "Abbrechen" leaves the session as it was before the dialog opened.
+        AppSettings edited = settings_;
+        copyInto(edited);
+        SaveOptionSettings(edited, programFolder_);
+        settings_ = std::move(edited);
+        if (setModalityCaption_) {
+            for (int i = 0; i < kModalityCount; ++i)
+                setModalityCaption_(i, settings_.Modalitaet[i]);
+        }
         close = true;
     });
     // A failed save must not pass unnoticed: the operator may try again or keep the old file.
@@ -141,12 +149,10 @@ bool OptionsModel::cmdOK_Click() {
     return close;
 }
 
-void OptionsModel::copyIntoSettings() {
-    AppSettings& s = settings_;
+void OptionsModel::copyInto(AppSettings& s) const {
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         s.Modalitaet[at] = form_.txtButton[at];
-        if (setModalityCaption_) setModalityCaption_(i, form_.txtButton[at]);
         s.Bodypart[at] = form_.chkBodypart[at];
     }
     s.GDTQuell = form_.txtQuell;

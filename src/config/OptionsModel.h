@@ -70,13 +70,13 @@ class OptionsModel {
     void cmdQuell_Click();
     void cmdZiel_Click();
 
-    // Validates, copies into AppSettings, renames the modality buttons and writes Settings.ini.
-    // True when the dialog is to close; false keeps it open with its edits.
+    // Validates, writes Settings.ini, and only then copies into AppSettings and renames the
+    // modality buttons. True when the dialog is to close; false keeps it open with its edits.
     bool cmdOK_Click();
 
   private:
     void browse(const char* procedure, OptionsText field);
-    void copyIntoSettings();
+    void copyInto(AppSettings& settings) const;
 
     AppSettings& settings_;
     std::filesystem::path programFolder_;

@@ -46,8 +46,10 @@ void ErrorLog::LogError(std::string_view procedure, std::int32_t number,
         std::string bytes = ToAnsi(line) + "\r\n";
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();
-        if (out) return;
+        lastLineWritten_ = static_cast<bool>(out);
+        if (lastLineWritten_) return;
     } catch (...) {
+        lastLineWritten_ = false;
         if (line.empty()) line = std::string(procedure) + ": " + std::string(description);
     }
     // Last resort: the log cannot be written, but the failure must not vanish.

@@ -21,6 +21,10 @@ class ErrorLog {
     void LogError(std::string_view procedure, std::int32_t number,
                   std::string_view description) noexcept;
 
+    // Whether the last line reached the file; when not, the operator must be told where the
+    // trouble is, since the log cannot say it.
+    bool LastLineWritten() const noexcept { return lastLineWritten_; }
+
     std::filesystem::path folder() const;
     std::filesystem::path file() const;
 
@@ -31,6 +35,7 @@ class ErrorLog {
   private:
     std::filesystem::path programFolder_;
     Clock& clock_;
+    bool lastLineWritten_ = true;
 };
 
 }  // namespace morvik

@@ -1,5 +1,6 @@
 #include "gdt/AccessionCounter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <memory>
@@ -39,7 +40,7 @@ std::uint64_t AccessionCounter::ParseCounter(std::string_view text) {
     return value;
 }
 
-std::uint64_t AccessionCounter::readLocked() {
+std::uint64_t AccessionCounter::readFile() {
     std::error_code ec;
     if (!std::filesystem::exists(file(), ec)) {
         if (ec) throw AppError(err::PathFileAccess, "Zugriff auf " + file().string());
@@ -50,28 +51,53 @@ std::uint64_t AccessionCounter::readLocked() {
 
 std::optional<std::uint64_t> AccessionCounter::ReadAccNum() {
     std::optional<std::uint64_t> result;
-    trap(log_, "ReadAccNum", [&] { result = readLocked(); });
+    trap(log_, "ReadAccNum", [&] { result = readFile(); });
     return result;
 }
 
 std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size_t count) {
+    // The lock and the highest number issued sit beside the real counter, so that program
+    // folders sharing one counter through a link also share its lock.
     std::unique_ptr<FileLock> lock;
-    if (!trap(log_, "WriteAccNumDat",
-              [&] { lock = std::make_unique<FileLock>(programFolder_ / "AccNum.lck"); })) {
+    if (!trap(log_, "WriteAccNumDat", [&] {
+            lock = std::make_unique<FileLock>(FollowLinks(file()).parent_path() / "AccNum.lck");
+        })) {
         return std::nullopt;
     }
-    std::optional<std::uint64_t> last = ReadAccNum();
-    if (!last) return std::nullopt;
+    std::uint64_t last = 0;
+    std::uint64_t highest = 0;
+    if (!trap(log_, "ReadAccNum", [&] {
+            const std::string note = lock->ReadNote();
+            highest = note.empty() ? 0 : ParseCounter(note);
+            const bool present = std::filesystem::exists(FollowLinks(file()));
+            last = readFile();
+            // The counter never goes back: a counter that lost numbers would issue them twice.
+            if (highest > 0 && (!present || last < highest)) {
+                throw AppError(
+                    err::CounterWentBack,
+                    file().string() +
+                        (present ? " enthält " + CounterText(last) : std::string(" fehlt")) +
+                        ", vergeben wurde schon " + CounterText(highest) +
+                        "; die Zählung wird nicht zurückgesetzt");
+            }
+        })) {
+        return std::nullopt;
+    }
 
     std::optional<std::vector<std::string>> texts;
     trap(log_, "WriteAccNumDat", [&] {
-        if (count > std::numeric_limits<std::uint64_t>::max() - *last) {
+        if (count > std::numeric_limits<std::uint64_t>::max() - last) {
             throw AppError(err::CounterExhausted, "Die Accession Number ist ausgeschöpft");
         }
         std::vector<std::string> issued;
         issued.reserve(count);
-        for (std::uint64_t n = *last + 1; n <= *last + count; ++n) issued.push_back(CounterText(n));
-        if (count > 0) WriteFileAtomically(file(), issued.back());
+        for (std::uint64_t n = last + 1; n <= last + count; ++n) issued.push_back(CounterText(n));
+        if (count > 0) {
+            // The counter first: killed before the note, the counter is merely ahead of it.
+            ReplaceFile(file(), issued.back());
+            std::string note = std::to_string(last + count);
+            lock->WriteNote(std::string(20 - std::min<std::size_t>(20, note.size()), '0') + note);
+        }
         texts = std::move(issued);
     });
     return texts;

@@ -25,6 +25,12 @@ class AccessionCounter {
     // then holds the last of them. Another copy of the program doing the same waits for this
     // one, so no number is handed out twice. Their counter texts in order; on any failure
     // nothing is issued: logged under "ReadAccNum" or "WriteAccNumDat", nullopt.
+    //
+    // The counter never goes back: the highest number issued is kept in the lock file
+    // "AccNum.lck" beside the real counter (a linked AccNum.dat is followed). A counter that is
+    // missing or smaller while numbers were issued is damage: logged under "ReadAccNum", nothing
+    // issued. A fresh installation (neither file) starts at 1. The file is rewritten keeping
+    // its link and mode.
     std::optional<std::vector<std::string>> IssueNumbers(std::size_t count);
 
     // Seven digits at least, with leading zeros.
@@ -35,7 +41,7 @@ class AccessionCounter {
     std::filesystem::path file() const;
 
   private:
-    std::uint64_t readLocked();
+    std::uint64_t readFile();
 
     std::filesystem::path programFolder_;
     ErrorLog& log_;

@@ -33,10 +33,14 @@ void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCap
     }
 }
 
+std::string ReadRequestBytes(const std::filesystem::path& path) {
+    return HeldFile(path).ReadAll(kMaxRequestBytes);
+}
+
 PatientRequest ReadGDT(const std::filesystem::path& path, PatientCaptions& captions) {
     PatientRequest request;
     request.path = path;
-    request.text = ReadFileBytes(path);
+    request.text = ReadRequestBytes(path);
     ApplyRequestText(request.text, request, captions);
     return request;
 }

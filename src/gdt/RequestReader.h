@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -29,8 +30,16 @@ struct PatientCaptions {
 // updating `captions`. Every line is examined, whatever the file's size.
 void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCaptions& captions);
 
-// Reads the request file whole and applies it. Throws AppError when the file cannot be read;
-// then neither the captions nor anything else has changed.
+// A GDT record's own length field cannot exceed 99,999 bytes; anything far beyond is no request,
+// and its bytes would be copied into every order file.
+inline constexpr std::uint64_t kMaxRequestBytes = 10u << 20;
+
+// Reads the request file whole and applies it. A link is not followed and a file larger than
+// kMaxRequestBytes is not loaded (AppError FileTooLarge). Throws AppError when the file cannot
+// be read; then neither the captions nor anything else has changed.
 PatientRequest ReadGDT(const std::filesystem::path& path, PatientCaptions& captions);
+
+// The request's bytes by the same rules, without applying them.
+std::string ReadRequestBytes(const std::filesystem::path& path);
 
 }  // namespace morvik

@@ -23,11 +23,14 @@ bool IsRequestName(std::string_view fileName, std::string_view suffix) {
     return UpperCase(lastCharacters(fileName, 3)) == UpperCase(suffix);
 }
 
-std::optional<std::string> FindRequest(std::string_view folder, std::string_view suffix,
-                                       const std::function<void()>& beforeEach) {
-    for (const std::string& name : ListFiles(std::string(folder))) {
+std::optional<std::string> FindRequest(
+    std::string_view folder, std::string_view suffix, const std::function<void()>& beforeEach,
+    const std::function<void(const std::string& name)>& skipped) {
+    for (const FolderEntry& entry : ListEntries(std::string(folder))) {
         if (beforeEach) beforeEach();
-        if (IsRequestName(name, suffix)) return JoinPath(folder, name).string();
+        if (!IsRequestName(entry.name, suffix)) continue;
+        if (entry.regular) return JoinPath(folder, entry.name).string();
+        if (skipped) skipped(entry.name);
     }
     return std::nullopt;
 }

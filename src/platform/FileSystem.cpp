@@ -1,7 +1,9 @@
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -87,28 +89,38 @@ std::string ReadFileBytes(const fs::path& file) {
     return bytes;
 }
 
-std::vector<std::string> ListFiles(const fs::path& folder) {
+std::vector<FolderEntry> ListEntries(const fs::path& folder) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) {
         int e = ec.value() == ENOENT ? ENOTDIR : ec.value();
         throw FileError(e, "Auflisten von " + folder.string());
     }
-    std::vector<std::string> names;
+    std::vector<FolderEntry> entries;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) throw FileError(ec.value(), "Auflisten von " + folder.string());
         std::error_code typeError;
-        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+        // The entry itself, not what a link points at.
+        const bool regular = it->symlink_status(typeError).type() == fs::file_type::regular;
+        entries.push_back({it->path().filename().string(), regular});
     }
     if (ec) throw FileError(ec.value(), "Auflisten von " + folder.string());
+    return entries;
+}
+
+std::vector<std::string> ListFiles(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (FolderEntry& entry : ListEntries(folder)) {
+        if (entry.regular) names.push_back(std::move(entry.name));
+    }
     return names;
 }
 
-void DeleteFileForced(const fs::path& file) {
-    std::error_code ec;
+void DeleteFileForced(const fs::path& file, bool missingOk) {
     // A read-only request goes too; on Linux the mode does not stop unlink, on Windows it does.
-    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add, ec);
-    if (::unlink(file.c_str()) != 0) throw FileError(errno, "Löschen von " + file.string());
+    if (::unlink(file.c_str()) != 0 && !(missingOk && errno == ENOENT)) {
+        throw FileError(errno, "Löschen von " + file.string());
+    }
 }
 
 void RemoveFileQuietly(const fs::path& file) noexcept {
@@ -126,20 +138,39 @@ void DropTrailingSeparator(std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
 }
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes)
-    : target_(target), temporary_(target.parent_path() / temporaryName()) {
-    Fd fd(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) throw FileError(errno, "Anlegen von " + temporary_.string());
+namespace {
+
+// Creates and locks a fresh temporary in `folder`. A sweep may take a temporary in the instant
+// between its creation and its lock; then it is gone and another name is tried.
+int openTemporary(const fs::path& folder, fs::path& name, int mode) {
+    for (;;) {
+        name = folder / temporaryName();
+        Fd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                     mode >= 0 ? static_cast<mode_t>(mode) : 0666));
+        if (fd.get() < 0) throw FileError(errno, "Anlegen von " + name.string());
+        while (::flock(fd.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) throw FileError(errno, "Sperren von " + name.string());
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) == 0 && st.st_nlink > 0) {
+            if (mode >= 0) ::fchmod(fd.get(), static_cast<mode_t>(mode));  // umask aside
+            return fd.release();
+        }
+    }
+}
+
+}  // namespace
+
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
+    Fd fd(openTemporary(target.parent_path(), temporary_, mode));
     try {
         writeAll(fd.get(), bytes, temporary_);
         if (::fsync(fd.get()) != 0) throw FileError(errno, "Schreiben von " + temporary_.string());
-        if (::close(fd.release()) != 0) {
-            throw FileError(errno, "Schreiben von " + temporary_.string());
-        }
     } catch (...) {
         ::unlink(temporary_.c_str());
         throw;
     }
+    fd_ = fd.release();
 }
 
 StagedFile::~StagedFile() {
@@ -149,8 +180,10 @@ StagedFile::~StagedFile() {
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
+      fd_(other.fd_),
       committed_(other.committed_) {
     other.temporary_.clear();
+    other.fd_ = -1;
 }
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
@@ -158,8 +191,10 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
         discard();
         target_ = std::move(other.target_);
         temporary_ = std::move(other.temporary_);
+        fd_ = other.fd_;
         committed_ = other.committed_;
         other.temporary_.clear();
+        other.fd_ = -1;
     }
     return *this;
 }
@@ -171,17 +206,175 @@ void StagedFile::commit(bool syncFolder) {
         throw FileError(errno, "Umbenennen nach " + target_.string());
     }
     committed_ = true;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
     if (syncFolder) SyncFolder(target_.parent_path());
 }
 
 void StagedFile::discard() noexcept {
     if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
     StagedFile file(target, bytes);
     file.commit();
+}
+
+HeldFile::HeldFile(const fs::path& file) : path_(file) {
+    fd_ = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) {
+        if (errno == ELOOP) {
+            throw AppError(err::NotRegularFile, file.string() + " ist ein Verweis, keine Datei");
+        }
+        throw FileError(errno, "Öffnen von " + file.string());
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw AppError(err::NotRegularFile, file.string() + " ist keine gewöhnliche Datei");
+    }
+}
+
+HeldFile::~HeldFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool HeldFile::TryLock() noexcept {
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+std::uint64_t HeldFile::Size() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) throw FileError(errno, "Lesen von " + path_.string());
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::string HeldFile::ReadAll(std::uint64_t limit) const {
+    const std::uint64_t size = Size();
+    if (size > limit) {
+        throw AppError(err::FileTooLarge, path_.string() + " ist " + std::to_string(size) +
+                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(size));
+    char buffer[65536];
+    for (off_t at = 0;;) {
+        ssize_t n = ::pread(fd_, buffer, sizeof buffer, at);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(errno, "Lesen von " + path_.string());
+        }
+        if (n == 0) break;
+        at += n;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > limit) {
+            throw AppError(err::FileTooLarge, path_.string() + " ist zu groß");
+        }
+    }
+    return bytes;
+}
+
+bool HeldFile::IsAt(const fs::path& path) const noexcept {
+    struct stat mine {
+    }, there{};
+    return ::fstat(fd_, &mine) == 0 && ::lstat(path.c_str(), &there) == 0 &&
+           mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+}
+
+RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
+#ifdef SYS_renameat2
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u) == 0) {
+        return RenameOutcome::Done;  // 1 = RENAME_NOREPLACE
+    }
+    if (errno == EEXIST) return RenameOutcome::TargetExists;
+    if (errno == ENOENT) return RenameOutcome::SourceMissing;
+    if (errno != EINVAL && errno != ENOSYS)
+        throw FileError(errno, "Umbenennen nach " + to.string());
+#endif
+    // File systems without it: a hard link cannot replace either, then the old name goes.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        if (errno == EEXIST) return RenameOutcome::TargetExists;
+        if (errno == ENOENT) return RenameOutcome::SourceMissing;
+        throw FileError(errno, "Umbenennen nach " + to.string());
+    }
+    if (::unlink(from.c_str()) != 0 && errno != ENOENT) {
+        throw FileError(errno, "Umbenennen von " + from.string());
+    }
+    return RenameOutcome::Done;
+}
+
+fs::path FollowLinks(const fs::path& path) {
+    fs::path at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(at, ec)) return at;
+        fs::path to = fs::read_symlink(at, ec);
+        if (ec) throw FileError(ec.value(), "Verweis " + at.string());
+        at = to.is_absolute() ? to : at.parent_path() / to;
+    }
+    throw FileError(ELOOP, "Verweis " + path.string());
+}
+
+bool IsTemporaryName(std::string_view name) {
+    if (name.size() != 37 || name.front() != '~' || !name.ends_with(".tmp")) return false;
+    for (char c : name.substr(1, 32)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
+
+bool RemoveStaleTemporary(const fs::path& file) noexcept {
+    try {
+        HeldFile held(file);
+        // Still the same file under that name: a live writer may have renamed it meanwhile.
+        if (!held.TryLock() || !held.IsAt(file)) return false;
+        return ::unlink(file.c_str()) == 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+namespace {
+
+bool folderRefused(const AppError& e) {
+    return e.number() == err::PermissionDenied;
+}
+
+void rewriteInPlace(const fs::path& file, std::string_view bytes) {
+    Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw FileError(errno, "Öffnen von " + file.string());
+    while (::flock(fd.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) throw FileError(errno, "Sperren von " + file.string());
+    }
+    writeAll(fd.get(), bytes, file);
+    if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0) {
+        throw FileError(errno, "Schreiben von " + file.string());
+    }
+}
+
+}  // namespace
+
+void ReplaceFile(const fs::path& target, std::string_view bytes) {
+    const fs::path real = FollowLinks(target);
+    struct stat st {};
+    const bool exists = ::stat(real.c_str(), &st) == 0;
+    if (exists && (st.st_mode & 0222) == 0) {
+        throw AppError(err::PermissionDenied, real.string() + " ist schreibgeschützt");
+    }
+    try {
+        StagedFile file(real, bytes, exists ? static_cast<int>(st.st_mode & 07777) : -1);
+        file.commit();
+    } catch (const AppError& e) {
+        if (!exists || !folderRefused(e) || ::access(real.c_str(), W_OK) != 0) throw;
+        rewriteInPlace(real, bytes);
+    }
 }
 
 }  // namespace morvik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,10 +18,59 @@ namespace fs = std::filesystem;
 std::string ReadFileBytes(const fs::path& file);
 
 // The names of the plain files directly in a folder, in the order the file system lists them.
+// A symbolic link is no plain file, whatever it points at.
 std::vector<std::string> ListFiles(const fs::path& folder);
 
-// Deletes a file, also when it is read-only.
-void DeleteFileForced(const fs::path& file);
+// Every entry directly in a folder, in listing order, and whether it is a plain file (not a
+// link, folder, device or pipe).
+struct FolderEntry {
+    std::string name;
+    bool regular = false;
+};
+std::vector<FolderEntry> ListEntries(const fs::path& folder);
+
+// A plain file opened for reading without following a link, held open: its lock and identity
+// stay with the file when it is renamed. Throws AppError: FileNotFound when nothing is there,
+// NotRegularFile for a link or anything but a plain file.
+class HeldFile {
+  public:
+    explicit HeldFile(const fs::path& file);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    // An exclusive lock without waiting; false when another holder has it.
+    bool TryLock() noexcept;
+    std::uint64_t Size() const;
+    // Every byte from the start; throws AppError FileTooLarge beyond `limit` bytes.
+    std::string ReadAll(std::uint64_t limit) const;
+    // Whether `path` names this very file (not a replacement under the same name).
+    bool IsAt(const fs::path& path) const noexcept;
+
+  private:
+    fs::path path_;
+    int fd_ = -1;
+};
+
+enum class RenameOutcome { Done, TargetExists, SourceMissing };
+// Renames without ever replacing: when the target name is taken, nothing changes. Of two
+// programs renaming the same file, exactly one sees Done. Throws AppError on other failures.
+RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to);
+
+// The file a path ends at after following every symbolic link (the path itself when it is no
+// link, also when nothing is there).
+fs::path FollowLinks(const fs::path& path);
+
+// Whether a file name is one of the program's own temporaries ("~" 32 hex digits ".tmp").
+bool IsTemporaryName(std::string_view name);
+
+// Removes one of the program's temporaries if no running program holds it (a live writer keeps
+// its temporary locked until it gets its name). True when it was removed.
+bool RemoveStaleTemporary(const fs::path& file) noexcept;
+
+// Deletes a file, also when it is read-only. A file that is already gone is no failure when
+// `missingOk` is set.
+void DeleteFileForced(const fs::path& file, bool missingOk = false);
 
 // Removes a file if it is there; a failure is ignored. For taking back what a failed operation
 // had already placed.
@@ -35,10 +85,12 @@ void DropTrailingSeparator(std::string& folder);
 // A file written under a temporary name in its target folder, flushed to disk, and only
 // moved to its final name by commit(). A reader of the folder therefore never sees half a
 // file. The temporary name starts with "~" and ends in ".tmp", so it never looks like a
-// GDT file. Destroying an uncommitted file removes the temporary.
+// GDT file. The temporary stays locked until it has its name, so a sweep of stale temporaries
+// never takes it. Destroying an uncommitted file removes the temporary. `mode` is the file's
+// permission bits; without it the process's default for new files.
 class StagedFile {
   public:
-    StagedFile(const fs::path& target, std::string_view bytes);
+    StagedFile(const fs::path& target, std::string_view bytes, int mode = -1);
     ~StagedFile();
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
@@ -58,6 +110,7 @@ class StagedFile {
   private:
     fs::path target_;
     fs::path temporary_;
+    int fd_ = -1;
     bool committed_ = false;
 };
 
@@ -66,5 +119,12 @@ void SyncFolder(const fs::path& folder) noexcept;
 
 // Writes a whole file through a StagedFile: either the old content or the new one is there.
 void WriteFileAtomically(const fs::path& target, std::string_view bytes);
+
+// Rewrites a file that other programs share (AccNum.dat, Settings.ini) and keeps what it is: a
+// link is followed and the file it points at is written; the mode stays; a read-only file (no
+// write permission in its mode) is refused with PermissionDenied. The new content arrives whole
+// through a temporary; when the folder takes no new file but the file itself is writable, it is
+// rewritten in place under a lock and flushed.
+void ReplaceFile(const fs::path& target, std::string_view bytes);
 
 }  // namespace morvik

@@ -354,11 +354,12 @@ INSTANTIATE_TEST_SUITE_P(
                   ASSERT_EQ(staged.size(), 2u);
                   std::filesystem::remove(out / staged[1]);
               }},
-        // The request turns into something unlink cannot remove.
+        // The claimed request turns into something unlink cannot remove.
         Fault{"request cannot be deleted", 1, [](const auto& in, const auto&) {
-                  std::filesystem::remove(in / "a.gdt");
-                  std::filesystem::create_directory(in / "a.gdt");
-                  WriteBytes(in / "a.gdt" / "x", "");
+                  const auto claim = in / FileNames(in).front();
+                  std::filesystem::remove(claim);
+                  std::filesystem::create_directory(claim);
+                  WriteBytes(claim / "x", "");
               }}));
 
 TEST_F(OrderSessionTest, SecondClickWhileConfirmingWritesNothingMore) {

@@ -38,6 +38,8 @@ TEST_F(AccessionCounterTest, IssuesTheNextNumberAndStoresExactlyIt) {
         // A longer stale tail never survives: the file is rewritten whole.
         {"00000041", "0000042"}};
     for (auto [stored, issued] : cases) {
+        // Each case a fresh installation: the counter never goes back below a number issued.
+        std::filesystem::remove(program / "AccNum.lck");
         WriteBytes(dat(), stored);
         EXPECT_EQ(next(), issued);
         EXPECT_EQ(ReadBytes(dat()), issued);

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/Confirmation.h"
+#include "app/OrderSession.h"
+#include "base/ErrorNumbers.h"
+#include "diag/ErrorLog.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+using test::FileNames;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+namespace fs = std::filesystem;
+
+const std::string kRequest = "01380006301\r\n0133000471\r\n0153101Muster\r\n0143102Erika\r\n";
+const std::string kOther = "0133000999\r\n0153101Andere\r\n";
+const char* const kNotFound = "GDT-File wurde nicht gefunden.";
+
+// One copy of the program: its session over a program folder shared with the others.
+struct Copy {
+    explicit Copy(const fs::path& program) : log(program, clock), session(program, log, op, {}) {}
+    void load(std::size_t parts) {
+        session.Form_Load();
+        session.FillCatalogue({{"Abdomen", "A", "F1"}, {"Becken", "B", "F2"}, {"Knie", "K", "F3"}});
+        for (std::size_t r = 1; r <= parts; ++r) {
+            session.SelectCatalogueRow(r);
+            session.lvBodyparts_DblClick();
+        }
+    }
+    test::FixedClock clock;
+    ErrorLog log;
+    test::RecordingOperator op;
+    OrderSession session;
+};
+
+class ConfirmationSafety : public ::testing::Test {
+  protected:
+    ConfirmationSafety() {
+        fs::create_directory(in());
+        fs::create_directory(out());
+        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in().string() +
+                                                 "\r\nGDTZiel=" + out().string() +
+                                                 "\r\nKuerzel=AB\r\nAcc=1\r\n");
+        WriteBytes(in() / "a.gdt", kRequest);
+    }
+    fs::path in() const { return program / "in"; }
+    fs::path out() const { return program / "out"; }
+    // Order files whose head is `request`.
+    std::size_t ordersFor(const std::string& request) const {
+        std::size_t n = 0;
+        for (const auto& name : FileNames(out())) {
+            if (name.ends_with(".gdt") && ReadBytes(out() / name).starts_with(request)) ++n;
+        }
+        return n;
+    }
+    // Every file left in the three folders that is no request, order or setting of ours.
+    std::vector<std::string> leftovers() const {
+        std::vector<std::string> names;
+        for (const fs::path& folder : {program.path(), in(), out()}) {
+            for (const auto& name : FileNames(folder)) {
+                if (name.front() == '~') names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+    TempFolder program;
+};
+
+// A new request written under the shown one's name while the orders are written stays, and
+// nothing is ordered for it; the order goes to the request that was confirmed.
+TEST_F(ConfirmationSafety, RequestReplacedWhileWritingIsKept) {
+    Copy copy(program.path());
+    copy.load(2);
+    copy.op.onYield = [&](int) { WriteBytes(in() / "a.gdt", kOther); };
+    EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(ReadBytes(in() / "a.gdt"), kOther);
+    EXPECT_EQ(ordersFor(kRequest), 2u);
+    EXPECT_EQ(ordersFor(kOther), 0u);
+    EXPECT_TRUE(leftovers().empty());
+}
+
+// Two copies confirm the same request: one order set; the other is told the request is gone.
+// Starting a third copy meanwhile leaves the running confirmation alone.
+TEST_F(ConfirmationSafety, TwoCopiesConfirmingTheSameRequestOrderOnce) {
+    Copy first(program.path()), second(program.path());
+    first.load(2);
+    second.load(3);
+    OrderSession::Confirmation secondResult = OrderSession::Confirmation::Done;
+    bool once = false;
+    first.op.onYield = [&](int) {
+        if (std::exchange(once, true)) return;
+        secondResult = second.session.cmdOK_Click("");
+        Copy third(program.path());
+        third.session.Form_Load();
+        EXPECT_TRUE(third.op.messages.empty() || third.op.Texts()[0] == kNotFound);
+    };
+    EXPECT_EQ(first.session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(secondResult, OrderSession::Confirmation::Stay);
+    EXPECT_EQ(second.op.Texts(), std::vector<std::string>{kNotFound});
+    EXPECT_EQ(ordersFor(kRequest), 2u);
+    EXPECT_EQ(FileNames(out()).size(), 2u);
+    EXPECT_FALSE(fs::exists(in() / "a.gdt"));
+    EXPECT_TRUE(leftovers().empty());
+}
+
+struct Crash {
+    ConfirmStep step;
+    int at;
+    bool completed;
+};
+
+void PrintTo(const Crash& c, std::ostream* os) {
+    *os << "step " << static_cast<int>(c.step) << " #" << c.at;
+}
+
+class ConfirmationCrash : public ConfirmationSafety, public ::testing::WithParamInterface<Crash> {};
+
+Crash crashAt;
+void killHere(ConfirmStep step) {
+    if (step == crashAt.step && --crashAt.at == 0) ::kill(::getpid(), SIGKILL);
+}
+
+// A program killed at a step boundary: the next start completes the order (journal written)
+// or takes it back (not yet), says so naming the patient, and leaves no file of its own.
+TEST_P(ConfirmationCrash, NextStartSettlesTheOrderAndSaysSo) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        crashAt = GetParam();
+        SetStepHook(killHere);
+        Copy copy(program.path());
+        copy.load(3);
+        copy.session.cmdOK_Click("");
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    Copy next(program.path());
+    next.session.Form_Load();
+    const bool completed = GetParam().completed;
+    EXPECT_EQ(ordersFor(kRequest), completed ? 3u : 0u);
+    EXPECT_EQ(FileNames(out()).size(), completed ? 3u : 0u);
+    EXPECT_EQ(fs::exists(in() / "a.gdt"), !completed);
+    EXPECT_TRUE(leftovers().empty()) << leftovers().front();
+    ASSERT_FALSE(next.op.messages.empty());
+    const std::string notice = next.op.messages[0].text;
+    EXPECT_NE(notice.find("Patient 471 (Muster Erika)"), std::string::npos) << notice;
+    EXPECT_NE(notice.find(completed ? "vollständig angelegt" : "zurückgenommen"), std::string::npos)
+        << notice;
+    const auto errors = test::LoggedErrors(next.log);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors[0].number, completed ? err::OrderCompleted : err::OrderRolledBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ConfirmationCrash,
+                         ::testing::Values(Crash{ConfirmStep::Claimed, 1, false},
+                                           Crash{ConfirmStep::Staged, 2, false},
+                                           Crash{ConfirmStep::Journaled, 1, true},
+                                           Crash{ConfirmStep::Renamed, 1, true},
+                                           Crash{ConfirmStep::RequestDeleted, 1, true}));
+
+// Entries of the request folder that are no request: a link (here to a private file) and a
+// file too large to be one. Neither is shown or ordered; the link is logged once.
+TEST_F(ConfirmationSafety, LinksAndOversizedFilesAreNoRequests) {
+    fs::remove(in() / "a.gdt");
+    WriteBytes(program / "privat.txt", kOther);
+    fs::create_symlink(program / "privat.txt", in() / "a.gdt");
+    Copy copy(program.path());
+    copy.load(1);
+    EXPECT_EQ(copy.session.Patient().id, "ID:");
+    EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(copy.op.Texts(), (std::vector<std::string>{kNotFound, kNotFound}));
+    auto errors = test::LoggedErrors(copy.log);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, err::NotRegularFile);
+
+    std::string huge(10u << 20, 'x');
+    WriteBytes(in() / "b.gdt", kRequest + huge);
+    copy.op.messages.clear();
+    EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(copy.op.Texts(),
+              std::vector<std::string>{
+                  "Die Datei \"b.gdt\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), "
+                  "und bleibt unverändert liegen; es wird nichts angelegt."});
+    EXPECT_EQ(copy.session.Patient().id, "ID:");
+    EXPECT_TRUE(FileNames(out()).empty());
+    EXPECT_EQ(fs::file_size(in() / "b.gdt"), kRequest.size() + huge.size());
+    EXPECT_EQ(test::LoggedErrors(copy.log).size(), 2u);
+}
+
+}  // namespace
+}  // namespace morvik
