@@ -95,9 +95,10 @@ TEST_F(ConfirmationSafety, TwoCopiesConfirmingTheSameRequestOrderOnce) {
     first.load(2);
     second.load(3);
     OrderSession::Confirmation secondResult = OrderSession::Confirmation::Done;
-    bool once = false;
+    // At the second body part: the request is claimed and the first order file is staged.
+    int yields = 0;
     first.op.onYield = [&](int) {
-        if (std::exchange(once, true)) return;
+        if (++yields != 2) return;
         secondResult = second.session.cmdOK_Click("");
         Copy third(program.path());
         third.session.Form_Load();
