@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/OrderSession.h"
-#include "diag/ErrorLog.h"
 #include "gdt/RequestCharset.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
-#include "support/TempFolder.h"
 
 namespace morvik {
 namespace {
@@ -37,20 +35,18 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.declaration);
-        test::TempFolder program;
-        std::filesystem::create_directory(program / "in");
+        test::ProgramFolder folder;
+        const auto& program = folder.program;
         std::filesystem::create_directory(program / "out");
-        WriteBytes(program / "Settings.ini",
-                   "[GDTService]\r\nGDTQuell=" + (program / "in").string() +
-                       "\r\nGDTZiel=" + (program / "out").string() + "\r\nKuerzel=AB\r\n");
+        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + program.path().string() +
+                                                 "\r\nGDTZiel=" + (program / "out").string() +
+                                                 "\r\nKuerzel=AB\r\n");
         const std::string request = "01380006301\r\n" + std::string(c.declaration) +
                                     "0133000471\r\n" + line("3101", c.surname) +
                                     line("3102", c.firstName);
-        WriteBytes(program / "in" / "a.gdt", request);
-        test::FixedClock clock;
-        ErrorLog log(program.path(), clock);
+        WriteBytes(program / "a.gdt", request);
         test::RecordingOperator op;
-        OrderSession session(program.path(), log, op, nullptr);
+        OrderSession session(program.path(), folder.log, op, nullptr);
         session.Form_Load();
         EXPECT_EQ(session.Patient().name, c.shown);
 

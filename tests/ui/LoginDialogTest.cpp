@@ -35,7 +35,6 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
             EXPECT_EQ(box->selectedText(), i > 0 ? attempts[i - 1] : QString()) << i;
             if (attempts[i].isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
             QTest::keyClicks(box, attempts[i]);
-            EXPECT_EQ(box->text(), attempts[i]) << i;
             QTest::keyClick(box, Qt::Key_Return);
         });
         if (i + 1 < attempts.size()) {
@@ -54,9 +53,8 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
     EXPECT_EQ(messages, 4);
 }
 
-class CatalogueLockFlow : public ::testing::Test, protected test::ProgramFolder {};
-
-TEST_F(CatalogueLockFlow, EscapeAndAbbrechenLeaveAndTheNextOpeningStartsEmpty) {
+TEST(CatalogueLockFlow, EscapeAndAbbrechenLeaveAndTheNextOpeningStartsEmpty) {
+    test::ProgramFolder folder;
     std::vector<QString> shown;
     for (bool escape : {true, false}) {
         ModalScript script;
@@ -70,7 +68,7 @@ TEST_F(CatalogueLockFlow, EscapeAndAbbrechenLeaveAndTheNextOpeningStartsEmpty) {
             }
         });
         // A visibility dialog opened here would be left to the time limit, failing done().
-        ShowCatalogueLock(program.path(), log);
+        ShowCatalogueLock(folder.program.path(), folder.log);
         EXPECT_TRUE(script.done()) << script.unexpected();
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }

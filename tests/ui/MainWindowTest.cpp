@@ -1,129 +1,251 @@
-#include <gtest/gtest.h>
-
-#include <QLabel>
-#include <QLineEdit>
+// The main window shows the session's state before every message and after every change, can be
+// read through the accessibility interface at any moment, and can be driven by keyboard.
+#include <QAbstractItemModelTester>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-#include <QTreeView>
 
-#include "app/OrderSession.h"
-#include "catalogue/CatalogueDatabase.h"
-#include "main/StartUp.h"
-#include "support/CatalogueFile.h"
 #include "support/Fakes.h"
-#include "support/ProgramFolder.h"
-#include "ui/MainWindow.h"
-#include "ui/Splash.h"
+#include "ui/LoginDialog.h"
+#include "ui/MainWindowFixture.h"
+#include "ui/OptionsDialog.h"
+#include "ui/QtTranslation.h"
+#include "ui/SelectBodypartsDialog.h"
 
 namespace morvik {
 namespace {
 
+using test::ReadAloud;
 using test::WriteBytes;
 
-class MainWindowTest : public ::testing::Test, protected test::ProgramFolder {
-  protected:
-    MainWindowTest() {
-        std::filesystem::create_directory(program / "in");
-        std::filesystem::create_directory(program / "out");
-        WriteBytes(program / "Settings.ini",
-                   "[GDTService]\r\nGDTQuell=" + (program / "in").string() +
-                       "\r\nGDTZiel=" + (program / "out").string() + "\r\nKuerzel=AB\r\n");
-        WriteBytes(program / "in" / "a.gdt", "0133000471\r\n0153101Muster\r\n0143102Erika\r\n");
-    }
-
-    void start(std::vector<CatalogueRow> rows) {
-        test::MakeCatalogue(program.path(), rows);
-        ASSERT_TRUE(SubMain(window, splash, catalogue, log));
-    }
-
-    template <class T>
-    T* find(const char* name) {
-        T* w = window.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-
-    QTreeView* catalogueList() { return find<QTreeView>("lvBodyparts"); }
-    QTreeView* addedList() { return find<QTreeView>("lvAddBodyparts"); }
-
-    void doubleClickRow(QTreeView* view, int row) {
-        QRect rect = view->visualRect(view->model()->index(row, 0));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-
-    test::RecordingOperator op;
-    OrderSession session{program.path(), log, op, nullptr};
-    FMain window{session};
-    FSplash splash;
-    CatalogueDatabase catalogue{program.path(), log};
-};
+class MainWindowTest : public test::MainWindowFixture {};
 
 const std::vector<CatalogueRow> kRows = {
     {1, "Knie links", true, "KNL", "K01"}, {2, "Becken", true, "BEC", "B01"},
     {3, "Abdomen", true, "ABD", "A01"},    {4, "Hand verborgen", false, "HV", "H01"},
     {5, "Ösophagus", true, "OES", "O01"},  {6, "knie rechts", true, "KNR", "K02"}};
 
-TEST_F(MainWindowTest, StartUpShowsPatientCatalogueInGermanOrderAndColumns) {
-    start(kRows);
+QStringList cellsOf(const BodyPartList& list) {
+    QStringList cells;
+    for (const BodyPartEntry& e : list.Rows()) {
+        cells << QString::fromStdString(e.name) << QString::fromStdString(e.abbreviation)
+              << QString::fromStdString(e.factoryCode);
+    }
+    return cells;
+}
+
+TEST_F(MainWindowTest, StartUpShowsPatientAndVisibleRowsInGermanOrder) {
+    WriteBytes(in / "a.gdt", "0133000471\r\n0153101Muster\r\n0143102Erika\r\n");
+    ASSERT_TRUE(start(kRows));
     EXPECT_EQ(find<QLabel>("lblID")->text(), "ID: 471");
     EXPECT_EQ(find<QLabel>("lblName")->text(), "Name: Muster Erika");
-    QTreeView* list = catalogueList();
-    EXPECT_EQ(list->model()->rowCount(), 5);  // the hidden row left out
-    EXPECT_EQ(list->model()->index(4, 0).data().toString(), "Ösophagus");
-    EXPECT_TRUE(list->isColumnHidden(1));
-    EXPECT_TRUE(list->isColumnHidden(2));
-    EXPECT_FALSE(list->isColumnHidden(0));
-    EXPECT_EQ(splash.Progress()->maximum(), 5);
+    QTreeView* list = find<QTreeView>("lvBodyparts");
+    QStringList names;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        names << list->model()->index(r, 0).data().toString();
+    EXPECT_EQ(names, (QStringList{"Abdomen", "Becken", "Knie links", "knie rechts", "Ösophagus"}));
     EXPECT_EQ(splash.Progress()->value(), 5);
-    EXPECT_FALSE(splash.isVisible());
     EXPECT_TRUE(find<QRadioButton>("optMod1")->isChecked());
-    EXPECT_FALSE(find<QPushButton>("cmdOK")->isEnabled());
     EXPECT_FALSE(catalogue.IsOpen());
 }
 
 TEST_F(MainWindowTest, MissingCatalogueIsLoggedAndTheWindowStillComesUp) {
-    ASSERT_FALSE(SubMain(window, splash, catalogue, log));
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(splash.isVisible());
-    EXPECT_EQ(catalogueList()->model()->rowCount(), 0);
+    WriteBytes(in / "a.gdt", "0133000471\r\n");
+    ASSERT_FALSE(start({}));
+    EXPECT_TRUE(window.isVisible() && !splash.isVisible());
     EXPECT_TRUE(test::Logged(log, {"Connection", "Sub Main"}));
 }
 
-TEST_F(MainWindowTest, SearchSelectsAndDoubleClickEnterAndDeleteMoveRows) {
-    start(kRows);
-    QTest::keyClicks(find<QLineEdit>("txtSearch"), "kn");
-    QTreeView* list = catalogueList();
-    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
-    EXPECT_EQ(list->selectionModel()->selectedRows()[0].row(), 2);
+TEST_F(MainWindowTest, EveryBoxStandsBesideThePatientAndListItSpeaksOf) {
+    const std::string kNotFound = "GDT-File wurde nicht gefunden.";
+    const std::string kNew =
+        "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
+    auto request = [&](const char* bytes) { WriteBytes(in / "a.gdt", bytes); };
+    ASSERT_TRUE(start(kRows));  // no request yet
+    auto* ok = find<QPushButton>("cmdOK");
+    find<QRadioButton>("optMod0")->click();  // Scan looks for a request: none yet
+    request("0133000222\r\n0143101Berta\r\n");
+    ok->click();
+    find<QRadioButton>("optMod1")->click();
+    QTest::keyClicks(find<QLineEdit>("txtSearch"), "be");
+    QTest::keyClick(find<QLineEdit>("txtSearch"), Qt::Key_Return);
+    find<QRadioButton>("optMod0")->click();  // Scan empties the list
+    // Rewritten by the practice system while Berta is shown.
+    request("0133000999\r\n0133101Gerd\r\n");
+    ok->click();
+    std::filesystem::remove(in / "a.gdt");  // vanished: forgotten
+    ok->click();
+    request("0133000999\r\n0133101Gerd\r\n");  // and the next confirmation searches again
+    ok->click();
 
-    // Enter adds the selected row, as a double-click does.
-    list->setFocus();
-    QTest::keyClick(list, Qt::Key_Return);
-    doubleClickRow(list, 1);
-    EXPECT_EQ(addedList()->model()->rowCount(), 2);
-    EXPECT_EQ(addedList()->model()->index(0, 0).data().toString(), "Knie links");
-    EXPECT_EQ(addedList()->model()->index(1, 2).data().toString(), "B01");
-    EXPECT_TRUE(find<QPushButton>("cmdOK")->isEnabled());
+    std::vector<std::vector<QString>> seen;
+    for (const auto& s : op.shots) {
+        seen.push_back({QString::fromStdString(s.text), s.id, s.name, s.added.join('|')});
+    }
+    const std::vector<std::vector<QString>> expected = {
+        {kNotFound.c_str(), "ID:", "Name:", ""},
+        {kNew.c_str(), "ID: 222", "Name: Berta", ""},
+        {kNew.c_str(), "ID: 999", "Name: Gerd", ""},
+        {kNotFound.c_str(), "ID:", "Name:", ""},
+        {kNew.c_str(), "ID: 999", "Name: Gerd", ""}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(test::FileNames(out).empty());
+}
 
-    // Delete removes the selected added row; double-click the other one.
-    QTreeView* added = addedList();
-    added->setFocus();
-    added->selectionModel()->setCurrentIndex(
-        added->model()->index(0, 0),
-        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QTest::keyClick(added, Qt::Key_Delete);
-    EXPECT_EQ(added->model()->rowCount(), 1);
-    EXPECT_EQ(added->model()->index(0, 0).data().toString(), "Becken");
-    doubleClickRow(added, 0);
-    EXPECT_EQ(added->model()->rowCount(), 0);
-    EXPECT_FALSE(find<QPushButton>("cmdOK")->isEnabled());
+// Each step by mouse or keyboard, then both lists read aloud must match the session, and the
+// added rows, the catalogue's selected row (from 1), the search's miss hint and "Übernehmen".
+TEST_F(MainWindowTest, EveryListChangeIsShownAndReadAloudAsTheSessionHoldsIt) {
+    WriteBytes(in / "a.gdt", "0133000471\r\n");
+    // Out-of-range reads answer nothing, and every change is announced as Qt expects.
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
+    for (auto* view : window.findChildren<QTreeView*>()) {
+        testers.push_back(std::make_unique<QAbstractItemModelTester>(
+            view->model(), QAbstractItemModelTester::FailureReportingMode::Warning));
+    }
+    static QStringList modelWarnings;
+    modelWarnings.clear();
+    auto previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& message) {
+            if (QByteArray(context.category) == "qt.modeltest") modelWarnings << message;
+        });
+    EXPECT_TRUE(start(kRows));
+    auto* search = find<QLineEdit>("txtSearch");
+    auto* list = find<QTreeView>("lvBodyparts");
+    auto* added = find<QTreeView>("lvAddBodyparts");
+    const QColor plain = search->palette().color(QPalette::Base);
+    auto type = [&](const char* text) { return [=] { QTest::keyClicks(search, text); }; };
+    auto enter = [](QWidget* w) {
+        return [=] {
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_Return);
+        };
+    };
+    auto doubleClick = [](QTreeView* view, int row) {
+        return [=] {
+            const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        };
+    };
+    auto deleteRow = [=](int row) {  // -1: nothing selected
+        return [=] {
+            added->setFocus();
+            added->selectionModel()->setCurrentIndex(
+                added->model()->index(row, 0),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            QTest::keyClick(added, Qt::Key_Delete);
+        };
+    };
+    auto click = [](QAbstractButton* button) { return [=] { button->click(); }; };
+    struct Step {
+        std::function<void()> act;
+        QStringList added;
+        std::size_t selected;
+        bool miss, ok;
+    };
+    const Step steps[] = {
+        {type("kn"), {}, 3, false, false},
+        {enter(search), {"Knie links"}, 3, false, true},
+        {type("b"), {"Knie links"}, 2, false, true},  // typed over the found text
+        {type("zzz"), {"Knie links"}, 2, true, true},
+        {enter(search), {"Knie links"}, 2, true, true},  // a miss adds nothing
+        {enter(list), {"Knie links", "Becken"}, 2, true, true},
+        {deleteRow(-1), {"Knie links", "Becken"}, 2, true, true},
+        {deleteRow(0), {"Becken"}, 2, true, true},
+        {doubleClick(list, 4), {"Becken", "Ösophagus"}, 5, true, true},
+        {click(find<QRadioButton>("optMod0")), {}, 0, true, true},  // Scan empties the list
+        {click(find<QRadioButton>("optMod1")), {}, 0, true, false},
+        {doubleClick(list, 4), {"Ösophagus"}, 5, true, true},
+        {doubleClick(added, 0), {}, 5, true, false},  // the last part removed
+        {[=] { search->clear(); }, {}, 0, false, false},
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        steps[i].act();
+        EXPECT_EQ(ReadAloud(added), cellsOf(session.Added()));
+        EXPECT_EQ(ReadAloud(list), cellsOf(session.Catalogue()));
+        QStringList names;
+        for (const auto& e : session.Added().Rows()) names << QString::fromStdString(e.name);
+        EXPECT_EQ(names, steps[i].added);
+        EXPECT_EQ(session.Catalogue().Selected(), steps[i].selected);
+        EXPECT_EQ(search->accessibleDescription(), steps[i].miss ? "kein Treffer" : "");
+        EXPECT_EQ(search->palette().color(QPalette::Base) != plain, steps[i].miss);
+        EXPECT_EQ(find<QPushButton>("cmdOK")->isEnabled(), steps[i].ok);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(modelWarnings.isEmpty()) << modelWarnings.join('\n').toStdString();
+    EXPECT_TRUE(test::Logged(log, {}));  // not even for Delete with nothing selected
+}
 
-    // Clearing the search leaves no catalogue row selected.
-    find<QLineEdit>("txtSearch")->clear();
-    EXPECT_TRUE(list->selectionModel()->selectedRows().isEmpty());
+TEST_F(MainWindowTest, TabEntersTheCheckedModalityAndEnterPressesTheFocusedButton) {
+    WriteBytes(in / "a.gdt", "0133000471\r\n");
+    ASSERT_TRUE(start(kRows));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* kuerzel = find<QLineEdit>("txtKuerzel");
+    kuerzel->setFocus();
+    QTest::keyClick(kuerzel, Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), find<QRadioButton>("optMod1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);  // arrows move and check: Scan
+    EXPECT_EQ(QApplication::focusWidget(), find<QRadioButton>("optMod0"));
+    EXPECT_EQ(session.CheckedModality(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // and Tab leaves the group
+    EXPECT_EQ(QApplication::focusWidget(), kuerzel);
+
+    find<QPushButton>("cmdOK")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(op.shots.size(), 1u);
+    EXPECT_EQ(op.shots[0].text, "Der Auftrag wurde erfolgreich angelegt.");
+}
+
+TEST_F(MainWindowTest, FitsSmallScreensWithItsIconAndQtInGerman) {
+    ASSERT_TRUE(start(kRows));
+    // 1366x768 at 100 % and 1920x1080 at 150 % leave about 1280x680 for the window.
+    const QSize least = window.minimumSizeHint();
+    EXPECT_TRUE(least.width() <= 1280 && least.height() <= 680)
+        << least.width() << "x" << least.height();
+    find<QLabel>("lblQuellNetz")->setText("Quellnetzlaufwerk ist verbunden");
+    find<QLabel>("lblZielNetz")->setText("Zielnetzlaufwerk ist verbunden");
+    window.resize(least);
+    QApplication::processEvents();
+    auto* kuerzel = find<QLineEdit>("txtKuerzel");
+    EXPECT_GE(kuerzel->width(), kuerzel->fontMetrics().horizontalAdvance("MMMM"));
+    auto* ok = find<QPushButton>("cmdOK");
+    EXPECT_TRUE(window.rect().contains(QRect(ok->mapTo(&window, QPoint()), ok->size())));
+
+    EXPECT_FALSE(window.windowIcon().pixmap(32).isNull());
+    const auto german = InstallQtGerman();
+    ASSERT_NE(german, nullptr);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+}
+
+// What a screen reader announces for an input: its own name, its label's text or its caption.
+QString spokenName(QWidget* window, QWidget* input) {
+    if (!input->accessibleName().isEmpty()) return input->accessibleName();
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->buddy() == input) return label->text().remove('&');
+    }
+    auto* button = qobject_cast<QAbstractButton*>(input);
+    return button ? button->text().remove('&') : QString();
+}
+
+TEST_F(MainWindowTest, EveryInputOfEveryWindowHasAnOwnNameAndLabelsKeepTheirText) {
+    ASSERT_TRUE(start(kRows));
+    test::FakePicker picker;
+    FLogin login;
+    FSelectBodyparts select(program.path(), log);
+    FOptions options(
+        session.Settings(), program.path(), log, [](int, const std::string&) {}, picker);
+    for (QWidget* w : std::initializer_list<QWidget*>{&window, &login, &select, &options}) {
+        const std::string where = w->objectName().toStdString();
+        std::set<QString> names;
+        for (QWidget* input : w->findChildren<QWidget*>()) {
+            if (auto* label = qobject_cast<QLabel*>(input)) {
+                EXPECT_TRUE(label->accessibleName().isEmpty()) << where;
+            } else if (input->focusPolicy() & Qt::TabFocus) {
+                const QString name = spokenName(w, input);
+                EXPECT_FALSE(name.isEmpty()) << where << ": " << input->objectName().toStdString();
+                EXPECT_TRUE(names.insert(name).second) << where << ": " << name.toStdString();
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -25,9 +25,6 @@ class SelectBodypartsDialogTest : public ::testing::Test, protected test::Progra
         return test::PlainQuery(program / "Bodypart.mdb",
                                 "SELECT f_Show FROM tblBodypart ORDER BY ID");
     }
-    static void click(QWidget& dlg, const char* name) {
-        dlg.findChild<QPushButton*>(name)->click();
-    }
     // Name, check state and ID tag of each item, as the operator and the write see them.
     static std::vector<std::string> shown(QWidget& dlg) {
         std::vector<std::string> rows;
@@ -48,10 +45,10 @@ TEST_F(SelectBodypartsDialogTest, AbbrechenAndTheCloseBoxWriteNothing) {
         dlg.show();
         EXPECT_EQ(shown(dlg),
                   (std::vector<std::string>{"Knie [x] 4", "Schulter [ ] 9", "Thorax [x] 11"}));
-        click(dlg, "cmdAlle");
+        dlg.findChild<QPushButton*>("cmdAlle")->click();
         EXPECT_EQ(shown(dlg),
                   (std::vector<std::string>{"Knie [x] 4", "Schulter [x] 9", "Thorax [x] 11"}));
-        closeBox ? void(dlg.close()) : click(dlg, "cmdCancel");
+        closeBox ? void(dlg.close()) : dlg.findChild<QPushButton*>("cmdCancel")->click();
         EXPECT_FALSE(dlg.isVisible()) << closeBox;
         EXPECT_EQ(flags(), (std::vector<std::string>{"1", "0", "1"})) << closeBox;
     }
@@ -60,9 +57,9 @@ TEST_F(SelectBodypartsDialogTest, AbbrechenAndTheCloseBoxWriteNothing) {
 TEST_F(SelectBodypartsDialogTest, AFailedWriteKeepsTheDialogOpen) {
     FSelectBodyparts dlg(program.path(), log);
     dlg.show();
-    click(dlg, "cmdNone");
+    dlg.findChild<QPushButton*>("cmdNone")->click();
     test::MakeCatalogue(program.path(), "DROP TABLE tblBodypart; CREATE TABLE tblBodypart(x);");
-    click(dlg, "cmdOK");
+    dlg.findChild<QPushButton*>("cmdOK")->click();
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(test::Logged(log, {"cmdOK_Click - frmSelectBoyparts"}));
     dlg.reject();
