@@ -3,10 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <set>
-
+#include "base/ErrorNumbers.h"
 #include "gdt/AccessionCounter.h"
 #include "support/ProgramFolder.h"
+#include "support/TempFolder.h"
 
 namespace morvik {
 namespace {
@@ -64,31 +64,59 @@ TEST_F(AccessionCounterTest, SeveralNumbersAreIssuedTogether) {
     EXPECT_EQ(next(), "0000045");
 }
 
-TEST_F(AccessionCounterTest, TwoProgramsNeverIssueTheSameNumber) {
-    constexpr int kPerProcess = 200;
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        test::FixedClock c;
-        ErrorLog childLog(program.path(), c);
-        AccessionCounter other(program.path(), childLog);
-        for (int i = 0; i < kPerProcess; ++i) {
-            if (!other.IssueNumbers(1)) _exit(1);
+// Once numbers were issued, a counter that is gone or smaller would issue them again.
+TEST_F(AccessionCounterTest, CounterNeverGoesBack) {
+    ASSERT_TRUE(counter.IssueNumbers(5));
+    for (const char* damaged : {"000", "0000003", static_cast<const char*>(nullptr)}) {
+        if (damaged) {
+            WriteBytes(dat(), damaged);
+        } else {
+            std::filesystem::remove(dat());
         }
-        _exit(0);
+        EXPECT_EQ(next(), std::nullopt) << (damaged ? damaged : "deleted");
+        EXPECT_EQ(std::filesystem::exists(dat()), damaged != nullptr);
     }
-    std::set<std::string> mine;
-    for (int i = 0; i < kPerProcess; ++i) {
-        auto n = next();
-        ASSERT_TRUE(n.has_value());
-        mine.insert(*n);
+    const auto errors = test::LoggedErrors(log);
+    ASSERT_EQ(errors.size(), 3u);
+    for (const auto& e : errors) {
+        EXPECT_EQ(e.number, err::CounterWentBack);
+        EXPECT_TRUE(e.loggedUnder("ReadAccNum")) << e.text;
     }
+    WriteBytes(dat(), "0000009");  // set higher on purpose
+    EXPECT_EQ(next(), "0000010");
+}
+
+// Two program folders share one counter through a link; two programs issuing from them at the
+// same time never issue a number twice, and the links stay links.
+TEST(AccessionShared, LinkedCounterOfTwoProgramFoldersIssuesEveryNumberOnce) {
+    namespace fs = std::filesystem;
+    constexpr int kPerProcess = 150;
+    test::TempFolder root;
+    for (const char* name : {"shared", "a", "b"}) fs::create_directory(root / name);
+    WriteBytes(root / "shared" / "AccNum.dat", "0000000");
+    fs::create_symlink(root / "shared" / "AccNum.dat", root / "a" / "AccNum.dat");
+    fs::create_symlink("../shared/AccNum.dat", root / "b" / "AccNum.dat");
+    auto issue = [&](const char* folder) {
+        test::FixedClock clock;
+        ErrorLog log(root / folder, clock);
+        AccessionCounter counter(root / folder, log);
+        for (int i = 0; i < kPerProcess; ++i) {
+            if (!counter.IssueNumbers(1)) return false;
+        }
+        return true;
+    };
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(issue("b") ? 0 : 1);
+    EXPECT_TRUE(issue("a"));
     int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     // Every number was issued once: the last one is the total.
-    EXPECT_EQ(ReadBytes(dat()), AccessionCounter::CounterText(2 * kPerProcess));
-    EXPECT_EQ(mine.size(), static_cast<std::size_t>(kPerProcess));
+    EXPECT_EQ(ReadBytes(root / "shared" / "AccNum.dat"),
+              AccessionCounter::CounterText(2 * kPerProcess));
+    EXPECT_TRUE(fs::is_symlink(root / "a" / "AccNum.dat"));
+    EXPECT_TRUE(fs::is_symlink(root / "b" / "AccNum.dat"));
 }
 
 }  // namespace
