@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/Text.h"
+#include "platform/CodePage.h"
 
 namespace morvik {
 
@@ -147,11 +148,19 @@ CatalogueCsvError::CatalogueCsvError(int line, const std::string& message)
     : std::runtime_error("Zeile " + std::to_string(line) + ": " + message), line_(line) {}
 
 std::vector<CatalogueRow> ParseCatalogueCsv(std::string_view text) {
-    if (text.starts_with(ByteOrderMark)) text.remove_prefix(ByteOrderMark.size());
-    if (const std::size_t bad = FirstInvalidUtf8(text); bad != std::string_view::npos) {
-        throw CatalogueCsvError(lineAt(text, bad),
-                                "kein gültiger UTF-8-Text; bitte die Datei als "
-                                "„CSV UTF-8“ speichern");
+    std::string decoded;
+    if (text.starts_with(ByteOrderMark)) {
+        text.remove_prefix(ByteOrderMark.size());
+        // The mark promises UTF-8: a byte that breaks it means a damaged file, not another code.
+        if (const std::size_t bad = FirstInvalidUtf8(text); bad != std::string_view::npos) {
+            throw CatalogueCsvError(lineAt(text, bad),
+                                    "kein gültiger UTF-8-Text, obwohl die Datei mit der "
+                                    "UTF-8-Kennung beginnt");
+        }
+    } else if (FirstInvalidUtf8(text) != std::string_view::npos) {
+        // German Excel's "CSV (Trennzeichen-getrennt)" is Windows-1252, the ANSI code page.
+        decoded = FromAnsi(text);
+        text = decoded;
     }
     const std::vector<Record> records = splitRecords(text, separatorOf(text));
     if (records.empty()) throw CatalogueCsvError(1, "die Datei ist leer, die Kopfzeile fehlt");

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <stdexcept>
 
+#include "Version.h"
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
@@ -25,11 +27,18 @@ constexpr int BusyTimeoutMs = 10000;
 // Spreadsheet programs recognise UTF-8 by this mark; without it Excel shows umlauts wrongly.
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
+// A file argument of "-" is the standard output (export) or input (import), so the tool works
+// in a pipe.
+constexpr std::string_view StandardStream = "-";
+
 constexpr const char* Usage =
     "Aufruf: morvik-catalogue PROGRAMMORDNER list\n"
     "        morvik-catalogue PROGRAMMORDNER export DATEI.csv\n"
     "        morvik-catalogue PROGRAMMORDNER import DATEI.csv\n"
-    "Arbeitet mit Bodypart.mdb im Programmordner.\n";
+    "        morvik-catalogue --help | --version\n"
+    "Arbeitet mit Bodypart.mdb im Programmordner. DATEI \"-\" ist die Standardausgabe (export)\n"
+    "oder die Standardeingabe (import). Eine CSV-Datei ohne gültiges UTF-8 wird als\n"
+    "Windows-1252 gelesen, wie Excel sie als \"CSV (Trennzeichen-getrennt)\" speichert.\n";
 
 SqliteConnection openExisting(const fs::path& file, int flags) {
     if (!fs::exists(file)) {
@@ -78,20 +87,34 @@ void list(const fs::path& file, std::ostream& out) {
     }
 }
 
-void exportTo(const fs::path& file, const fs::path& csv, std::ostream& out) {
+void exportTo(const fs::path& file, const std::string& csv, std::ostream& out) {
     const std::vector<CatalogueRow> rows = readRows(file);
     std::string text(ByteOrderMark);
     text += FormatCatalogueCsv(rows);
+    if (csv == StandardStream) {
+        out << text << std::flush;
+        if (!out) throw std::runtime_error("Die Standardausgabe kann nicht geschrieben werden");
+        return;
+    }
     WriteFileAtomically(csv, text);
-    out << rows.size() << " Körperteile nach " << csv.string() << " exportiert.\n";
+    out << rows.size() << " Körperteile nach " << csv << " exportiert.\n";
 }
 
-void importFrom(const fs::path& file, const fs::path& csv, std::ostream& out) {
+void importFrom(const fs::path& file, const std::string& csv, std::istream& in, std::ostream& out) {
+    const bool fromInput = csv == StandardStream;
+    const std::string source = fromInput ? "Standardeingabe" : csv;
     std::vector<CatalogueRow> rows;
     try {
-        rows = ParseCatalogueCsv(ReadFileBytes(csv));
+        std::string bytes;
+        if (fromInput) {
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            if (in.bad()) throw std::runtime_error("Die Standardeingabe kann nicht gelesen werden");
+        } else {
+            bytes = ReadFileBytes(csv);
+        }
+        rows = ParseCatalogueCsv(bytes);
     } catch (const CatalogueCsvError& e) {
-        throw std::runtime_error(csv.string() + ", " + e.what() +
+        throw std::runtime_error(source + ", " + e.what() +
                                  "\nImport abgelehnt, die Datenbank bleibt unverändert.");
     }
     const bool created = !fs::exists(file);
@@ -106,15 +129,20 @@ void importFrom(const fs::path& file, const fs::path& csv, std::ostream& out) {
         if (created) fs::remove(file, ignored);
         throw;
     }
-    out << rows.size() << " Körperteile aus " << csv.string() << " nach " << file.string()
+    out << rows.size() << " Körperteile aus " << source << " nach " << file.string()
         << " importiert.\n";
 }
 
 }  // namespace
 
-int RunCatalogueTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCatalogueTool(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         out << Usage;
+        return Ok;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        out << "morvik-catalogue " << kVersionText << '\n';
         return Ok;
     }
     const bool listCall = args.size() == 2 && args[1] == "list";
@@ -134,7 +162,7 @@ int RunCatalogueTool(const std::vector<std::string>& args, std::ostream& out, st
         } else if (args[1] == "export") {
             exportTo(file, args[2], out);
         } else {
-            importFrom(file, args[2], out);
+            importFrom(file, args[2], in, out);
         }
         return Ok;
     } catch (const std::exception& e) {

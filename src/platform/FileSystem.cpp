@@ -140,16 +140,17 @@ void DropTrailingSeparator(std::string& folder) {
 
 namespace {
 
-// Creates and locks a fresh temporary in `folder`. A sweep may take a temporary in the instant
-// between its creation and its lock; then it is gone and another name is tried.
-int openTemporary(const fs::path& folder, fs::path& name, int mode) {
+// Creates and locks a fresh temporary beside `target`. A sweep may take a temporary in the
+// instant between its creation and its lock; then it is gone and another name is tried.
+// Failures name the target, the file the caller asked for; the temporary is only the way there.
+int openTemporary(const fs::path& target, fs::path& name, int mode) {
     for (;;) {
-        name = folder / temporaryName();
+        name = target.parent_path() / temporaryName();
         Fd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                      mode >= 0 ? static_cast<mode_t>(mode) : 0666));
-        if (fd.get() < 0) throw FileError(errno, "Anlegen von " + name.string());
+        if (fd.get() < 0) throw FileError(errno, "Anlegen von " + target.string());
         while (::flock(fd.get(), LOCK_EX) != 0) {
-            if (errno != EINTR) throw FileError(errno, "Sperren von " + name.string());
+            if (errno != EINTR) throw FileError(errno, "Sperren von " + target.string());
         }
         struct stat st {};
         if (::fstat(fd.get(), &st) == 0 && st.st_nlink > 0) {
@@ -162,10 +163,10 @@ int openTemporary(const fs::path& folder, fs::path& name, int mode) {
 }  // namespace
 
 StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
-    Fd fd(openTemporary(target.parent_path(), temporary_, mode));
+    Fd fd(openTemporary(target, temporary_, mode));
     try {
-        writeAll(fd.get(), bytes, temporary_);
-        if (::fsync(fd.get()) != 0) throw FileError(errno, "Schreiben von " + temporary_.string());
+        writeAll(fd.get(), bytes, target_);
+        if (::fsync(fd.get()) != 0) throw FileError(errno, "Schreiben von " + target_.string());
     } catch (...) {
         ::unlink(temporary_.c_str());
         throw;

@@ -27,8 +27,10 @@ TEST(CatalogueCsv, RejectedFileNamesTheLineAndTheFault) {
         {header + "1,Becken,vielleicht,BE,F1\n", 2, "f_Show"},
         {header + "1,Becken,1,BE\n", 2, "4 Felder"},
         {header + "1,Becken,1,BE,F1\n2,\"Hand,1,HA,F2\n3,Knie,1,KN,F3\n", 3, "nicht geschlossen"},
-        {header + "1,Becken,1,BE,F1\n2,Sch\xE4"
-                  "del,1,SD,F2\n",
+        // The byte-order mark promises UTF-8; without it the file would be read as Windows-1252.
+        {"\xEF\xBB\xBF" + header +
+             "1,Becken,1,BE,F1\n2,Sch\xE4"
+             "del,1,SD,F2\n",
          3, "UTF-8"},
     };
     for (const Case& c : cases) {
@@ -63,6 +65,13 @@ TEST(CatalogueCsv, ReadsWhatSpreadsheetsWrite) {
                             CatalogueRow{-4, "Becken", true, "", "K41"},
                             CatalogueRow{13, "Fuß", false, "F", "K78"}));
     EXPECT_TRUE(ParseCatalogueCsv("ID,f_Name,f_Show,f_Konica,f_Factory").empty());
+
+    // German Excel's plain "CSV (Trennzeichen-getrennt)": Windows-1252, no byte-order mark.
+    EXPECT_THAT(ParseCatalogueCsv("ID;f_Name;f_Show;f_Konica;f_Factory\r\n"
+                                  "1;Sch\xE4"
+                                  "del a.p.;1;SCH;K1001\r\n2;Fu\xDF \x96 links;0;;\r\n"),
+                ElementsAre(CatalogueRow{1, "Schädel a.p.", true, "SCH", "K1001"},
+                            CatalogueRow{2, "Fuß – links", false, "", ""}));
 }
 
 TEST(CatalogueCsv, WrittenFileReadsBackUnchanged) {

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "Version.h"
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "support/CatalogueFile.h"
@@ -19,13 +20,14 @@ using test::PlainQuery;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 class CatalogueToolTest : public ::testing::Test {
   protected:
     int run(std::vector<std::string> args) {
         out.str("");
         err.str("");
-        return RunCatalogueTool(args, out, err);
+        return RunCatalogueTool(args, in, out, err);
     }
     std::string programFolder() const { return folder.path().string(); }
     fs::path database() const { return folder / "Bodypart.mdb"; }
@@ -37,6 +39,7 @@ class CatalogueToolTest : public ::testing::Test {
 
     test::TempFolder folder;
     test::TempFolder files;
+    std::istringstream in;
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -88,6 +91,28 @@ TEST_F(CatalogueToolTest, ImportListExportRoundTrip) {
     EXPECT_EQ(PlainQuery(database(), "SELECT * FROM tblBodypart"), before);
 }
 
+TEST_F(CatalogueToolTest, DashIsStandardOutputForExportAndStandardInputForImport) {
+    in.str(Catalogue);
+    ASSERT_EQ(run({programFolder(), "import", "-"}), 0) << err.str();
+    ASSERT_EQ(run({programFolder(), "export", "-"}), 0) << err.str();
+
+    const std::string exported = out.str();
+    EXPECT_TRUE(
+        exported.starts_with("\xEF\xBB\xBF"
+                             "ID,f_Name,f_Show,f_Konica,f_Factory\r\n"));
+    EXPECT_TRUE(exported.ends_with("4,Ösophagus,1,OES,K4501M\r\n"));
+    EXPECT_FALSE(fs::exists("-"));
+}
+
+TEST_F(CatalogueToolTest, FailedExportNamesTheFileGivenNotItsTemporary) {
+    ASSERT_EQ(run({programFolder(), "import", csv("k.csv", Catalogue).string()}), 0);
+    const std::string target = (files / "fehlt" / "k.csv").string();
+
+    EXPECT_EQ(run({programFolder(), "export", target}), 1);
+    EXPECT_THAT(err.str(), HasSubstr(target));
+    EXPECT_THAT(err.str(), Not(HasSubstr(".tmp")));
+}
+
 // A rejected file leaves the catalogue byte for byte as it was, or absent if there was none.
 TEST_F(CatalogueToolTest, RejectedImportLeavesTheCatalogueUntouched) {
     ASSERT_EQ(run({programFolder(), "import", csv("k.csv", Catalogue).string()}), 0);
@@ -137,6 +162,9 @@ TEST_F(CatalogueToolTest, FailuresSayWhatIsWrongAndWrongCallsShowTheUsage) {
     }
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_THAT(out.str(), HasSubstr("import DATEI.csv"));
+    EXPECT_THAT(out.str(), HasSubstr("Windows-1252"));
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out.str(), std::string("morvik-catalogue ") + kVersionText + "\n");
 }
 
 }  // namespace
