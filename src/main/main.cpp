@@ -1,10 +1,12 @@
 // Sub Main: the program's entry point. Loads the main window (settings, drives, request), shows
 // it with the splash, fills the catalogue list and leaves the main window on screen.
 #include <QApplication>
+#include <iostream>
 
 #include "app/OrderSession.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "diag/ErrorLog.h"
+#include "main/CommandLine.h"
 #include "main/StartUp.h"
 #include "platform/DriveConnection.h"
 #include "platform/SystemClock.h"
@@ -18,9 +20,18 @@
 
 int main(int argc, char* argv[]) {
     using namespace morvik;
+    // --help and --version answer before the window system is asked for a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    if (auto status = AnswerCommandLine(arguments, false, std::cout, std::cerr)) return *status;
+
     QApplication app(argc, argv);  // also adopts the user's locale for the log's date and time
+    if (auto status = AnswerCommandLine(QApplication::arguments(), true, std::cout, std::cerr)) {
+        return *status;
+    }
     QApplication::setApplicationName(kProgramName);
     QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName("morvik");  // ties the windows to morvik.desktop
     const auto qtGerman = InstallQtGerman();  // the folder chooser and context menus in German
 
     // The program folder is where the executable lives; everything else is found from there.
