@@ -14,16 +14,16 @@
 
 // Settings.ini against the Windows profile functions as Wine implements them (Wine checks them
 // against Windows in its own conformance tests). The oracle, a tiny Windows program, runs the
-// same operations under Wine in one start. The cases come from a seeded generator, so a failure
-// repeats.
+// same reads and writes under Wine in one start; the cases come from a seeded generator, so a
+// failure repeats. Reads must agree; after a write every key must read the same from both
+// files, and Wine must read Morvik's file as Morvik does.
 //
 // Where Wine is known to differ from Windows, and what is done about it:
 // - A UTF-8 byte-order mark: Wine takes it as the file's encoding. Windows knows only the UTF-16
-//   mark; it reads such a file as ANSI text with the mark as part of the first line, so a section
-//   header there is not found. Wine gets these files with a line end before the mark, which makes
-//   it read them as Windows does.
-//   Wine then writes the mark back at the start and would read its own file as UTF-8: after a
-//   write to such a file, only what Wine reads from Morvik's written file is compared.
+//   mark and reads the file as ANSI text, the mark being part of the first line (a section header
+//   there is not found). Wine gets these files with a line end in front, which makes it read
+//   them as Windows does. Its own rewrite starts with the mark again, so after a write to such a
+//   file only what Wine reads from Morvik's file is compared.
 // - Wine saves a profile by writing the whole file anew from what it parsed (blank lines and
 //   blanks around "=" are lost); Windows edits the file's text in place. Written files are
 //   therefore compared by what every key reads, and Morvik's output line by line with its input.
