@@ -2,7 +2,6 @@
 
 #include "app/OrderSession.h"
 #include "platform/CodePage.h"
-#include "platform/FileSystem.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
 
