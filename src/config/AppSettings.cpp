@@ -1,7 +1,10 @@
 #include "config/AppSettings.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
@@ -18,6 +21,42 @@ const char* boolText(bool value) {
     return value ? "1" : "0";
 }
 
+// Whether a text VB reads as a number is not zero; nullopt for any other text. Only forms that
+// give the same answer on a German and an English Windows: a decimal number with "." and an
+// exponent ("-1.5", "1E+3"), or a whole number of up to 32 bits in hexadecimal ("&H10") or octal
+// ("&O7").
+std::optional<bool> nonZeroNumber(std::string_view t) {
+    if (t.size() > 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h' || t[1] == 'O' || t[1] == 'o')) {
+        std::uint64_t value = 0;
+        const char* end = t.data() + t.size();
+        int base = (t[1] == 'H' || t[1] == 'h') ? 16 : 8;
+        auto [stop, ec] = std::from_chars(t.data() + 2, end, value, base);
+        if (ec != std::errc() || stop != end || value > 0xFFFFFFFF) return std::nullopt;
+        return value != 0;
+    }
+    std::string_view number = t;
+    if (!number.empty() && (number[0] == '+' || number[0] == '-')) number.remove_prefix(1);
+    std::size_t exponent = number.find_first_of("eE");
+    std::string_view mantissa = number.substr(0, exponent);
+    if (mantissa.empty() || mantissa[0] < '0' || mantissa[0] > '9' ||
+        mantissa.find_first_not_of("0123456789.") != std::string_view::npos ||
+        std::count(mantissa.begin(), mantissa.end(), '.') > 1) {
+        return std::nullopt;
+    }
+    if (exponent != std::string_view::npos) {
+        std::string_view power = number.substr(exponent + 1);
+        if (!power.empty() && (power[0] == '+' || power[0] == '-')) power.remove_prefix(1);
+        if (power.empty() || power.find_first_not_of("0123456789") != std::string_view::npos) {
+            return std::nullopt;
+        }
+    }
+    // from_chars ignores the locale; a number too large or too small for a Double overflows.
+    double value = 0;
+    auto [stop, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec != std::errc() || stop != number.data() + number.size()) return std::nullopt;
+    return value != 0.0;
+}
+
 }  // namespace
 
 std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
@@ -31,21 +70,10 @@ std::string DefaultModalityName(int index) {
 }
 
 bool ToBool(std::string_view text) {
-    std::string_view t = TrimBlanks(text);
+    std::string_view t = TrimBlanks(text, " \t\n\v\f\r");
     if (SameIgnoringCase(t, "true")) return true;
     if (SameIgnoringCase(t, "false")) return false;
-    if (!t.empty()) {
-        // from_chars ignores the locale: "1.5" is a number whatever LC_NUMERIC says.
-        std::string_view number = t;
-        if (number.front() == '+') number.remove_prefix(1);
-        double value = 0;
-        auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value,
-                                         std::chars_format::general);
-        if (ec == std::errc() && end == number.data() + number.size() && !number.empty() &&
-            number.find_first_not_of("-0123456789.eE") == std::string_view::npos) {
-            return value != 0.0;
-        }
-    }
+    if (auto number = nonZeroNumber(t)) return *number;
     throw AppError(err::TypeMismatch,
                    "Typen unverträglich: \"" + std::string(text) + "\" ist kein Wahrheitswert");
 }

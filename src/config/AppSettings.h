@@ -43,9 +43,10 @@ std::filesystem::path SettingsPath(const std::filesystem::path& programFolder);
 // "Scan", "Röntgen", then "Modalität 3" to "Modalität 6".
 std::string DefaultModalityName(int index);
 
-// A stored truth value: a number (blanks around it allowed) is false for zero and true
-// otherwise; True and False count in any letter case. Anything else, the empty text included,
-// throws AppError 13 (type mismatch).
+// A stored truth value, read as VB converts a text: a number (blanks around it allowed; decimal
+// with "." and an exponent, or &H hexadecimal, &O octal) is false for zero and true otherwise;
+// True and False count in any letter case. Anything else, the empty text included, throws
+// AppError 13 (type mismatch).
 bool ToBool(std::string_view text);
 
 // Reads every key in the fixed order with its default. A truth value that cannot be converted

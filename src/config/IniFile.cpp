@@ -12,48 +12,89 @@ namespace morvik {
 
 namespace {
 
+// The profile functions take these as blanks around lines, names and values: space, tab,
+// vertical tab, form feed, and ^Z, an old end-of-file mark. (CR and LF end a line anyway.)
+std::string_view trimmed(std::string_view s) {
+    return TrimBlanks(s, " \t\v\f\x1A");
+}
+
 // One line of the file, split into what the profile functions see in it.
 struct Line {
-    std::string_view raw;  // without its line end
     bool isSection = false;
+    bool isKey = false;     // a key line, with or without "="
+    bool hasValue = false;  // a key without "=" reads as missing
     std::string_view name;  // section name, or key name of a key line
     std::string_view value;
-    bool isKey = false;
 };
 
 Line parse(std::string_view raw) {
     Line line;
-    line.raw = raw;
-    std::string_view t = TrimBlanks(raw);
+    std::string_view t = trimmed(raw);
     if (t.empty() || t.front() == ';') return line;
-    if (t.front() == '[') {
-        std::size_t close = t.find(']');
+    std::size_t close = t.rfind(']');
+    if (t.front() == '[' && close != std::string_view::npos) {
         line.isSection = true;
-        line.name = TrimBlanks(
-            t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        line.name = trimmed(t.substr(1, close - 1));
         return line;
     }
     std::size_t eq = t.find('=');
-    if (eq == std::string_view::npos) return line;
     line.isKey = true;
-    line.name = TrimBlanks(t.substr(0, eq));
-    line.value = TrimBlanks(t.substr(eq + 1));
+    line.hasValue = eq != std::string_view::npos;
+    line.name = trimmed(t.substr(0, eq));
+    if (line.hasValue) line.value = trimmed(t.substr(eq + 1));
     return line;
 }
 
+// A line ends at CR LF, LF or CR.
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        std::string_view line = text.substr(
-            start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos) break;
-        start = end + 1;
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return lines;
+}
+
+// Where a key of a section stands: the section's first header, the key's first line in it, and
+// the last line of the section that is not blank.
+struct Position {
+    std::optional<std::size_t> section, key;
+    std::size_t lastInSection = 0;
+};
+
+template <class Lines>
+Position find(const Lines& lines, std::string_view section, std::string_view key) {
+    Position at;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        Line line = parse(lines[i]);
+        if (line.isSection) {
+            if (at.section) break;
+            if (SameIgnoringCase(line.name, section)) at.section = at.lastInSection = i;
+        } else if (at.section) {
+            if (!trimmed(lines[i]).empty()) at.lastInSection = i;
+            if (line.isKey && SameIgnoringCase(line.name, key)) {
+                at.key = i;
+                break;
+            }
+        }
+    }
+    return at;
+}
+
+// A value (or default) as it arrives in a buffer of size characters: one pair of enclosing quotes
+// removed, cut to size - 1. Where the cut falls just before the closing quote, the profile
+// functions still drop one character at the end.
+std::string delivered(std::string_view v, int size) {
+    if (size <= 0) return "";
+    auto room = static_cast<std::size_t>(size);
+    bool quoted = v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+    if (quoted) v.remove_prefix(1);
+    std::string out(v.substr(0, room - 1));
+    if (quoted && room >= v.size() && !out.empty()) out.pop_back();
+    return out;
 }
 
 std::optional<std::string> readFileIfPresent(const std::filesystem::path& file) {
@@ -75,28 +116,20 @@ std::string safeValue(std::string_view value) {
 
 std::string ReadINI(std::string_view section, std::string_view key, std::string_view defaultValue,
                     const std::filesystem::path& file, int size) {
-    std::size_t limit = size > 0 ? static_cast<std::size_t>(size - 1) : 0;
-    std::string result = ToAnsi(defaultValue);
-    if (auto text = readFileIfPresent(file)) {
-        bool inSection = false;
-        for (std::string_view raw : splitLines(*text)) {
-            Line line = parse(raw);
-            if (line.isSection) {
-                if (inSection) break;  // the first section of that name is the one read
-                inSection = SameIgnoringCase(line.name, section);
-            } else if (inSection && line.isKey && SameIgnoringCase(line.name, key)) {
-                std::string_view v = line.value;
-                if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') &&
-                    v.back() == v.front()) {
-                    v = v.substr(1, v.size() - 2);
-                }
-                result = std::string(v);
-                break;
-            }
-        }
+    // Trailing blanks of the default do not count (its first character always does).
+    std::string_view value = defaultValue;
+    while (value.size() > 1 && value.back() == ' ') value.remove_suffix(1);
+    std::string ansiDefault = ToAnsi(value);
+    value = ansiDefault;
+    std::optional<std::string> text = readFileIfPresent(file);
+    std::vector<std::string_view> lines;
+    if (text) lines = splitLines(*text);
+    Position at = find(lines, ToAnsi(section), ToAnsi(key));
+    if (at.key) {
+        Line line = parse(lines[*at.key]);
+        if (line.hasValue) value = line.value;
     }
-    if (result.size() > limit) result.resize(limit);
-    return FromAnsi(result);
+    return FromAnsi(delivered(value, size));
 }
 
 void WriteINI(std::string_view section, const IniValues& values,
@@ -110,33 +143,17 @@ void WriteINI(std::string_view section, const IniValues& values,
 
     for (const auto& [key, value] : values) {
         std::string keyAnsi = ToAnsi(key);
-        std::string newLine = keyAnsi + "=" + ToAnsi(safeValue(value));
-        std::optional<std::size_t> sectionAt, keyAt;
-        std::size_t lastInSection = 0;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            Line line = parse(lines[i]);
-            if (line.isSection) {
-                if (sectionAt) break;
-                if (SameIgnoringCase(line.name, sectionAnsi)) {
-                    sectionAt = i;
-                    lastInSection = i;
-                }
-            } else if (sectionAt) {
-                if (!TrimBlanks(lines[i]).empty()) lastInSection = i;
-                if (line.isKey && SameIgnoringCase(line.name, keyAnsi)) {
-                    keyAt = i;
-                    break;
-                }
-            }
-        }
-        if (keyAt) {
-            lines[*keyAt] = newLine;
-        } else if (sectionAt) {
-            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastInSection + 1), newLine);
+        std::string valueAnsi = ToAnsi(safeValue(value));
+        Position at = find(lines, sectionAnsi, keyAnsi);
+        if (at.key) {
+            // The key keeps the spelling it has in the file.
+            lines[*at.key] = std::string(parse(lines[*at.key]).name) + "=" + valueAnsi;
+        } else if (at.section) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at.lastInSection + 1),
+                         keyAnsi + "=" + valueAnsi);
         } else {
-            if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
             lines.push_back("[" + sectionAnsi + "]");
-            lines.push_back(newLine);
+            lines.push_back(keyAnsi + "=" + valueAnsi);
         }
     }
 

@@ -11,11 +11,11 @@ namespace morvik {
 // case ignored. A suffix of another length matches no name of usual length.
 bool IsRequestName(std::string_view fileName, std::string_view suffix);
 
-// The first request file in the folder's listing order (not its subfolders), as the folder
-// text, the separator and the file name; nullopt when there is none. `beforeEach` runs before
-// each file is examined (the window system gets its turn). An entry with a request name that
-// is no plain file (a link, a folder) is never taken; `skipped` hears of each. Throws AppError
-// when the folder cannot be listed.
+// The first request file of the folder by name, letter case aside (not its subfolders), as the
+// folder text, the separator and the file name; nullopt when there is none. `beforeEach` runs
+// before each file is examined (the window system gets its turn). An entry with a request name
+// that is no plain file (a link, a folder) is never taken; `skipped` hears of each. Throws
+// AppError when the folder cannot be listed.
 std::optional<std::string> FindRequest(
     std::string_view folder, std::string_view suffix, const std::function<void()>& beforeEach,
     const std::function<void(const std::string& name)>& skipped = {});

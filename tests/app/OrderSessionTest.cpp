@@ -2,7 +2,6 @@
 
 #include "app/OrderSession.h"
 #include "platform/CodePage.h"
-#include "platform/FileSystem.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
 
@@ -98,13 +97,15 @@ TEST_F(OrderSessionTest, NoRequestSaysSoWithTheProgramsName) {
     EXPECT_TRUE(session.RequestPath().empty());
 }
 
-TEST_F(OrderSessionTest, FirstRequestInListingOrderIsShownAndSuffixNeedsNoDot) {
+// Windows lists a folder in name order; the file system's own order here must not matter.
+TEST_F(OrderSessionTest, FirstRequestByNameIsShownLetterCaseAsideAndSuffixNeedsNoDot) {
     settings();
-    WriteBytes(in() / "ANFRAGE1.GDT", kRequest);
-    WriteBytes(in() / "ANFRAGE2.GDT", kRequest);
-    WriteBytes(in() / "NOTEGDT", kRequest);
+    for (const char* name : {"c.gdt", "b3.gdt", "notegdt", "B2.GDT", "D.gdt", "a.txt", "e.gdt"}) {
+        WriteBytes(in() / name, kRequest);
+    }
     session.Form_Load();
-    EXPECT_EQ(session.RequestPath(), (in() / ListFiles(in()).front()).string());
+    EXPECT_EQ(session.RequestPath(), (in() / "B2.GDT").string());
+    EXPECT_EQ(session.Patient().id, "ID: 471");
     EXPECT_EQ(session.Patient().name, "Name: Muster Erika");
     EXPECT_TRUE(op.messages.empty());
 }

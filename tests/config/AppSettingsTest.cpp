@@ -19,15 +19,18 @@ class AppSettingsTest : public ::testing::Test, protected test::ProgramFolder {
     }
 };
 
-// Numbers (blanks around them allowed) and the words True and False, as the file stores them.
+// Numbers as VB reads them (blanks around them allowed; &H hexadecimal, &O octal, exponents) and
+// the words True and False, as the file stores them.
 TEST(ToBool, ConvertsNumbersAndTheTwoWordsAndRejectsAnythingElse) {
     const std::pair<const char*, bool> accepted[] = {
-        {"1", true},      {"0", false},    {"2", true},    {"-1", true},
-        {" 0 ", false},   {"\t1\t", true}, {"TRUE", true}, {"true", true},
-        {"False", false}, {"0.0", false},  {"1.5", true},  {"+3", true}};
+        {"1", true},     {"0", false},    {"2", true},       {"-1", true},     {" 0 ", false},
+        {"\t1\t", true}, {"TRUE", true},  {"true", true},    {"False", false}, {"0.0", false},
+        {"1.5", true},   {"+3", true},    {"&H10", true},    {"&h0", false},   {"&O7", true},
+        {"1E+3", true},  {"0e-2", false}, {"\v-0.5\v", true}};
     for (const auto& [text, value] : accepted) EXPECT_EQ(ToBool(text), value) << text;
-    for (const char* text :
-         {"", "ja", "1x", "wahr", " ", "nan", "inf", "0x1", "yes", "no", "on", "off", "t"}) {
+    for (const char* text : {"",    "ja",  "1x",    "wahr", " ",   "nan", "inf",         "0x1",
+                             "yes", "no",  "on",    "off",  "t",   ".5",  "1.2.3",       "- 1",
+                             "1E",  "1E+", "1E400", "&H",   "&HG", "&O8", "&H100000000", "-&H1"}) {
         try {
             ToBool(text);
             ADD_FAILURE() << "accepted \"" << text << "\"";

@@ -26,6 +26,11 @@ TEST(ReadINI, BehavesAsTheWindowsProfileFunctions) {
         {"[S]\r\n  K  =  v w  \r\n", "K", "v w"},
         {"[S]\r\n\tK\t=\t v\tw \t\r\n", "K", "v\tw"},
         {"[S]\nA=1\nK=v\n", "K", "v"},
+        {"[S]\rA=1\rK=v\r", "K", "v"},
+        {"[S]\r\n\vK\f=\x1A v\v\r\n", "K", "v"},  // vertical tab, form feed, ^Z are blanks
+        {"[S\r\nK=1\r\n", "K", "DEF"},            // no closing bracket, no section
+        {"[S]\r\nK\r\nK=1\r\n", "K", "DEF"},      // a key without "=" reads as missing
+        {"[S]\r\n\326ffnen=1\r\n", "Öffnen", "1"},
         {"[A]\r\nK=1\r\n[S]\r\nX=2\r\n", "K", "DEF"},
         {"[S]\r\nK=1\r\nK=2\r\n", "K", "1"},
         {"[S]\r\n;K=1\r\nK=2\r\n", "K", "2"},
@@ -43,6 +48,7 @@ TEST(ReadINI, MissingFileGivesTheDefault) {
     EXPECT_EQ(ReadINI("GDTService", "Modalitaet1", "Röntgen", dir / "Settings.ini"), "Röntgen");
 }
 
+// A replaced key keeps the spelling it has in the file.
 TEST(WriteINI, ReplacesInPlaceAndKeepsEverythingElse) {
     TempFolder dir;
     const std::string before =
@@ -52,7 +58,7 @@ TEST(WriteINI, ReplacesInPlaceAndKeepsEverythingElse) {
     WriteINI("GDTService", {{"Kuerzel", "Jö"}, {"CommentField", "6220"}}, dir / "Settings.ini");
     EXPECT_EQ(
         ReadBytes(dir / "Settings.ini"),
-        "; Morvik\r\n[Other]\r\nKuerzel=XX\r\n\r\n[GDTService]\r\nGDTQuell=/in\r\nKuerzel=J\xF6\r\n"
+        "; Morvik\r\n[Other]\r\nKuerzel=XX\r\n\r\n[GDTService]\r\nGDTQuell=/in\r\nkuerzel=J\xF6\r\n"
         "Suffix=gdt\r\nCommentField=6220\r\n\r\n[Last]\r\nZ=1\r\n");
 }
 
@@ -61,7 +67,7 @@ TEST(WriteINI, AppendsAMissingSectionAtTheEndAlsoForAnEmptyValue) {
     WriteBytes(dir / "Settings.ini", "[Other]\r\nA=1\r\n");
     WriteINI("GDTService", "Modalitaet2", "", dir / "Settings.ini");
     EXPECT_EQ(ReadBytes(dir / "Settings.ini"),
-              "[Other]\r\nA=1\r\n\r\n[GDTService]\r\nModalitaet2=\r\n");
+              "[Other]\r\nA=1\r\n[GDTService]\r\nModalitaet2=\r\n");
 }
 
 TEST(WriteINI, LineBreaksInAValueCannotAddKeys) {

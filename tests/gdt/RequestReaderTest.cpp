@@ -60,5 +60,20 @@ TEST(ReadGDT, ExaminesEveryLineOfAVeryLongFile) {
     EXPECT_EQ(captions.id, "ID: 99887");
 }
 
+// The walk tests blocks of bytes at a time: the patient lines and the character set (here
+// code page 437, declared after the name) are found wherever they fall.
+TEST(ReadGDT, FindsThePatientLinesAtEveryOffset) {
+    for (std::size_t pad = 0; pad < 150; ++pad) {
+        std::string text = CreateGDTLine("6228", std::string(pad, 'x')) + "\r\r\n0133000471\r\n" +
+                           CreateGDTLine("6228", "3101") + "0153101M\x81ller\r\n0143102Erika\r\n" +
+                           CreateGDTLine("9206", "2");
+        PatientRequest request;
+        PatientCaptions captions;
+        ApplyRequestText(text, request, captions);
+        EXPECT_EQ(captions.id, "ID: 471") << pad;
+        EXPECT_EQ(captions.name, "Name: Müller Erika") << pad;
+    }
+}
+
 }  // namespace
 }  // namespace morvik

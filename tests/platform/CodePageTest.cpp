@@ -15,5 +15,10 @@ TEST(CodePage, GermanTextIsOneBytePerCharacterAndEveryByteSurvives) {
     EXPECT_EQ(ToAnsi("a\u4e2db\u0141c"), "a?b?c");
 }
 
+// Each byte that starts no well-formed character becomes one "?"; the bytes after it are kept.
+TEST(CodePage, InvalidUtf8BecomesOneQuestionMarkPerByte) {
+    EXPECT_EQ(ToAnsi("\xF3Z \xE4\xBC\xF6 \xC3 \xED\xA0\x80\xFC"), "?Z ??? ? ????");
+}
+
 }  // namespace
 }  // namespace morvik
