@@ -33,4 +33,5 @@ inline constexpr const char* kWinePrefix = "@wine_prefix@";
 inline constexpr const char* kProfileOracleMissing = "@oracle_missing@";
 }  // namespace morvik::test
 ]])
-target_include_directories(morvik_core_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
+target_include_directories(morvik_core_tests PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated
+  ${PROJECT_SOURCE_DIR}/tools/profile-oracle)
