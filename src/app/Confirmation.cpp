@@ -4,6 +4,7 @@
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
+#include "base/Text.h"
 #include "gdt/RequestReader.h"
 #include "gdt/RequestSearch.h"
 #include "platform/Guid.h"
@@ -170,12 +171,7 @@ std::string Journal::Text() const {
 Journal Journal::Parse(std::string_view text) {
     Journal journal;
     bool head = false, end = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t stop = text.find('\n', start);
-        if (stop == std::string_view::npos) stop = text.size();
-        std::string_view line = text.substr(start, stop - start);
-        start = stop + 1;
+    for (std::string_view line : SplitLines(text)) {
         if (!head) {
             head = line == kJournalHead;
             if (!head) break;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace morvik {
 
@@ -25,6 +26,10 @@ inline bool SameIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
+
+// The lines of a text that ends its lines with LF (a CR before the LF is dropped too); a final
+// line without LF counts, an empty text has no lines.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The length of the well-formed UTF-8 character starting at `at` (1 to 4), or 0 when the bytes
 // there are no such character (a stray continuation byte, a sequence cut short, an overlong

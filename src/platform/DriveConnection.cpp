@@ -19,6 +19,8 @@
 extern char** environ;
 #endif
 
+#include "base/Text.h"
+
 namespace morvik {
 
 namespace {
@@ -70,13 +72,7 @@ bool liesAtOrBelow(const std::string& folder, const std::string& mountPoint) {
 // The mount points of a table, with each line's fields: device, mount point, type, ...
 template <class Visit>
 void forEachMountPoint(std::string_view table, Visit&& visit) {
-    std::size_t start = 0;
-    while (start < table.size()) {
-        std::size_t end = table.find('\n', start);
-        if (end == std::string_view::npos) end = table.size();
-        std::string_view line = table.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (std::string_view line : SplitLines(table)) {
         const std::vector<std::string_view> fields = fieldsOf(line);
         if (fields.size() < 2 || fields[0].front() == '#') continue;
         if (fields.size() >= 3 && fields[2] == "swap") continue;
