@@ -1,8 +1,5 @@
 #include "base/Text.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
 #include <cstdint>
 
 namespace morvik {
@@ -45,6 +42,20 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::string_view LastCharacters(std::string_view text, std::size_t count) {
+    std::size_t i = text.size();
+    for (std::size_t n = 0; n < count && i > 0; ++n) {
+        // Back over up to three continuation bytes to a lead byte; if that lead and its
+        // continuations are not one well-formed character, the last byte counts alone.
+        std::size_t start = i - 1;
+        while (start > 0 && i - start < 4 &&
+               (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+            --start;
+        i = Utf8CharacterLength(text, start) == i - start ? start : i - 1;
+    }
+    return text.substr(i);
+}
+
 std::size_t FirstInvalidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = Utf8CharacterLength(text, i);
@@ -52,25 +63,6 @@ std::size_t FirstInvalidUtf8(std::string_view text) {
         i += length;
     }
     return std::string_view::npos;
-}
-
-std::string UpperCase(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    const auto* s = reinterpret_cast<const std::uint8_t*>(utf8.data());
-    auto length = static_cast<std::int32_t>(utf8.size());
-    std::int32_t i = 0;
-    while (i < length) {
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0) c = 0xFFFD;
-        UChar32 upper = u_toupper(c);
-        char buffer[U8_MAX_LENGTH];
-        std::int32_t n = 0;
-        U8_APPEND_UNSAFE(reinterpret_cast<std::uint8_t*>(buffer), n, upper);
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    return out;
 }
 
 }  // namespace morvik

@@ -39,8 +39,19 @@ std::size_t Utf8CharacterLength(std::string_view text, std::size_t at);
 // The offset of the first byte that is not part of a well-formed UTF-8 character, or npos.
 std::size_t FirstInvalidUtf8(std::string_view text);
 
+// The last `count` characters of a UTF-8 text (all of it when shorter). A byte that is no part of
+// a well-formed character counts as one character.
+std::string_view LastCharacters(std::string_view text, std::size_t count);
+
 // Text in upper case, character by character, by Unicode's rules (ä becomes Ä; ß stays ß).
 // Each character maps to exactly one character, so a prefix stays a prefix.
 std::string UpperCase(std::string_view utf8);
+
+#ifdef _WIN32
+// UTF-8 and the UTF-16 of the Windows API. Malformed UTF-8 becomes U+FFFD, a lone surrogate
+// likewise.
+std::wstring WideFromUtf8(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
+#endif
 
 }  // namespace morvik

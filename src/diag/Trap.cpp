@@ -7,6 +7,7 @@
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
+#include "platform/FileSystem.h"
 
 namespace morvik {
 
@@ -16,10 +17,10 @@ void LogCurrentException(ErrorLog& log, std::string_view procedure) noexcept {
     } catch (const AppError& e) {
         log.LogError(procedure, e.number(), e.what());
     } catch (const std::filesystem::filesystem_error& e) {
-        AppError mapped = FileError(e.code().value(), e.path1().string());
+        AppError mapped = FileError(e.code(), Utf8Path(e.path1()));
         log.LogError(procedure, mapped.number(), mapped.what());
     } catch (const std::system_error& e) {
-        AppError mapped = FileError(e.code().value(), e.what());
+        AppError mapped = FileError(e.code(), e.what());
         log.LogError(procedure, mapped.number(), mapped.what());
     } catch (const std::bad_alloc&) {
         log.LogError(procedure, err::OutOfMemory, "Nicht genügend Speicher");

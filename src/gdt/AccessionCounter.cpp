@@ -43,7 +43,7 @@ std::uint64_t AccessionCounter::ParseCounter(std::string_view text) {
 std::uint64_t AccessionCounter::readFile() {
     std::error_code ec;
     if (!std::filesystem::exists(file(), ec)) {
-        if (ec) throw AppError(err::PathFileAccess, "Zugriff auf " + file().string());
+        if (ec) throw AppError(err::PathFileAccess, "Zugriff auf " + Utf8Path(file()));
         return 0;
     }
     return ParseCounter(ReadFileBytes(file()));
@@ -75,7 +75,7 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
             if (highest > 0 && (!present || last < highest)) {
                 throw AppError(
                     err::CounterWentBack,
-                    file().string() +
+                    Utf8Path(file()) +
                         (present ? " enthält " + CounterText(last) : std::string(" fehlt")) +
                         ", vergeben wurde schon " + CounterText(highest) +
                         "; die Zählung wird nicht zurückgesetzt");

@@ -3,23 +3,8 @@
 #include <filesystem>
 #include <optional>
 
-#ifdef _WIN32
-#include <windows.h>
-#include <winnetwk.h>
-#else
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <fstream>
-#include <sstream>
-
-extern char** environ;
-#endif
-
 #include "base/Text.h"
+#include "platform/FileSystem.h"
 
 namespace morvik {
 
@@ -57,7 +42,9 @@ std::vector<std::string_view> fieldsOf(std::string_view line) {
 // An absolute path without "." and ".." steps and without a trailing "/"; nullopt otherwise.
 std::optional<std::string> normalPath(std::string_view path) {
     if (path.empty() || path.front() != '/') return std::nullopt;
-    std::string normal = std::filesystem::path(path).lexically_normal().string();
+    // Forward slashes also on Windows, where the test tables are read too.
+    const std::u8string generic = PathFromUtf8(path).lexically_normal().generic_u8string();
+    std::string normal(generic.begin(), generic.end());
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     return normal;
 }
@@ -100,60 +87,5 @@ bool MountFstabEntryFor(std::string_view folder, std::string_view fstab, std::st
     if (mounted) return false;
     return run({"mount", best}) == 0;
 }
-
-#ifdef _WIN32
-
-bool ConnectNetworkDrive(const std::string& localName, const std::string& remotePath) {
-    return WNetAddConnectionA(remotePath.c_str(), nullptr, localName.c_str()) == NO_ERROR;
-}
-
-#else
-
-int RunCommandSilently(const std::vector<std::string>& command) {
-    if (command.empty()) return -1;
-    std::vector<char*> argv;
-    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
-                                         fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
-    }
-#ifdef POSIX_SPAWN_SETSID
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-#endif
-    pid_t child = -1;
-    const int started = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (started != 0) return -1;
-
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool ConnectNetworkDrive(const std::string& /*localName*/, const std::string& remotePath) {
-    const auto readAll = [](const char* file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    };
-    try {
-        return MountFstabEntryFor(remotePath, readAll("/etc/fstab"), readAll("/proc/self/mounts"),
-                                  RunCommandSilently);
-    } catch (...) {
-        return false;
-    }
-}
-
-#endif
 
 }  // namespace morvik

@@ -22,7 +22,9 @@ AppError FileError(int e, const std::string& what) {
             number = err::PermissionDenied;
             break;
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
             number = err::DiskFull;
             break;
         case ENOMEM:
@@ -32,6 +34,13 @@ AppError FileError(int e, const std::string& what) {
             break;
     }
     return AppError(number, what + ": " + std::strerror(e));
+}
+
+AppError FileError(const std::error_code& code, const std::string& what) {
+#ifdef _WIN32
+    if (code.category() == std::system_category()) return WindowsFileError(code.value(), what);
+#endif
+    return FileError(code.value(), what);
 }
 
 }  // namespace morvik

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace morvik {
 
 // An exclusive lock on a lock file, held for the object's lifetime. A second program that asks
@@ -23,7 +25,7 @@ class FileLock {
 
   private:
     std::filesystem::path path_;
-    int fd_ = -1;
+    NativeFile file_ = kNoFile;
 };
 
 }  // namespace morvik

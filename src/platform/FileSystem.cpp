@@ -1,13 +1,8 @@
+// The file-system helpers that read the same on every system; FileSystemPosix.cpp and
+// FileSystemWindows.cpp hold what the system does itself.
 #include "platform/FileSystem.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
@@ -16,42 +11,16 @@
 
 namespace morvik {
 
-namespace {
-
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-  private:
-    int fd_;
-};
-
-void writeAll(int fd, std::string_view bytes, const fs::path& file) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno, "Schreiben von " + file.string());
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
+fs::path PathFromUtf8(std::string_view utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-std::string temporaryName() {
+std::string Utf8Path(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string NewTemporaryName() {
     static const char* hex = "0123456789abcdef";
     std::string name = "~";
     for (unsigned char b : NewGuidBytes()) {
@@ -61,50 +30,32 @@ std::string temporaryName() {
     return name + ".tmp";
 }
 
-}  // namespace
-
-void SyncFolder(const fs::path& folder) noexcept {
-    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
-}
-
-std::string ReadFileBytes(const fs::path& file) {
-    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw FileError(errno, "Öffnen von " + file.string());
-    std::string bytes;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
+bool IsTemporaryName(std::string_view name) {
+    if (name.size() != 37 || name.front() != '~' || !name.ends_with(".tmp")) return false;
+    for (char c : name.substr(1, 32)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
     }
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno, "Lesen von " + file.string());
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    return bytes;
+    return true;
 }
 
 std::vector<FolderEntry> ListEntries(const fs::path& folder) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) {
-        int e = ec.value() == ENOENT ? ENOTDIR : ec.value();
-        throw FileError(e, "Auflisten von " + folder.string());
+        // A folder that is not there is a path not found, not a file not found.
+        if (ec == std::errc::no_such_file_or_directory)
+            ec = std::make_error_code(std::errc::not_a_directory);
+        throw FileError(ec, "Auflisten von " + Utf8Path(folder));
     }
     std::vector<FolderEntry> entries;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        if (ec) throw FileError(ec.value(), "Auflisten von " + folder.string());
+        if (ec) throw FileError(ec, "Auflisten von " + Utf8Path(folder));
         std::error_code typeError;
         // The entry itself, not what a link points at.
         const bool regular = it->symlink_status(typeError).type() == fs::file_type::regular;
-        entries.push_back({it->path().filename().string(), regular});
+        entries.push_back({Utf8Path(it->path().filename()), regular});
     }
-    if (ec) throw FileError(ec.value(), "Auflisten von " + folder.string());
+    if (ec) throw FileError(ec, "Auflisten von " + Utf8Path(folder));
     return entries;
 }
 
@@ -116,62 +67,39 @@ std::vector<std::string> ListFiles(const fs::path& folder) {
     return names;
 }
 
-void DeleteFileForced(const fs::path& file, bool missingOk) {
-    // A read-only request goes too; on Linux the mode does not stop unlink, on Windows it does.
-    if (::unlink(file.c_str()) != 0 && !(missingOk && errno == ENOENT)) {
-        throw FileError(errno, "Löschen von " + file.string());
-    }
-}
-
-void RemoveFileQuietly(const fs::path& file) noexcept {
-    ::unlink(file.c_str());
-}
-
 fs::path JoinPath(std::string_view folder, std::string_view name) {
     std::string joined(folder);
     joined += static_cast<char>(fs::path::preferred_separator);
     joined += name;
-    return fs::path(joined);
+    return PathFromUtf8(joined);
 }
 
 void DropTrailingSeparator(std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
 }
 
-namespace {
-
-// Creates and locks a fresh temporary beside `target`. A sweep may take a temporary in the
-// instant between its creation and its lock; then it is gone and another name is tried.
-// Failures name the target, the file the caller asked for; the temporary is only the way there.
-int openTemporary(const fs::path& target, fs::path& name, int mode) {
-    for (;;) {
-        name = target.parent_path() / temporaryName();
-        Fd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
-                     mode >= 0 ? static_cast<mode_t>(mode) : 0666));
-        if (fd.get() < 0) throw FileError(errno, "Anlegen von " + target.string());
-        while (::flock(fd.get(), LOCK_EX) != 0) {
-            if (errno != EINTR) throw FileError(errno, "Sperren von " + target.string());
-        }
-        struct stat st {};
-        if (::fstat(fd.get(), &st) == 0 && st.st_nlink > 0) {
-            if (mode >= 0) ::fchmod(fd.get(), static_cast<mode_t>(mode));  // umask aside
-            return fd.release();
-        }
+fs::path FollowLinks(const fs::path& path) {
+    fs::path at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(at, ec)) return at;
+        fs::path to = fs::read_symlink(at, ec);
+        if (ec) throw FileError(ec, "Verweis " + Utf8Path(at));
+        at = to.is_absolute() ? to : at.parent_path() / to;
     }
+    throw FileError(ELOOP, "Verweis " + Utf8Path(path));
 }
 
-}  // namespace
-
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
-    Fd fd(openTemporary(target, temporary_, mode));
+bool RemoveStaleTemporary(const fs::path& file) noexcept {
     try {
-        writeAll(fd.get(), bytes, target_);
-        if (::fsync(fd.get()) != 0) throw FileError(errno, "Schreiben von " + target_.string());
+        HeldFile held(file);
+        // Still the same file under that name: a live writer may have renamed it meanwhile.
+        if (!held.TryLock() || !held.IsAt(file)) return false;
+        std::error_code ec;
+        return fs::remove(file, ec);
     } catch (...) {
-        ::unlink(temporary_.c_str());
-        throw;
+        return false;
     }
-    fd_ = fd.release();
 }
 
 StagedFile::~StagedFile() {
@@ -181,10 +109,10 @@ StagedFile::~StagedFile() {
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
-      fd_(other.fd_),
+      file_(other.file_),
       committed_(other.committed_) {
     other.temporary_.clear();
-    other.fd_ = -1;
+    other.file_ = kNoFile;
 }
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
@@ -192,190 +120,17 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
         discard();
         target_ = std::move(other.target_);
         temporary_ = std::move(other.temporary_);
-        fd_ = other.fd_;
+        file_ = other.file_;
         committed_ = other.committed_;
         other.temporary_.clear();
-        other.fd_ = -1;
+        other.file_ = kNoFile;
     }
     return *this;
-}
-
-void StagedFile::commit(bool syncFolder) {
-    if (committed_) return;
-    if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        throw FileError(errno, "Umbenennen nach " + target_.string());
-    }
-    committed_ = true;
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (syncFolder) SyncFolder(target_.parent_path());
-}
-
-void StagedFile::discard() noexcept {
-    if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
-    temporary_.clear();
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
 }
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
     StagedFile file(target, bytes);
     file.commit();
-}
-
-HeldFile::HeldFile(const fs::path& file) : path_(file) {
-    fd_ = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) {
-        if (errno == ELOOP) {
-            throw AppError(err::NotRegularFile, file.string() + " ist ein Verweis, keine Datei");
-        }
-        throw FileError(errno, "Öffnen von " + file.string());
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        throw AppError(err::NotRegularFile, file.string() + " ist keine gewöhnliche Datei");
-    }
-}
-
-HeldFile::~HeldFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-bool HeldFile::TryLock() noexcept {
-    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EINTR) return false;
-    }
-    return true;
-}
-
-std::uint64_t HeldFile::Size() const {
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) throw FileError(errno, "Lesen von " + path_.string());
-    return static_cast<std::uint64_t>(st.st_size);
-}
-
-std::string HeldFile::ReadAll(std::uint64_t limit) const {
-    const std::uint64_t size = Size();
-    if (size > limit) {
-        throw AppError(err::FileTooLarge, path_.string() + " ist " + std::to_string(size) +
-                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(size));
-    char buffer[65536];
-    for (off_t at = 0;;) {
-        ssize_t n = ::pread(fd_, buffer, sizeof buffer, at);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno, "Lesen von " + path_.string());
-        }
-        if (n == 0) break;
-        at += n;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > limit) {
-            throw AppError(err::FileTooLarge, path_.string() + " ist zu groß");
-        }
-    }
-    return bytes;
-}
-
-bool HeldFile::IsAt(const fs::path& path) const noexcept {
-    struct stat mine {
-    }, there{};
-    return ::fstat(fd_, &mine) == 0 && ::lstat(path.c_str(), &there) == 0 &&
-           mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
-}
-
-RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
-#ifdef SYS_renameat2
-    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u) == 0) {
-        return RenameOutcome::Done;  // 1 = RENAME_NOREPLACE
-    }
-    if (errno == EEXIST) return RenameOutcome::TargetExists;
-    if (errno == ENOENT) return RenameOutcome::SourceMissing;
-    if (errno != EINVAL && errno != ENOSYS)
-        throw FileError(errno, "Umbenennen nach " + to.string());
-#endif
-    // File systems without it: a hard link cannot replace either, then the old name goes.
-    if (::link(from.c_str(), to.c_str()) != 0) {
-        if (errno == EEXIST) return RenameOutcome::TargetExists;
-        if (errno == ENOENT) return RenameOutcome::SourceMissing;
-        throw FileError(errno, "Umbenennen nach " + to.string());
-    }
-    if (::unlink(from.c_str()) != 0 && errno != ENOENT) {
-        throw FileError(errno, "Umbenennen von " + from.string());
-    }
-    return RenameOutcome::Done;
-}
-
-fs::path FollowLinks(const fs::path& path) {
-    fs::path at = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(at, ec)) return at;
-        fs::path to = fs::read_symlink(at, ec);
-        if (ec) throw FileError(ec.value(), "Verweis " + at.string());
-        at = to.is_absolute() ? to : at.parent_path() / to;
-    }
-    throw FileError(ELOOP, "Verweis " + path.string());
-}
-
-bool IsTemporaryName(std::string_view name) {
-    if (name.size() != 37 || name.front() != '~' || !name.ends_with(".tmp")) return false;
-    for (char c : name.substr(1, 32)) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    }
-    return true;
-}
-
-bool RemoveStaleTemporary(const fs::path& file) noexcept {
-    try {
-        HeldFile held(file);
-        // Still the same file under that name: a live writer may have renamed it meanwhile.
-        if (!held.TryLock() || !held.IsAt(file)) return false;
-        return ::unlink(file.c_str()) == 0;
-    } catch (...) {
-        return false;
-    }
-}
-
-namespace {
-
-bool folderRefused(const AppError& e) {
-    return e.number() == err::PermissionDenied;
-}
-
-void rewriteInPlace(const fs::path& file, std::string_view bytes) {
-    Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw FileError(errno, "Öffnen von " + file.string());
-    while (::flock(fd.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) throw FileError(errno, "Sperren von " + file.string());
-    }
-    writeAll(fd.get(), bytes, file);
-    if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0) {
-        throw FileError(errno, "Schreiben von " + file.string());
-    }
-}
-
-}  // namespace
-
-void ReplaceFile(const fs::path& target, std::string_view bytes) {
-    const fs::path real = FollowLinks(target);
-    struct stat st {};
-    const bool exists = ::stat(real.c_str(), &st) == 0;
-    if (exists && (st.st_mode & 0222) == 0) {
-        throw AppError(err::PermissionDenied, real.string() + " ist schreibgeschützt");
-    }
-    try {
-        StagedFile file(real, bytes, exists ? static_cast<int>(st.st_mode & 07777) : -1);
-        file.commit();
-    } catch (const AppError& e) {
-        if (!exists || !folderRefused(e) || ::access(real.c_str(), W_OK) != 0) throw;
-        rewriteInPlace(real, bytes);
-    }
 }
 
 }  // namespace morvik

@@ -10,6 +10,21 @@ namespace morvik {
 
 namespace fs = std::filesystem;
 
+// An open file as the system hands it out: a descriptor, on Windows a HANDLE.
+#ifdef _WIN32
+using NativeFile = void*;
+inline constexpr NativeFile kNoFile = nullptr;
+#else
+using NativeFile = int;
+inline constexpr NativeFile kNoFile = -1;
+#endif
+
+// Paths and UTF-8 text. Text in memory is UTF-8, and a path is made from it only here: Windows
+// would read the bytes of a plain string in its ANSI code page, so "Röntgen Aufträge" would
+// name another folder.
+fs::path PathFromUtf8(std::string_view utf8);
+std::string Utf8Path(const fs::path& path);
+
 // File-system helpers shared by the readers and writers. All of them throw AppError with a
 // classic file error number (53 file not found, 70 permission denied, 75 access error, 76 path
 // not found) so that the log says what went wrong.
@@ -49,7 +64,7 @@ class HeldFile {
 
   private:
     fs::path path_;
-    int fd_ = -1;
+    NativeFile file_ = kNoFile;
 };
 
 enum class RenameOutcome { Done, TargetExists, SourceMissing };
@@ -61,8 +76,10 @@ RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to);
 // link, also when nothing is there).
 fs::path FollowLinks(const fs::path& path);
 
-// Whether a file name is one of the program's own temporaries ("~" 32 hex digits ".tmp").
+// Whether a file name is one of the program's own temporaries ("~" 32 hex digits ".tmp"), and a
+// fresh one.
 bool IsTemporaryName(std::string_view name);
+std::string NewTemporaryName();
 
 // Removes one of the program's temporaries if no running program holds it (a live writer keeps
 // its temporary locked until it gets its name). True when it was removed.
@@ -86,8 +103,9 @@ void DropTrailingSeparator(std::string& folder);
 // moved to its final name by commit(). A reader of the folder therefore never sees half a
 // file. The temporary name starts with "~" and ends in ".tmp", so it never looks like a
 // GDT file. The temporary stays locked until it has its name, so a sweep of stale temporaries
-// never takes it. Destroying an uncommitted file removes the temporary. `mode` is the file's
-// permission bits; without it the process's default for new files.
+// never takes it. Destroying an uncommitted file removes the temporary. `mode` is what the new
+// file is (its permission bits; on Windows its attributes, read-only aside); without it the
+// system's default for new files.
 class StagedFile {
   public:
     StagedFile(const fs::path& target, std::string_view bytes, int mode = -1);
@@ -110,19 +128,21 @@ class StagedFile {
   private:
     fs::path target_;
     fs::path temporary_;
-    int fd_ = -1;
+    NativeFile file_ = kNoFile;
     bool committed_ = false;
 };
 
-// Makes the renames and deletions in a folder durable.
+// Makes the renames and deletions in a folder durable. Windows: the renames are written through
+// already; the folder is flushed where the file system allows it.
 void SyncFolder(const fs::path& folder) noexcept;
 
 // Writes a whole file through a StagedFile: either the old content or the new one is there.
 void WriteFileAtomically(const fs::path& target, std::string_view bytes);
 
 // Rewrites a file that other programs share (AccNum.dat, Settings.ini) and keeps what it is: a
-// link is followed and the file it points at is written; the mode stays; a read-only file (no
-// write permission in its mode) is refused with PermissionDenied. The new content arrives whole
+// link is followed and the file it points at is written; the mode (Windows: the attributes)
+// stays; a read-only file (no write permission in its mode, or the read-only attribute) is
+// refused with PermissionDenied. The new content arrives whole
 // through a temporary; when the folder takes no new file but the file itself is writable, it is
 // rewritten in place under a lock and flushed.
 void ReplaceFile(const fs::path& target, std::string_view bytes);

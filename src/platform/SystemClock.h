@@ -4,7 +4,8 @@
 
 namespace morvik {
 
-// The local clock, formatted with the process's LC_TIME locale (short date, long time).
+// The local clock in the user's short date and long time format (the LC_TIME locale on POSIX,
+// the user's regional settings on Windows).
 class SystemClock final : public Clock {
   public:
     std::string date() override;

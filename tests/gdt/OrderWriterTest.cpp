@@ -5,6 +5,8 @@
 #include "base/AppError.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
+#include "gdt/RequestReader.h"
+#include "gdt/RequestSearch.h"
 #include "support/ProgramFolder.h"
 
 namespace morvik {
@@ -20,7 +22,7 @@ class OrderWriterTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
     OrderWriterTest() {
         std::filesystem::create_directory(program / "out");
-        format.targetFolder = (program / "out").string();
+        format.targetFolder = Utf8Path(program / "out");
     }
 
     // The only order file in the target folder.
@@ -98,7 +100,7 @@ TEST_F(OrderWriterTest, AccessionSwitchWithoutANumberIsRefused) {
 }
 
 TEST_F(OrderWriterTest, FailureIsLoggedUnderTheWritersName) {
-    format.targetFolder = (program / "fehlt").string();
+    format.targetFolder = Utf8Path(program / "fehlt");
     EXPECT_FALSE(WriteGDT(format, log, kRequest, {"Röntgen", "", ""}, {"Becken", "", ""}, ""));
     EXPECT_FALSE(WriteGDTScan(format, log, kRequest, {"Scan", "", ""}));
     EXPECT_TRUE(test::Logged(log, {"WriteGDT", "WriteGDTScan"}));
@@ -111,6 +113,26 @@ TEST_F(OrderWriterTest, RequestHeadsTheFileAsItIs) {
     ASSERT_TRUE(file);
     file->commit();
     EXPECT_EQ(onlyOrder(), request + "0138402Scan\r\n0118315AB\r\n");
+}
+
+// Folders named as a practice names them: the request is found and read and the order written
+// in "Röntgen Aufträge", whatever the system's code page.
+TEST_F(OrderWriterTest, FolderWithUmlauts) {
+    const std::filesystem::path folder = program.path() / u8"Röntgen Aufträge";
+    std::filesystem::create_directory(folder);
+    WriteBytes(folder / u8"Müller.GDT", kRequest);
+    const std::string separator(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    const std::string text = Utf8Path(program.path()) + separator + "Röntgen Aufträge";
+    const auto found = FindRequest(text, "gdt", {});
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, text + separator + "Müller.GDT");
+    PatientCaptions captions;
+    EXPECT_EQ(ReadGDT(PathFromUtf8(*found), captions).text, kRequest);
+    format.targetFolder = text;
+    auto file = WriteGDT(format, log, kRequest, {"Röntgen", "", ""}, {"Thorax", "THX", ""}, "");
+    ASSERT_TRUE(file);
+    file->commit();
+    EXPECT_EQ(FileNames(folder).size(), 2u);
 }
 
 }  // namespace

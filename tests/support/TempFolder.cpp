@@ -2,17 +2,21 @@
 
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
-#include <stdlib.h>
+#include "platform/FileSystem.h"
 
 namespace morvik::test {
 
 TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "morvik-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = fs::temp_directory_path() / ("morvik-test-" + std::to_string(random()));
+        if (fs::create_directory(path_)) return;  // false: the name was taken
+    }
+    throw std::runtime_error("no temporary folder");
 }
 
 TempFolder::~TempFolder() {
@@ -27,7 +31,7 @@ TempFolder::~TempFolder() {
 
 std::string ReadBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + file.string());
+    if (!in) throw std::runtime_error("cannot read " + Utf8Path(file));
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
@@ -36,13 +40,13 @@ std::string ReadBytes(const fs::path& file) {
 void WriteBytes(const fs::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + file.string());
+    if (!out) throw std::runtime_error("cannot write " + Utf8Path(file));
 }
 
 std::vector<std::string> FileNames(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(folder)) {
-        if (e.is_regular_file()) names.push_back(e.path().filename().string());
+        if (e.is_regular_file()) names.push_back(Utf8Path(e.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;

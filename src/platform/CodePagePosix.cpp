@@ -1,3 +1,4 @@
+// Code pages on POSIX through iconv.
 #include "platform/CodePage.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// The clock on POSIX: the C library formats with the LC_TIME locale.
 #include "platform/SystemClock.h"
 
 #include <ctime>

@@ -1,0 +1,83 @@
+// The lock file on Windows: LockFileEx on a handle, which is released when the process ends.
+#include <windows.h>
+
+#include "base/ErrorNumbers.h"
+#include "platform/Errno.h"
+#include "platform/FileLock.h"
+
+namespace morvik {
+
+namespace {
+
+HANDLE handleOf(NativeFile file) {
+    return static_cast<HANDLE>(file);
+}
+
+// The whole file is locked: the note is only ever read and written by the holder of the lock.
+OVERLAPPED fromStart() {
+    return OVERLAPPED{};
+}
+
+}  // namespace
+
+FileLock::FileLock(const std::filesystem::path& lockFile) : path_(lockFile) {
+    HANDLE h = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        throw WindowsFileError(code, "Sperren von " + Utf8Path(lockFile));
+    }
+    OVERLAPPED at = fromStart();
+    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &at)) {
+        const DWORD code = GetLastError();
+        CloseHandle(h);
+        throw WindowsFileError(code, "Sperren von " + Utf8Path(lockFile));
+    }
+    file_ = h;
+}
+
+FileLock::~FileLock() {
+    if (file_ == kNoFile) return;
+    OVERLAPPED at = fromStart();
+    UnlockFileEx(handleOf(file_), 0, MAXDWORD, MAXDWORD, &at);
+    CloseHandle(handleOf(file_));
+}
+
+std::string FileLock::ReadNote() const {
+    std::string note;
+    char buffer[256];
+    for (DWORD at = 0;;) {
+        OVERLAPPED where{};
+        where.Offset = at;
+        DWORD n = 0;
+        if (!ReadFile(handleOf(file_), buffer, sizeof buffer, &n, &where)) {
+            const DWORD code = GetLastError();
+            if (code == ERROR_HANDLE_EOF) return note;
+            throw WindowsFileError(code, "Lesen von " + Utf8Path(path_));
+        }
+        if (n == 0 || note.size() > 4096) return note;
+        note.append(buffer, n);
+        at += n;
+    }
+}
+
+void FileLock::WriteNote(std::string_view note) {
+    // One write at the start: a process killed around it leaves the old note or the new one.
+    OVERLAPPED at = fromStart();
+    DWORD written = 0;
+    if (!WriteFile(handleOf(file_), note.data(), static_cast<DWORD>(note.size()), &written, &at) ||
+        written != note.size()) {
+        const DWORD code = GetLastError();
+        throw WindowsFileError(code, "Schreiben von " + Utf8Path(path_));
+    }
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(note.size());
+    if (!SetFilePointerEx(handleOf(file_), end, nullptr, FILE_BEGIN) ||
+        !SetEndOfFile(handleOf(file_)) || !FlushFileBuffers(handleOf(file_))) {
+        const DWORD code = GetLastError();
+        throw WindowsFileError(code, "Schreiben von " + Utf8Path(path_));
+    }
+}
+
+}  // namespace morvik

@@ -1,0 +1,291 @@
+// Files on Windows through the Win32 API. Every file is opened by its UTF-16 name and read and
+// written as raw bytes: there is no text mode here that could turn CR LF into LF or stop reading
+// at byte 0x1A, both of which a GDT file may hold.
+#include <windows.h>
+#undef ReplaceFile  // ours, not the Win32 macro
+
+#include <algorithm>
+#include <cstdint>
+
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
+#include "platform/Errno.h"
+#include "platform/FileSystem.h"
+
+namespace morvik {
+
+namespace {
+
+HANDLE handleOf(NativeFile file) {
+    return static_cast<HANDLE>(file);
+}
+
+// A HANDLE closed with the object; kNoFile when CreateFileW failed.
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    ~Handle() {
+        if (h_ != nullptr) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    NativeFile release() {
+        HANDLE h = h_;
+        h_ = nullptr;
+        return h;
+    }
+
+  private:
+    HANDLE h_;
+};
+
+[[noreturn]] void fail(const std::string& what) {
+    const DWORD code = GetLastError();
+    throw WindowsFileError(code, what);
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Windows locks are mandatory: a locked byte stops every other reader of it. The program's locks
+// say "this file is mine" and must not stop anyone reading the file, so they lie far beyond any
+// file's end, where no data is.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+
+bool lockFar(HANDLE h, bool wait) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kLockOffsetHigh;
+    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    return LockFileEx(h, flags, 0, 1, 0, &at) != 0;
+}
+
+void writeAll(HANDLE h, std::string_view bytes, const fs::path& file) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr)) {
+            fail("Schreiben von " + Utf8Path(file));
+        }
+        bytes.remove_prefix(written);
+    }
+}
+
+// Every byte from the start, read by position: the handle's own file pointer does not count.
+std::string readFrom(HANDLE h, std::uint64_t limit, const fs::path& file) {
+    std::string bytes;
+    char buffer[65536];
+    for (std::uint64_t at = 0;;) {
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD n = 0;
+        if (!ReadFile(h, buffer, sizeof buffer, &n, &where)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            fail("Lesen von " + Utf8Path(file));
+        }
+        if (n == 0) break;
+        at += n;
+        bytes.append(buffer, n);
+        if (bytes.size() > limit) {
+            throw AppError(err::FileTooLarge, Utf8Path(file) + " ist zu groß");
+        }
+    }
+    return bytes;
+}
+
+bool sameFile(HANDLE a, HANDLE b) {
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
+           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+}  // namespace
+
+void SyncFolder(const fs::path& folder) noexcept {
+    // NTFS flushes a folder opened for writing; other file systems refuse, which is no failure.
+    Handle dir(CreateFileW(folder.empty() ? L"." : folder.c_str(), GENERIC_READ | GENERIC_WRITE,
+                           kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (dir) FlushFileBuffers(dir.get());
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) fail("Öffnen von " + Utf8Path(file));
+    return readFrom(h.get(), UINT64_MAX, file);
+}
+
+void DeleteFileForced(const fs::path& file, bool missingOk) {
+    if (DeleteFileW(file.c_str())) return;
+    DWORD code = GetLastError();
+    // A read-only request goes too: Windows refuses to delete it until the flag is off.
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        if (SetFileAttributesW(file.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+            if (DeleteFileW(file.c_str())) return;
+            code = GetLastError();
+            SetFileAttributesW(file.c_str(), attributes);
+        }
+    }
+    if (missingOk && (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)) return;
+    throw WindowsFileError(code, "Löschen von " + Utf8Path(file));
+}
+
+void RemoveFileQuietly(const fs::path& file) noexcept {
+    DeleteFileW(file.c_str());
+}
+
+namespace {
+
+// Creates and locks a fresh temporary beside `target`, as on POSIX. Others may read it and a
+// sweep may delete it (it is then gone once closed), so it is shared for reading and deleting;
+// the rename on commit needs the second as well.
+HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
+    const DWORD kept = attributes >= 0
+                           ? (static_cast<DWORD>(attributes) &
+                              (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED))
+                           : 0;
+    for (;;) {
+        name = target.parent_path() / NewTemporaryName();
+        Handle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                             kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) fail("Anlegen von " + Utf8Path(target));
+        if (!lockFar(h.get(), true)) fail("Sperren von " + Utf8Path(target));
+        FILE_STANDARD_INFO info{};
+        if (GetFileInformationByHandleEx(h.get(), FileStandardInfo, &info, sizeof info) &&
+            !info.DeletePending) {
+            return static_cast<HANDLE>(h.release());
+        }
+    }
+}
+
+}  // namespace
+
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
+    Handle h(openTemporary(target, temporary_, mode));
+    try {
+        writeAll(h.get(), bytes, target_);
+        if (!FlushFileBuffers(h.get())) fail("Schreiben von " + Utf8Path(target_));
+    } catch (...) {
+        DeleteFileW(temporary_.c_str());
+        throw;
+    }
+    file_ = h.release();
+}
+
+void StagedFile::commit(bool syncFolder) {
+    if (committed_) return;
+    if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    // Returns only once the move is on disk.
+    if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        fail("Umbenennen nach " + Utf8Path(target_));
+    }
+    committed_ = true;
+    if (file_ != kNoFile) CloseHandle(handleOf(file_));
+    file_ = kNoFile;
+    if (syncFolder) SyncFolder(target_.parent_path());
+}
+
+void StagedFile::discard() noexcept {
+    if (!committed_ && !temporary_.empty()) DeleteFileW(temporary_.c_str());
+    temporary_.clear();
+    if (file_ != kNoFile) CloseHandle(handleOf(file_));
+    file_ = kNoFile;
+}
+
+HeldFile::HeldFile(const fs::path& file) : path_(file) {
+    // The name itself, not what a link or junction points at; shared so that the file can be
+    // renamed and deleted while it is held.
+    Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) fail("Öffnen von " + Utf8Path(file));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h.get(), &info)) fail("Öffnen von " + Utf8Path(file));
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        throw AppError(err::NotRegularFile, Utf8Path(file) + " ist ein Verweis, keine Datei");
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        throw AppError(err::NotRegularFile, Utf8Path(file) + " ist keine gewöhnliche Datei");
+    }
+    file_ = h.release();
+}
+
+HeldFile::~HeldFile() {
+    if (file_ != kNoFile) CloseHandle(handleOf(file_));
+}
+
+bool HeldFile::TryLock() noexcept {
+    return lockFar(handleOf(file_), false);
+}
+
+std::uint64_t HeldFile::Size() const {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handleOf(file_), &size)) fail("Lesen von " + Utf8Path(path_));
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::string HeldFile::ReadAll(std::uint64_t limit) const {
+    const std::uint64_t size = Size();
+    if (size > limit) {
+        throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist " + std::to_string(size) +
+                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
+    }
+    return readFrom(handleOf(file_), limit, path_);
+}
+
+bool HeldFile::IsAt(const fs::path& path) const noexcept {
+    Handle there(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return there && sameFile(handleOf(file_), there.get());
+}
+
+RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return RenameOutcome::Done;
+    const DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+        return RenameOutcome::TargetExists;
+    }
+    if (code == ERROR_FILE_NOT_FOUND) return RenameOutcome::SourceMissing;
+    throw WindowsFileError(code, "Umbenennen nach " + Utf8Path(to));
+}
+
+namespace {
+
+void rewriteInPlace(const fs::path& file, std::string_view bytes) {
+    Handle h(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) fail("Öffnen von " + Utf8Path(file));
+    if (!lockFar(h.get(), true)) fail("Sperren von " + Utf8Path(file));
+    writeAll(h.get(), bytes, file);
+    if (!SetEndOfFile(h.get()) || !FlushFileBuffers(h.get())) {
+        fail("Schreiben von " + Utf8Path(file));
+    }
+}
+
+}  // namespace
+
+void ReplaceFile(const fs::path& target, std::string_view bytes) {
+    const fs::path real = FollowLinks(target);
+    const DWORD attributes = GetFileAttributesW(real.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw AppError(err::PermissionDenied, Utf8Path(real) + " ist schreibgeschützt");
+    }
+    try {
+        StagedFile file(real, bytes, exists ? static_cast<int>(attributes) : -1);
+        file.commit();
+    } catch (const AppError& e) {
+        // A folder that takes no new file, while the file itself may be written.
+        if (!exists || e.number() != err::PermissionDenied) throw;
+        rewriteInPlace(real, bytes);
+    }
+}
+
+}  // namespace morvik
