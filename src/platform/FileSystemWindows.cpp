@@ -94,11 +94,14 @@ std::string readFrom(HANDLE h, std::uint64_t limit, const fs::path& file) {
     return bytes;
 }
 
+// Same volume, same file index. Wine reports no volume (0) for a handle whose file was renamed
+// after it was opened; the names compared here always lie in one folder, so the index decides.
 bool sameFile(HANDLE a, HANDLE b) {
     BY_HANDLE_FILE_INFORMATION x{}, y{};
-    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
-           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+    if (!GetFileInformationByHandle(a, &x) || !GetFileInformationByHandle(b, &y)) return false;
+    const bool sameVolume = x.dwVolumeSerialNumber == y.dwVolumeSerialNumber ||
+                            x.dwVolumeSerialNumber == 0 || y.dwVolumeSerialNumber == 0;
+    return sameVolume && x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
 }  // namespace

@@ -62,6 +62,29 @@ TEST(StagedFile, EveryByteSurvivesWritingAndReading) {
     EXPECT_EQ(HeldFile(dir / "A.gdt").ReadAll(1024), bytes);
 }
 
+// The program's locks say "mine" without stopping anyone else from reading or renaming: a sweep
+// takes a stale temporary but not one a writer still holds, and a held request can be read by
+// others and renamed, and knows where it went.
+TEST(HeldFile, LocksStopSweepsAndSecondHoldersButNoReader) {
+    TempFolder dir;
+    StagedFile live(dir / "A.gdt", "x");
+    EXPECT_FALSE(RemoveStaleTemporary(live.temporary()));
+    const std::string stale = NewTemporaryName();
+    WriteBytes(dir / stale, "alt");
+    EXPECT_TRUE(RemoveStaleTemporary(dir / stale));
+    live.commit();
+    EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"A.gdt"});
+
+    HeldFile held(dir / "A.gdt");
+    ASSERT_TRUE(held.TryLock());
+    EXPECT_FALSE(HeldFile(dir / "A.gdt").TryLock());
+    EXPECT_EQ(ReadFileBytes(dir / "A.gdt"), "x");
+    EXPECT_EQ(RenameNoReplace(dir / "A.gdt", dir / "B.gdt"), RenameOutcome::Done);
+    EXPECT_TRUE(held.IsAt(dir / "B.gdt"));
+    EXPECT_FALSE(held.IsAt(dir / "A.gdt"));
+    EXPECT_EQ(held.ReadAll(10), "x");
+}
+
 #ifdef __linux__
 // Whether the file system still holds blocks of this file back in memory, not yet given a place
 // on disk (delayed allocation). nullopt: the file system does not say.
