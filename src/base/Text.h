@@ -47,6 +47,11 @@ std::string_view LastCharacters(std::string_view text, std::size_t count);
 // Each character maps to exactly one character, so a prefix stays a prefix.
 std::string UpperCase(std::string_view utf8);
 
+// The order of names as a German reader expects it: case does not count, Ä, Ö and Ü stand beside
+// A, O and U (after them when all else is equal), ß reads as ss. Less than, equal to or greater
+// than zero, like strcmp. Malformed UTF-8 falls back to byte order, so the order stays total.
+int CompareGerman(std::string_view a, std::string_view b);
+
 #ifdef _WIN32
 // UTF-8 and the UTF-16 of the Windows API. Malformed UTF-8 becomes U+FFFD, a lone surrogate
 // likewise.

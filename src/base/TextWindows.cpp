@@ -1,5 +1,5 @@
-// Case mapping and UTF-16 with the Windows API: German rules come from the system's own "de-DE"
-// tables, as Windows itself uses them.
+// Case mapping, German order and UTF-16 with the Windows API: the German rules come from the
+// system's own "de-DE" tables, as Windows itself uses them.
 #include <windows.h>
 
 #include "base/Text.h"
@@ -36,6 +36,19 @@ std::string UpperCase(std::string_view utf8) {
     if (n <= 0) return Utf8FromWide(wide);
     upper.resize(static_cast<std::size_t>(n));
     return Utf8FromWide(upper);
+}
+
+int CompareGerman(std::string_view a, std::string_view b) {
+    const std::wstring left = WideFromUtf8(a);
+    const std::wstring right = WideFromUtf8(b);
+    const int result =
+        CompareStringEx(L"de-DE", NORM_IGNORECASE, left.data(), static_cast<int>(left.size()),
+                        right.data(), static_cast<int>(right.size()), nullptr, nullptr, 0);
+    if (result == 0) {
+        const int bytes = a.compare(b);
+        return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+    }
+    return result - CSTR_EQUAL;
 }
 
 }  // namespace morvik
