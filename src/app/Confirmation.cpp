@@ -80,14 +80,14 @@ bool IsJournalName(std::string_view name) {
 
 fs::path GiveBackClaim(const fs::path& claim, const std::string& originalName) {
     for (int n = 1; n < 1000; ++n) {
-        fs::path back =
-            claim.parent_path() / (n == 1 ? originalName : numberedName(originalName, n));
+        fs::path back = claim.parent_path() /
+                        PathFromUtf8(n == 1 ? originalName : numberedName(originalName, n));
         switch (RenameNoReplace(claim, back)) {
             case RenameOutcome::Done:
                 SyncFolder(claim.parent_path());
                 return back;
             case RenameOutcome::SourceMissing:
-                throw AppError(err::FileNotFound, claim.string() + " ist verschwunden");
+                throw AppError(err::FileNotFound, Utf8Path(claim) + " ist verschwunden");
             case RenameOutcome::TargetExists:
                 break;
         }
@@ -111,11 +111,11 @@ std::unique_ptr<RequestClaim> RequestClaim::Take(const fs::path& request, std::s
         if (!held->TryLock()) return nullptr;  // another copy is confirming it
 
         std::unique_ptr<RequestClaim> claim(new RequestClaim);
-        claim->original_ = request.filename().string();
+        claim->original_ = Utf8Path(request.filename());
         claim->token_ = newToken();
         std::string name = "~" + claim->token_ + "~" + claim->original_ + std::string(kClaimEnding);
         if (IsRequestName(name, suffix)) name += "~";
-        claim->claim_ = request.parent_path() / name;
+        claim->claim_ = request.parent_path() / PathFromUtf8(name);
         claim->state_ = State::Done;
         if (RenameNoReplace(request, claim->claim_) != RenameOutcome::Done) return nullptr;
         if (!held->IsAt(claim->claim_)) {
@@ -157,12 +157,12 @@ std::string Journal::Text() const {
         text.append("\n").append(key).append("=");
         for (char c : value) text.push_back(c == '\n' || c == '\r' ? ' ' : c);
     };
-    line("claim", claim.string());
+    line("claim", Utf8Path(claim));
     line("patient", patientId);
     line("name", patientName);
     for (const auto& [temporary, final] : files) {
-        line("file", temporary.string());
-        line("to", final.string());
+        line("file", Utf8Path(temporary));
+        line("to", Utf8Path(final));
     }
     text.append("\nend\n");
     return text;
@@ -184,11 +184,12 @@ Journal Journal::Parse(std::string_view text) {
         const std::size_t eq = line.find('=');
         const std::string_view key = line.substr(0, eq);
         const std::string value(eq == std::string_view::npos ? "" : line.substr(eq + 1));
-        if (key == "claim") journal.claim = value;
+        if (key == "claim") journal.claim = PathFromUtf8(value);
         if (key == "patient") journal.patientId = value;
         if (key == "name") journal.patientName = value;
-        if (key == "file") journal.files.emplace_back(value, fs::path());
-        if (key == "to" && !journal.files.empty()) journal.files.back().second = value;
+        if (key == "file") journal.files.emplace_back(PathFromUtf8(value), fs::path());
+        if (key == "to" && !journal.files.empty())
+            journal.files.back().second = PathFromUtf8(value);
     }
     if (!end || journal.claim.empty()) {
         throw AppError(err::RecoveryFailed, "Journal ist unvollständig");

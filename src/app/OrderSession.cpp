@@ -25,7 +25,7 @@ const char* const kOrderFailed =
     "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
 
 std::string tooLargeMessage(const std::string& path) {
-    return "Die Datei \"" + std::filesystem::path(path).filename().string() +
+    return "Die Datei \"" + Utf8Path(PathFromUtf8(path).filename()) +
            "\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), und bleibt "
            "unverändert liegen; es wird nichts angelegt.";
 }
@@ -118,7 +118,7 @@ void OrderSession::readRequest() {
     bool tooLarge = false;
     trap(log_, "ReadGDT", [&] {
         try {
-            PatientRequest request = ReadGDT(requestPath_, patient_);
+            PatientRequest request = ReadGDT(PathFromUtf8(requestPath_), patient_);
             gdtText_ = std::move(request.text);
             requestShown_ = true;
         } catch (const AppError& e) {
@@ -136,7 +136,7 @@ std::optional<std::string> OrderSession::findRequest(const char* procedure) {
         [&](const std::string& name) {
             if (!skippedNames_.insert(name).second) return;
             log_.LogError(procedure, err::NotRegularFile,
-                          JoinPath(settings_.GDTQuell, name).string() +
+                          Utf8Path(JoinPath(settings_.GDTQuell, name)) +
                               " ist keine gewöhnliche Datei und wird nicht als Anforderung "
                               "genommen");
         });
@@ -146,7 +146,7 @@ std::optional<std::string> OrderSession::findRequest(const char* procedure) {
 // is too large to be one.
 std::optional<std::string> OrderSession::requestBytes() {
     try {
-        return ReadRequestBytes(requestPath_);
+        return ReadRequestBytes(PathFromUtf8(requestPath_));
     } catch (const AppError& e) {
         if (e.number() != err::FileTooLarge) throw;
         log_.LogError("ReadGDT", e.number(), e.what());
@@ -158,7 +158,7 @@ std::optional<std::string> OrderSession::requestBytes() {
 std::string OrderSession::failedMessage() const {
     if (log_.LastLineWritten()) return kOrderFailed;
     return "Der Auftrag konnte nicht angelegt werden. Der Programmordner \"" +
-           programFolder_.string() +
+           Utf8Path(programFolder_) +
            "\" ist nicht beschreibbar, daher fehlt auch der Eintrag im Fehlerprotokoll; bitte "
            "lassen Sie die Schreibrechte dieses Ordners prüfen.";
 }
@@ -278,7 +278,7 @@ void OrderSession::forgetRequest() {
 // never mix, and asks for a new confirmation.
 void OrderSession::showNewRequest(std::string bytes) {
     PatientRequest request;
-    request.path = requestPath_;
+    request.path = PathFromUtf8(requestPath_);
     PatientCaptions fresh;
     ApplyRequestText(bytes, request, fresh);
     patient_ = fresh;
@@ -317,7 +317,8 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
         }
         // From here on the request is out of reach of every other copy and of the practice
         // system; a new request under the same name stays untouched.
-        std::unique_ptr<RequestClaim> claim = RequestClaim::Take(requestPath_, settings_.Suffix);
+        std::unique_ptr<RequestClaim> claim =
+            RequestClaim::Take(PathFromUtf8(requestPath_), settings_.Suffix);
         if (!claim) {
             // Gone for good: the next confirmation searches the folder again.
             forgetRequest();
@@ -326,11 +327,11 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
         if (claim->Bytes() != gdtText_) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
             std::string bytes = claim->Bytes();
-            requestPath_ = claim->GiveBack().string();
+            requestPath_ = Utf8Path(claim->GiveBack());
             return showNewRequest(std::move(bytes));
         }
         if (!withoutBodyParts_ && !settings_.OneGDT && addedCount_ == 0) {
-            requestPath_ = claim->GiveBack().string();
+            requestPath_ = Utf8Path(claim->GiveBack());
             return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
         }
         writeOrders(choice, withoutBodyParts_, *claim);

@@ -49,7 +49,7 @@ bool complete(const fs::path& journalFile, const Journal& journal) {
     for (const auto& [temporary, final] : journal.files) {
         if (!present(temporary)) continue;  // already has its name
         if (RenameNoReplace(temporary, final) == RenameOutcome::TargetExists) {
-            throw AppError(err::RecoveryFailed, final.string() + " ist schon vorhanden");
+            throw AppError(err::RecoveryFailed, Utf8Path(final) + " ist schon vorhanden");
         }
         folders.insert(final.parent_path());
         ReachedStep(ConfirmStep::RecoveryRenamed);
@@ -76,7 +76,7 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
     // A journal: the order was staged completely, so it is completed.
     for (const FolderEntry& entry : entriesOf(programFolder)) {
         if (!IsJournalName(entry.name)) continue;
-        const fs::path file = programFolder / entry.name;
+        const fs::path file = programFolder / PathFromUtf8(entry.name);
         Journal journal;
         trap(log, "Form_Load", [&] {
             journal = Journal::Parse(ReadFileBytes(file));
@@ -90,10 +90,10 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
     }
 
     // A claim without a journal: the staging was cut short, so the request goes back.
-    for (const FolderEntry& entry : entriesOf(sourceFolder)) {
+    for (const FolderEntry& entry : entriesOf(PathFromUtf8(sourceFolder))) {
         const auto name = ParseClaimName(entry.name);
         if (!name || !entry.regular) continue;
-        const fs::path claimFile = fs::path(sourceFolder) / entry.name;
+        const fs::path claimFile = JoinPath(sourceFolder, entry.name);
         trap(log, "Form_Load", [&] {
             if (present(JournalPath(programFolder, name->token))) return;  // held by its owner
             HeldFile claim(claimFile);
@@ -121,12 +121,12 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
 
     // The program's own temporaries that nobody holds and no journal needs.
     std::set<fs::path> folders{programFolder};
-    if (!targetFolder.empty()) folders.insert(targetFolder);
+    if (!targetFolder.empty()) folders.insert(PathFromUtf8(targetFolder));
     trap(log, "Form_Load",
          [&] { folders.insert(FollowLinks(programFolder / "AccNum.dat").parent_path()); });
     for (const fs::path& folder : folders) {
         for (const FolderEntry& entry : entriesOf(folder)) {
-            const fs::path file = folder / entry.name;
+            const fs::path file = folder / PathFromUtf8(entry.name);
             if (entry.regular && IsTemporaryName(entry.name) && !needed.contains(file)) {
                 RemoveStaleTemporary(file);
             }

@@ -5,6 +5,7 @@
 #include "base/ErrorNumbers.h"
 #include "catalogue/GermanCollation.h"
 #include "diag/Trap.h"
+#include "platform/FileSystem.h"
 
 namespace morvik {
 
@@ -45,7 +46,7 @@ void CatalogueDatabase::open() {
     // fails here, under "Connection", like a missing one.
     if (sqlite3_exec(db.get(), "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
-        throw SqliteError(db.get(), "Öffnen von " + file().string());
+        throw SqliteError(db.get(), "Öffnen von " + Utf8Path(file()));
     }
     connection_ = std::move(db);
 }
@@ -57,7 +58,7 @@ void CatalogueDatabase::close() {
 SqliteConnection& CatalogueDatabase::openConnection() {
     if (!IsOpen()) {
         throw AppError(err::DatabaseClosed,
-                       "Die Verbindung zu " + file().string() + " ist nicht geöffnet");
+                       "Die Verbindung zu " + Utf8Path(file()) + " ist nicht geöffnet");
     }
     return connection_;
 }

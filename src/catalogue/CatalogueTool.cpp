@@ -42,7 +42,7 @@ constexpr const char* Usage =
 
 SqliteConnection openExisting(const fs::path& file, int flags) {
     if (!fs::exists(file)) {
-        throw std::runtime_error("Die Katalogdatenbank " + file.string() + " gibt es nicht");
+        throw std::runtime_error("Die Katalogdatenbank " + Utf8Path(file) + " gibt es nicht");
     }
     SqliteConnection db(file, flags);
     sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
@@ -129,7 +129,7 @@ void importFrom(const fs::path& file, const std::string& csv, std::istream& in, 
         if (created) fs::remove(file, ignored);
         throw;
     }
-    out << rows.size() << " Körperteile aus " << source << " nach " << file.string()
+    out << rows.size() << " Körperteile aus " << source << " nach " << Utf8Path(file)
         << " importiert.\n";
 }
 
@@ -155,7 +155,7 @@ int RunCatalogueTool(const std::vector<std::string>& args, std::istream& in, std
     const fs::path file = folder / CatalogueFileName;
     try {
         if (!fs::is_directory(folder)) {
-            throw std::runtime_error("Den Programmordner " + folder.string() + " gibt es nicht");
+            throw std::runtime_error("Den Programmordner " + Utf8Path(folder) + " gibt es nicht");
         }
         if (listCall) {
             list(file, out);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/ErrorNumbers.h"
+#include "platform/FileSystem.h"
 
 namespace morvik {
 
@@ -21,7 +22,7 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& file, int flags)
     const std::u8string name = file.u8string();
     int rc = sqlite3_open_v2(reinterpret_cast<const char*>(name.c_str()), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        AppError error = SqliteError(db, "Öffnen von " + file.string());
+        AppError error = SqliteError(db, "Öffnen von " + Utf8Path(file));
         sqlite3_close_v2(db);
         throw error;
     }

@@ -9,6 +9,7 @@
 #include "main/CommandLine.h"
 #include "main/StartUp.h"
 #include "platform/DriveConnection.h"
+#include "platform/FileSystem.h"
 #include "platform/SystemClock.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
@@ -36,7 +37,7 @@ int main(int argc, char* argv[]) {
 
     // The program folder is where the executable lives; everything else is found from there.
     const std::filesystem::path programFolder =
-        QCoreApplication::applicationDirPath().toStdString();
+        PathFromUtf8(QCoreApplication::applicationDirPath().toStdString());
     SystemClock clock;
     ErrorLog log(programFolder, clock);
     QtOperator op;
