@@ -31,10 +31,23 @@ inline bool SameIgnoringCase(std::string_view a, std::string_view b) {
 // line without LF counts, an empty text has no lines.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Whether every byte is ASCII: such a text is the same in UTF-8 and in every code page here.
+inline bool IsAscii(std::string_view s) {
+    for (unsigned char c : s) {
+        if (c >= 0x80) return false;
+    }
+    return true;
+}
+
 // The length of the well-formed UTF-8 character starting at `at` (1 to 4), or 0 when the bytes
 // there are no such character (a stray continuation byte, a sequence cut short, an overlong
 // form, a surrogate, a code point past U+10FFFF).
 std::size_t Utf8CharacterLength(std::string_view text, std::size_t at);
+
+// The code point of the well-formed character of `length` bytes (from Utf8CharacterLength) at
+// `at`, and a code point appended in UTF-8 (no surrogate, below U+110000).
+char32_t Utf8CodePoint(std::string_view text, std::size_t at, std::size_t length);
+void AppendUtf8(std::string& out, char32_t codePoint);
 
 // The offset of the first byte that is not part of a well-formed UTF-8 character, or npos.
 std::size_t FirstInvalidUtf8(std::string_view text);

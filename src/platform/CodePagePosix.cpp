@@ -72,22 +72,10 @@ Converter& toUtf8Converter(Charset charset) {
     }
 }
 
-void appendUtf8(std::string& out, unsigned codePoint) {
-    out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-}
-
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s) {
-        if (c >= 0x80) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string ToAnsi(std::string_view utf8) {
-    if (isAscii(utf8)) return std::string(utf8);
+    if (IsAscii(utf8)) return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
     const char* in = utf8.data();
@@ -113,13 +101,13 @@ std::string ToAnsi(std::string_view utf8) {
 }
 
 std::string FromAnsi(std::string_view ansi) {
-    if (isAscii(ansi)) return std::string(ansi);
+    if (IsAscii(ansi)) return std::string(ansi);
     std::string out;
     out.reserve(ansi.size() + ansi.size() / 4);
     const char* in = ansi.data();
     std::size_t left = ansi.size();
     while (!fromAnsiConverter().convert(in, left, out)) {
-        appendUtf8(out, static_cast<unsigned char>(*in));
+        AppendUtf8(out, static_cast<unsigned char>(*in));
         ++in;
         --left;
     }

@@ -30,34 +30,46 @@ UINT ansiCodePage() {
     return 1252;
 }
 
-// `highestByte`: the bytes above it are not part of the code. `keepUndefined`: a byte the code
-// page leaves undefined stands for the character of its own value (0x81 for U+0081), so that
-// every byte survives the way into text and back.
-SingleByteCodePage readCodePage(UINT codePage, int highestByte, bool keepUndefined) {
+// `keepUndefined`: a byte the code page leaves undefined stands for the character of its own
+// value (0x81 for U+0081), so that every byte survives the way into text and back.
+SingleByteCodePage readCodePage(UINT codePage, bool keepUndefined) {
     SingleByteCodePage table;
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
         wchar_t wide = 0;
-        table.toUnicode[b] = b <= highestByte && MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS,
-                                                                     &byte, 1, &wide, 1) == 1
-                                 ? static_cast<char32_t>(wide)
-                                 : kUndefined;
+        table.toUnicode[b] =
+            MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) == 1
+                ? static_cast<char32_t>(wide)
+                : kUndefined;
         if (table.toUnicode[b] == kUndefined && keepUndefined) table.toUnicode[b] = char32_t(b);
         if (table.toUnicode[b] != kUndefined) table.toByte.emplace(table.toUnicode[b], byte);
     }
     return table;
 }
 
+// DIN 66003 is ASCII with eight German letters in place of signs, a 7-bit code: bytes from 0x80
+// on are not part of it. Written out here, since not every system has its code page (20106).
+SingleByteCodePage din66003() {
+    SingleByteCodePage table;
+    table.toUnicode.fill(kUndefined);
+    for (char32_t b = 0; b < 0x80; ++b) table.toUnicode[b] = b;
+    const std::pair<char, char32_t> german[] = {{'@', U'§'}, {'[', U'Ä'}, {'\\', U'Ö'},
+                                                {']', U'Ü'}, {'{', U'ä'}, {'|', U'ö'},
+                                                {'}', U'ü'}, {'~', U'ß'}};
+    for (const auto& [ascii, letter] : german)
+        table.toUnicode[static_cast<unsigned char>(ascii)] = letter;
+    return table;
+}
+
 const SingleByteCodePage& ansi() {
-    static const SingleByteCodePage table = readCodePage(ansiCodePage(), 255, true);
+    static const SingleByteCodePage table = readCodePage(ansiCodePage(), true);
     return table;
 }
 
 const SingleByteCodePage& declared(Charset charset) {
-    // 20106 is DIN 66003 (IA5 German), a 7-bit code: bytes from 0x80 on are not part of it.
-    static const SingleByteCodePage din = readCodePage(20106, 0x7F, false);
-    static const SingleByteCodePage cp437 = readCodePage(437, 255, false);
-    static const SingleByteCodePage latin1 = readCodePage(28591, 255, false);
+    static const SingleByteCodePage din = din66003();
+    static const SingleByteCodePage cp437 = readCodePage(437, false);
+    static const SingleByteCodePage latin1 = readCodePage(28591, false);
     switch (charset) {
         case Charset::Din66003:
             return din;
@@ -68,41 +80,13 @@ const SingleByteCodePage& declared(Charset charset) {
     }
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-char32_t decode(std::string_view utf8, std::size_t at, std::size_t length) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(utf8[at + k]); };
-    static constexpr unsigned leadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t c = byte(0) & leadBits[length];
-    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (byte(k) & 0x3F);
-    return c;
-}
-
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s) {
-        if (c >= 0x80) return false;
-    }
-    return true;
-}
-
 // A byte the code does not define shows as U+FFFD.
 std::string toUtf8(std::string_view bytes, const SingleByteCodePage& table) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (unsigned char b : bytes) {
         const char32_t c = table.toUnicode[b];
-        appendUtf8(out, c != kUndefined ? c : U'\uFFFD');
+        AppendUtf8(out, c != kUndefined ? c : U'\uFFFD');
     }
     return out;
 }
@@ -110,7 +94,7 @@ std::string toUtf8(std::string_view bytes, const SingleByteCodePage& table) {
 }  // namespace
 
 std::string ToAnsi(std::string_view utf8) {
-    if (isAscii(utf8)) return std::string(utf8);
+    if (IsAscii(utf8)) return std::string(utf8);
     const SingleByteCodePage& table = ansi();
     std::string out;
     out.reserve(utf8.size());
@@ -121,7 +105,7 @@ std::string ToAnsi(std::string_view utf8) {
             ++i;
             continue;
         }
-        const auto found = table.toByte.find(decode(utf8, i, length));
+        const auto found = table.toByte.find(Utf8CodePoint(utf8, i, length));
         out.push_back(found != table.toByte.end() ? found->second : '?');
         i += length;
     }
@@ -129,7 +113,7 @@ std::string ToAnsi(std::string_view utf8) {
 }
 
 std::string FromAnsi(std::string_view ansiBytes) {
-    if (isAscii(ansiBytes)) return std::string(ansiBytes);
+    if (IsAscii(ansiBytes)) return std::string(ansiBytes);
     return toUtf8(ansiBytes, ansi());
 }
 

@@ -20,5 +20,13 @@ TEST(CodePage, InvalidUtf8BecomesOneQuestionMarkPerByte) {
     EXPECT_EQ(ToAnsi("\xF3Z \xE4\xBC\xF6 \xC3 \xED\xA0\x80\xFC"), "?Z ??? ? ????");
 }
 
+// Character sets a request declares, for showing it: DIN 66003 has ÄÖÜäöüß§ where ASCII has
+// brackets and knows no byte from 0x80 on, code page 437 has the DOS umlauts.
+TEST(CodePage, DeclaredCharacterSets) {
+    EXPECT_EQ(ToUtf8("[\\]{|}~@ M\xC4", Charset::Din66003), "ÄÖÜäöüß§ M\uFFFD");
+    EXPECT_EQ(ToUtf8("M\x81ller \x84\x94\xE1", Charset::Cp437), "Müller äöß");
+    EXPECT_EQ(ToUtf8("M\xFCller \x80", Charset::Latin1), "Müller \u0080");
+}
+
 }  // namespace
 }  // namespace morvik
