@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <system_error>
 
@@ -18,6 +19,9 @@ AppError FileError(const std::error_code& code, const std::string& what);
 #ifdef _WIN32
 // The same for a Windows error code (GetLastError), with the system's own description.
 AppError WindowsFileError(unsigned long code, const std::string& what);
+// Throws the last Windows error (GetLastError) for `action` ("Öffnen von") on `file`. The error
+// is taken before the message is put together, which might set another.
+[[noreturn]] void ThrowLastFileError(const char* action, const std::filesystem::path& file);
 #endif
 
 }  // namespace morvik

@@ -3,6 +3,7 @@
 #include "base/ErrorNumbers.h"
 #include "base/Text.h"
 #include "platform/Errno.h"
+#include "platform/FileSystem.h"
 
 namespace morvik {
 
@@ -53,6 +54,11 @@ std::string describe(unsigned long code) {
 
 AppError WindowsFileError(unsigned long code, const std::string& what) {
     return AppError(classicNumber(code), what + ": " + describe(code));
+}
+
+void ThrowLastFileError(const char* action, const std::filesystem::path& file) {
+    const DWORD code = GetLastError();
+    throw WindowsFileError(code, std::string(action) + " " + Utf8Path(file));
 }
 
 }  // namespace morvik

@@ -25,8 +25,7 @@ FileLock::FileLock(const std::filesystem::path& lockFile) : path_(lockFile) {
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        throw WindowsFileError(code, "Sperren von " + Utf8Path(lockFile));
+        ThrowLastFileError("Sperren von", lockFile);
     }
     OVERLAPPED at = fromStart();
     if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &at)) {
@@ -68,15 +67,13 @@ void FileLock::WriteNote(std::string_view note) {
     DWORD written = 0;
     if (!WriteFile(handleOf(file_), note.data(), static_cast<DWORD>(note.size()), &written, &at) ||
         written != note.size()) {
-        const DWORD code = GetLastError();
-        throw WindowsFileError(code, "Schreiben von " + Utf8Path(path_));
+        ThrowLastFileError("Schreiben von", path_);
     }
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(note.size());
     if (!SetFilePointerEx(handleOf(file_), end, nullptr, FILE_BEGIN) ||
         !SetEndOfFile(handleOf(file_)) || !FlushFileBuffers(handleOf(file_))) {
-        const DWORD code = GetLastError();
-        throw WindowsFileError(code, "Schreiben von " + Utf8Path(path_));
+        ThrowLastFileError("Schreiben von", path_);
     }
 }
 

@@ -41,11 +41,6 @@ class Handle {
     HANDLE h_;
 };
 
-[[noreturn]] void fail(const std::string& what) {
-    const DWORD code = GetLastError();
-    throw WindowsFileError(code, what);
-}
-
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Windows locks are mandatory: a locked byte stops every other reader of it. The program's locks
@@ -65,7 +60,7 @@ void writeAll(HANDLE h, std::string_view bytes, const fs::path& file) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         DWORD written = 0;
         if (!WriteFile(h, bytes.data(), chunk, &written, nullptr)) {
-            fail("Schreiben von " + Utf8Path(file));
+            ThrowLastFileError("Schreiben von", file);
         }
         bytes.remove_prefix(written);
     }
@@ -82,7 +77,7 @@ std::string readFrom(HANDLE h, std::uint64_t limit, const fs::path& file) {
         DWORD n = 0;
         if (!ReadFile(h, buffer, sizeof buffer, &n, &where)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
-            fail("Lesen von " + Utf8Path(file));
+            ThrowLastFileError("Lesen von", file);
         }
         if (n == 0) break;
         at += n;
@@ -116,7 +111,7 @@ void SyncFolder(const fs::path& folder) noexcept {
 std::string ReadFileBytes(const fs::path& file) {
     Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) fail("Öffnen von " + Utf8Path(file));
+    if (!h) ThrowLastFileError("Öffnen von", file);
     return readFrom(h.get(), UINT64_MAX, file);
 }
 
@@ -157,8 +152,8 @@ HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
         Handle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                              kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h) fail("Anlegen von " + Utf8Path(target));
-        if (!lockFar(h.get(), true)) fail("Sperren von " + Utf8Path(target));
+        if (!h) ThrowLastFileError("Anlegen von", target);
+        if (!lockFar(h.get(), true)) ThrowLastFileError("Sperren von", target);
         FILE_STANDARD_INFO info{};
         if (GetFileInformationByHandleEx(h.get(), FileStandardInfo, &info, sizeof info) &&
             !info.DeletePending) {
@@ -173,7 +168,7 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode)
     Handle h(openTemporary(target, temporary_, mode));
     try {
         writeAll(h.get(), bytes, target_);
-        if (!FlushFileBuffers(h.get())) fail("Schreiben von " + Utf8Path(target_));
+        if (!FlushFileBuffers(h.get())) ThrowLastFileError("Schreiben von", target_);
     } catch (...) {
         DeleteFileW(temporary_.c_str());
         throw;
@@ -187,7 +182,7 @@ void StagedFile::commit(bool syncFolder) {
     // Returns only once the move is on disk.
     if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        fail("Umbenennen nach " + Utf8Path(target_));
+        ThrowLastFileError("Umbenennen nach", target_);
     }
     committed_ = true;
     if (file_ != kNoFile) CloseHandle(handleOf(file_));
@@ -207,9 +202,9 @@ HeldFile::HeldFile(const fs::path& file) : path_(file) {
     // renamed and deleted while it is held.
     Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h) fail("Öffnen von " + Utf8Path(file));
+    if (!h) ThrowLastFileError("Öffnen von", file);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(h.get(), &info)) fail("Öffnen von " + Utf8Path(file));
+    if (!GetFileInformationByHandle(h.get(), &info)) ThrowLastFileError("Öffnen von", file);
     if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         throw AppError(err::NotRegularFile, Utf8Path(file) + " ist ein Verweis, keine Datei");
     }
@@ -229,7 +224,7 @@ bool HeldFile::TryLock() noexcept {
 
 std::uint64_t HeldFile::Size() const {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handleOf(file_), &size)) fail("Lesen von " + Utf8Path(path_));
+    if (!GetFileSizeEx(handleOf(file_), &size)) ThrowLastFileError("Lesen von", path_);
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -264,11 +259,11 @@ namespace {
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
     Handle h(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) fail("Öffnen von " + Utf8Path(file));
-    if (!lockFar(h.get(), true)) fail("Sperren von " + Utf8Path(file));
+    if (!h) ThrowLastFileError("Öffnen von", file);
+    if (!lockFar(h.get(), true)) ThrowLastFileError("Sperren von", file);
     writeAll(h.get(), bytes, file);
     if (!SetEndOfFile(h.get()) || !FlushFileBuffers(h.get())) {
-        fail("Schreiben von " + Utf8Path(file));
+        ThrowLastFileError("Schreiben von", file);
     }
 }
 
