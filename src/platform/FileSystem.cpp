@@ -2,8 +2,6 @@
 // FileSystemWindows.cpp hold what the system does itself.
 #include "platform/FileSystem.h"
 
-#include <cerrno>
-
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
@@ -76,18 +74,6 @@ fs::path JoinPath(std::string_view folder, std::string_view name) {
 
 void DropTrailingSeparator(std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
-}
-
-fs::path FollowLinks(const fs::path& path) {
-    fs::path at = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(at, ec)) return at;
-        fs::path to = fs::read_symlink(at, ec);
-        if (ec) throw FileError(ec, "Verweis " + Utf8Path(at));
-        at = to.is_absolute() ? to : at.parent_path() / to;
-    }
-    throw FileError(ELOOP, "Verweis " + Utf8Path(path));
 }
 
 bool RemoveStaleTemporary(const fs::path& file) noexcept {

@@ -232,6 +232,18 @@ RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
     return RenameOutcome::Done;
 }
 
+fs::path FollowLinks(const fs::path& path) {
+    fs::path at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(at, ec)) return at;
+        fs::path to = fs::read_symlink(at, ec);
+        if (ec) throw FileError(ec, "Verweis " + Utf8Path(at));
+        at = to.is_absolute() ? to : at.parent_path() / to;
+    }
+    throw FileError(ELOOP, "Verweis " + Utf8Path(path));
+}
+
 namespace {
 
 bool folderRefused(const AppError& e) {

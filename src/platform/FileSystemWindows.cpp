@@ -254,6 +254,32 @@ RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
     throw WindowsFileError(code, "Umbenennen nach " + Utf8Path(to));
 }
 
+// Only a link or junction is resolved, to the file it finally names; any other path stays as it
+// is, also when nothing is there yet.
+fs::path FollowLinks(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return path;
+    }
+    Handle h(CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) ThrowLastFileError("Verweis", path);
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetFinalPathNameByHandleW(h.get(), name.data(), static_cast<DWORD>(name.size()),
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) ThrowLastFileError("Verweis", path);
+        const bool fits = n < name.size();
+        name.resize(n);
+        if (fits) break;
+    }
+    // "\\?\C:\..." and "\\?\UNC\server\share\..." in the forms people know.
+    if (name.starts_with(L"\\\\?\\UNC\\")) return fs::path(L"\\\\" + name.substr(8));
+    if (name.starts_with(L"\\\\?\\")) return fs::path(name.substr(4));
+    return fs::path(name);
+}
+
 namespace {
 
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
