@@ -32,18 +32,7 @@ FileLock::~FileLock() {
 }
 
 std::string FileLock::ReadNote() const {
-    std::string note;
-    char buffer[256];
-    for (off_t at = 0;;) {
-        ssize_t n = ::pread(file_, buffer, sizeof buffer, at);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno, "Lesen von " + Utf8Path(path_));
-        }
-        if (n == 0 || note.size() > 4096) return note;
-        note.append(buffer, static_cast<std::size_t>(n));
-        at += n;
-    }
+    return ReadFromStart(file_, 4096, path_);
 }
 
 void FileLock::WriteNote(std::string_view note) {

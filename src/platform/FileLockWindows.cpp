@@ -44,21 +44,7 @@ FileLock::~FileLock() {
 }
 
 std::string FileLock::ReadNote() const {
-    std::string note;
-    char buffer[256];
-    for (DWORD at = 0;;) {
-        OVERLAPPED where{};
-        where.Offset = at;
-        DWORD n = 0;
-        if (!ReadFile(handleOf(file_), buffer, sizeof buffer, &n, &where)) {
-            const DWORD code = GetLastError();
-            if (code == ERROR_HANDLE_EOF) return note;
-            throw WindowsFileError(code, "Lesen von " + Utf8Path(path_));
-        }
-        if (n == 0 || note.size() > 4096) return note;
-        note.append(buffer, n);
-        at += n;
-    }
+    return ReadFromStart(file_, 4096, path_);
 }
 
 void FileLock::WriteNote(std::string_view note) {

@@ -76,6 +76,18 @@ void DropTrailingSeparator(std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
 }
 
+std::string HeldFile::ReadAll(std::uint64_t limit) const {
+    const std::uint64_t size = Size();
+    if (size > limit) {
+        throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist " + std::to_string(size) +
+                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
+    }
+    std::string bytes = ReadFromStart(file_, limit, path_);
+    // It may have grown since.
+    if (bytes.size() > limit) throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist zu groß");
+    return bytes;
+}
+
 bool RemoveStaleTemporary(const fs::path& file) noexcept {
     try {
         HeldFile held(file);

@@ -19,6 +19,11 @@ using NativeFile = int;
 inline constexpr NativeFile kNoFile = -1;
 #endif
 
+// An open file read from its start by position (its file pointer stays), to its end or until
+// more than `stopAfter` bytes are read, whichever comes first. `name` is for the message of the
+// AppError thrown when reading fails.
+std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name);
+
 // Paths and UTF-8 text. Text in memory is UTF-8, and a path is made from it only here: Windows
 // would read the bytes of a plain string in its ANSI code page, so "Röntgen Aufträge" would
 // name another folder.

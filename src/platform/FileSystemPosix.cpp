@@ -7,7 +7,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "base/AppError.h"
@@ -58,25 +60,31 @@ void SyncFolder(const fs::path& folder) noexcept {
     if (dir.get() >= 0) ::fsync(dir.get());
 }
 
-std::string ReadFileBytes(const fs::path& file) {
-    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) throw FileError(errno, "Öffnen von " + Utf8Path(file));
+std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
     std::string bytes;
     struct stat st {};
-    if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    if (::fstat(file, &st) == 0 && st.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), stopAfter + 1)));
     }
     char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    for (off_t at = 0; bytes.size() <= stopAfter;) {
+        const ssize_t n = ::pread(file, buffer, sizeof buffer, at);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw FileError(errno, "Lesen von " + Utf8Path(file));
+            throw FileError(errno, "Lesen von " + Utf8Path(name));
         }
         if (n == 0) break;
+        at += n;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return bytes;
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) throw FileError(errno, "Öffnen von " + Utf8Path(file));
+    return ReadFromStart(fd.get(), UINT64_MAX, file);
 }
 
 void DeleteFileForced(const fs::path& file, bool missingOk) {
@@ -176,31 +184,6 @@ std::uint64_t HeldFile::Size() const {
     struct stat st {};
     if (::fstat(file_, &st) != 0) throw FileError(errno, "Lesen von " + Utf8Path(path_));
     return static_cast<std::uint64_t>(st.st_size);
-}
-
-std::string HeldFile::ReadAll(std::uint64_t limit) const {
-    const std::uint64_t size = Size();
-    if (size > limit) {
-        throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist " + std::to_string(size) +
-                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
-    }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(size));
-    char buffer[65536];
-    for (off_t at = 0;;) {
-        ssize_t n = ::pread(file_, buffer, sizeof buffer, at);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno, "Lesen von " + Utf8Path(path_));
-        }
-        if (n == 0) break;
-        at += n;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > limit) {
-            throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist zu groß");
-        }
-    }
-    return bytes;
 }
 
 bool HeldFile::IsAt(const fs::path& path) const noexcept {

@@ -66,29 +66,6 @@ void writeAll(HANDLE h, std::string_view bytes, const fs::path& file) {
     }
 }
 
-// Every byte from the start, read by position: the handle's own file pointer does not count.
-std::string readFrom(HANDLE h, std::uint64_t limit, const fs::path& file) {
-    std::string bytes;
-    char buffer[65536];
-    for (std::uint64_t at = 0;;) {
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(at);
-        where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        DWORD n = 0;
-        if (!ReadFile(h, buffer, sizeof buffer, &n, &where)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
-            ThrowLastFileError("Lesen von", file);
-        }
-        if (n == 0) break;
-        at += n;
-        bytes.append(buffer, n);
-        if (bytes.size() > limit) {
-            throw AppError(err::FileTooLarge, Utf8Path(file) + " ist zu groß");
-        }
-    }
-    return bytes;
-}
-
 // Same volume, same file index. Wine reports no volume (0) for a handle whose file was renamed
 // after it was opened; the names compared here always lie in one folder, so the index decides.
 bool sameFile(HANDLE a, HANDLE b) {
@@ -101,6 +78,30 @@ bool sameFile(HANDLE a, HANDLE b) {
 
 }  // namespace
 
+std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(handleOf(file), &size) && size.QuadPart > 0) {
+        bytes.reserve(static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), stopAfter + 1)));
+    }
+    char buffer[65536];
+    for (std::uint64_t at = 0; bytes.size() <= stopAfter;) {
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD n = 0;
+        if (!ReadFile(handleOf(file), buffer, sizeof buffer, &n, &where)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            ThrowLastFileError("Lesen von", name);
+        }
+        if (n == 0) break;
+        at += n;
+        bytes.append(buffer, n);
+    }
+    return bytes;
+}
+
 void SyncFolder(const fs::path& folder) noexcept {
     // NTFS flushes a folder opened for writing; other file systems refuse, which is no failure.
     Handle dir(CreateFileW(folder.empty() ? L"." : folder.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -112,7 +113,7 @@ std::string ReadFileBytes(const fs::path& file) {
     Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) ThrowLastFileError("Öffnen von", file);
-    return readFrom(h.get(), UINT64_MAX, file);
+    return ReadFromStart(h.get(), UINT64_MAX, file);
 }
 
 void DeleteFileForced(const fs::path& file, bool missingOk) {
@@ -226,15 +227,6 @@ std::uint64_t HeldFile::Size() const {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(handleOf(file_), &size)) ThrowLastFileError("Lesen von", path_);
     return static_cast<std::uint64_t>(size.QuadPart);
-}
-
-std::string HeldFile::ReadAll(std::uint64_t limit) const {
-    const std::uint64_t size = Size();
-    if (size > limit) {
-        throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist " + std::to_string(size) +
-                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
-    }
-    return readFrom(handleOf(file_), limit, path_);
 }
 
 bool HeldFile::IsAt(const fs::path& path) const noexcept {
