@@ -1,7 +1,6 @@
 #include "app/OrderSession.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "Version.h"
 #include "app/Confirmation.h"
@@ -423,8 +422,12 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts,
         // journal go and the request return; otherwise the next start completes the order.
         bool allBack = true;
         for (std::size_t i = placed; i-- > 0;) {
-            allBack =
-                allBack && ::rename(staged[i].target().c_str(), staged[i].temporary().c_str()) == 0;
+            try {
+                allBack = allBack && RenameNoReplace(staged[i].target(), staged[i].temporary()) ==
+                                         RenameOutcome::Done;
+            } catch (const AppError&) {
+                allBack = false;
+            }
         }
         if (allBack) {
             DeleteFileForced(journalFile, true);
