@@ -29,6 +29,24 @@ std::size_t Utf8CharacterLength(std::string_view text, std::size_t at) {
     return length;
 }
 
+std::string ControlsAsBlanks(std::string_view utf8) {
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+        if (c < 0x20 || c == 0x7F) {
+            shown.push_back(' ');
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {  // U+0080 to U+009F
+            shown.push_back(' ');
+            ++i;
+        } else {
+            shown.push_back(utf8[i]);
+        }
+    }
+    return shown;
+}
+
 char32_t Utf8CodePoint(std::string_view text, std::size_t at, std::size_t length) {
     static constexpr unsigned leadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
     char32_t code = static_cast<unsigned char>(text[at]) & leadBits[length];

@@ -15,20 +15,30 @@ struct PatientRequest {
     std::string patientId;  // field 3000
     std::string surname;    // field 3101
     std::string firstName;  // field 3102
+    std::string
+        birthDate;  // field 3103, as shown: 30061922 as 30.06.1922, any other form as written
 };
 
-// The two patient labels of the main window. A request updates them line by line and never
+// The patient labels of the main window. A request updates them line by line and never
 // clears them first: 3000 sets the identifier, 3101 sets the name, 3102 appends a blank and
-// the first name to whatever the name caption holds at that point.
+// the first name to whatever the name caption holds at that point, 3103 sets the date of birth.
 struct PatientCaptions {
     std::string id = "ID:";
     std::string name = "Name:";
+    std::string born = "geb.:";
 };
 
-// Walks the lines of a request text (split only at CR LF, field from characters 4 to 7,
-// content from character 8 on, trailing blanks kept), filling `request`'s patient fields and
-// updating `captions`. Every line is examined, whatever the file's size.
+// Walks the lines of a request text (a line ends at CR LF, LF or a lone CR; field from
+// characters 4 to 7, content from character 8 on, trailing blanks kept), filling `request`'s
+// patient fields and updating `captions`. Every line is examined, whatever the file's size. The
+// fields are decoded in the request's declared character set, control characters shown as
+// blanks.
 void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCaptions& captions);
+
+// "Patient 471 (Muster Erika, geb. 30.06.1922)", for messages naming a patient; what the request
+// lacks is left out.
+std::string PatientDescription(std::string_view id, std::string_view name,
+                               std::string_view birthDate);
 
 // A GDT record's own length field cannot exceed 99,999 bytes; anything far beyond is no request,
 // and its bytes would be copied into every order file.

@@ -1,5 +1,7 @@
 #include "gdt/RequestSearch.h"
 
+#include <algorithm>
+
 #include "base/Text.h"
 #include "platform/FileSystem.h"
 
@@ -9,13 +11,10 @@ bool IsRequestName(std::string_view fileName, std::string_view suffix) {
     return UpperCase(LastCharacters(fileName, 3)) == UpperCase(suffix);
 }
 
-std::optional<std::string> FindRequest(
-    std::string_view folder, std::string_view suffix, const std::function<void()>& beforeEach,
-    const std::function<void(const std::string& name)>& skipped) {
-    // Windows lists an NTFS folder in name order, letter case aside; the order of this file
-    // system's listing (a hash on Linux) must not decide which request is shown.
-    std::optional<std::string> first;
-    std::string firstKey;
+std::vector<std::string> FindRequests(std::string_view folder, std::string_view suffix,
+                                      const std::function<void()>& beforeEach,
+                                      const std::function<void(const std::string& name)>& skipped) {
+    std::vector<std::pair<std::string, std::string>> found;  // upper-case key, name
     for (const FolderEntry& entry : ListEntries(PathFromUtf8(folder))) {
         if (beforeEach) beforeEach();
         if (!IsRequestName(entry.name, suffix)) continue;
@@ -23,14 +22,22 @@ std::optional<std::string> FindRequest(
             if (skipped) skipped(entry.name);
             continue;
         }
-        std::string key = UpperCase(entry.name);
-        if (!first || key < firstKey || (key == firstKey && entry.name < *first)) {
-            first = entry.name;
-            firstKey = std::move(key);
-        }
+        found.emplace_back(UpperCase(entry.name), entry.name);
     }
-    if (!first) return std::nullopt;
-    return Utf8Path(JoinPath(folder, *first));
+    // Windows lists an NTFS folder in name order, letter case aside; the order of this file
+    // system's listing (a hash on Linux) must not decide which request is shown.
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> paths;
+    for (const auto& [key, name] : found) paths.push_back(Utf8Path(JoinPath(folder, name)));
+    return paths;
+}
+
+std::optional<std::string> FindRequest(
+    std::string_view folder, std::string_view suffix, const std::function<void()>& beforeEach,
+    const std::function<void(const std::string& name)>& skipped) {
+    std::vector<std::string> paths = FindRequests(folder, suffix, beforeEach, skipped);
+    if (paths.empty()) return std::nullopt;
+    return paths.front();
 }
 
 }  // namespace morvik

@@ -30,8 +30,8 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
         {"", "M\xFCller", "\x8Atefan", "Name: Müller Štefan"},                      // Windows-1252
         {"01092061\r\n", "M}ller", "Stra~e@", "Name: Müller Straße§"},              // DIN 66003
         {"01192062 \r\n", "M\x81ller", "J\x81rgen \xE1", "Name: Müller Jürgen ß"},  // CP 437
-        {"01092063\r\n", "M\xFCller", "\x8A", "Name: Müller \xC2\x8A"},             // ISO 8859-1
-        {"01092069\r\n", "M\xFCller", "J\xFCrgen", "Name: Müller Jürgen"},          // unknown value
+        {"01092063\r\n", "M\xFCller", "\x8A", "Name: Müller  "},  // ISO 8859-1: 0x8A is a control
+        {"01092069\r\n", "M\xFCller", "J\xFCrgen", "Name: Müller Jürgen"},  // unknown value
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.declaration);
@@ -63,6 +63,7 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
 TEST(RequestCharset, OnlyAFieldIdentifierCounts) {
     EXPECT_EQ(DeclaredCharset("01092062\r\n"), Charset::Cp437);
     EXPECT_EQ(DeclaredCharset("0123101X9206\r\n01092061\r\n"), Charset::Din66003);
+    EXPECT_EQ(DeclaredCharset("0123101X9206\n01092062\r"), Charset::Cp437);  // any line end
     EXPECT_EQ(DeclaredCharset("0119206\r\n"), Charset::Ansi);
     EXPECT_EQ(DeclaredCharset("019206"), Charset::Ansi);
 }
