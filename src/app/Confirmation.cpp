@@ -160,6 +160,7 @@ std::string Journal::Text() const {
     line("claim", Utf8Path(claim));
     line("patient", patientId);
     line("name", patientName);
+    line("born", patientBorn);
     for (const auto& [temporary, final] : files) {
         line("file", Utf8Path(temporary));
         line("to", Utf8Path(final));
@@ -187,6 +188,7 @@ Journal Journal::Parse(std::string_view text) {
         if (key == "claim") journal.claim = PathFromUtf8(value);
         if (key == "patient") journal.patientId = value;
         if (key == "name") journal.patientName = value;
+        if (key == "born") journal.patientBorn = value;
         if (key == "file") journal.files.emplace_back(PathFromUtf8(value), fs::path());
         if (key == "to" && !journal.files.empty())
             journal.files.back().second = PathFromUtf8(value);

@@ -95,6 +95,7 @@ struct Journal {
     std::filesystem::path claim;
     std::string patientId;
     std::string patientName;
+    std::string patientBorn;  // line "born", which older journals lack and older parsers pass over
     std::vector<std::pair<std::filesystem::path, std::filesystem::path>> files;  // temp, final
 
     std::string Text() const;

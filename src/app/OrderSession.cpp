@@ -10,24 +10,14 @@
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
 #include "gdt/OrderWriter.h"
-#include "gdt/RequestSearch.h"
 #include "platform/FileSystem.h"
 
 namespace morvik {
 
 namespace {
 
-const char* const kNotFound = "GDT-File wurde nicht gefunden.";
-const char* const kNewRequest =
-    "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
 const char* const kOrderFailed =
     "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
-
-std::string tooLargeMessage(const std::string& path) {
-    return "Die Datei \"" + Utf8Path(PathFromUtf8(path).filename()) +
-           "\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), und bleibt "
-           "unverändert liegen; es wird nichts angelegt.";
-}
 
 // Extends a joined text: the separator only when something is there already.
 void join(std::string& joined, const std::string& separator, const std::string& text) {
@@ -80,13 +70,7 @@ void OrderSession::Form_Load() {
             RecoverConfirmations(programFolder_, settings_.GDTQuell, settings_.GDTZiel, log_));
         if (!notice.empty()) tell(notice, MessageIcon::Warning);
         announce();  // the search lets the window repaint
-        auto found = findRequest("Form_Load");
-        if (found) {
-            requestPath_ = *found;
-            readRequest();
-        } else {
-            tell(kNotFound);
-        }
+        showRequestAtStart();
     });
     announce();
 }
@@ -110,47 +94,6 @@ void OrderSession::connectDrives() {
     if (settings_.ZielNetz && connectDrive_ &&
         connectDrive_(settings_.ZielBuchstabe + ":", settings_.GDTZiel)) {
         zielNetzText_ = "Zielnetzlaufwerk ist verbunden";
-    }
-}
-
-void OrderSession::readRequest() {
-    bool tooLarge = false;
-    trap(log_, "ReadGDT", [&] {
-        try {
-            PatientRequest request = ReadGDT(PathFromUtf8(requestPath_), patient_);
-            gdtText_ = std::move(request.text);
-            requestShown_ = true;
-        } catch (const AppError& e) {
-            tooLarge = e.number() == err::FileTooLarge;
-            throw;
-        }
-    });
-    if (tooLarge) tell(tooLargeMessage(requestPath_), MessageIcon::Warning);
-}
-
-// The request search; an entry with a request name that is no plain file is logged once.
-std::optional<std::string> OrderSession::findRequest(const char* procedure) {
-    return FindRequest(
-        settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); },
-        [&](const std::string& name) {
-            if (!skippedNames_.insert(name).second) return;
-            log_.LogError(procedure, err::NotRegularFile,
-                          Utf8Path(JoinPath(settings_.GDTQuell, name)) +
-                              " ist keine gewöhnliche Datei und wird nicht als Anforderung "
-                              "genommen");
-        });
-}
-
-// The bytes of the request at requestPath_; nullopt after telling the operator that the file
-// is too large to be one.
-std::optional<std::string> OrderSession::requestBytes() {
-    try {
-        return ReadRequestBytes(PathFromUtf8(requestPath_));
-    } catch (const AppError& e) {
-        if (e.number() != err::FileTooLarge) throw;
-        log_.LogError("ReadGDT", e.number(), e.what());
-        tell(tooLargeMessage(requestPath_), MessageIcon::Warning);
-        return std::nullopt;
     }
 }
 
@@ -266,26 +209,6 @@ void OrderSession::SetModalityCaption(int index, const std::string& caption) {
 
 // ---- Confirmation ---------------------------------------------------------------------------
 
-void OrderSession::forgetRequest() {
-    requestPath_.clear();
-    gdtText_.clear();
-    patient_ = PatientCaptions{};
-    requestShown_ = false;
-}
-
-// Shows a request the operator has not seen yet, its labels started afresh so that two patients
-// never mix, and asks for a new confirmation.
-void OrderSession::showNewRequest(std::string bytes) {
-    PatientRequest request;
-    request.path = PathFromUtf8(requestPath_);
-    PatientCaptions fresh;
-    ApplyRequestText(bytes, request, fresh);
-    patient_ = fresh;
-    gdtText_ = std::move(bytes);
-    requestShown_ = true;
-    tell(kNewRequest);
-}
-
 OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment) {
     if (busy_) return Confirmation::Stay;
     busy_ = true;
@@ -305,23 +228,16 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
         DropTrailingSeparator(settings_.GDTZiel);
         connectDrives();
 
-        if (!requestShown_) {
-            announce();
-            auto found = findRequest("cmdOK_Click");
-            if (!found) return tell(kNotFound);
-            // Never order for a patient the operator has not seen: show it and stop here.
-            requestPath_ = *found;
-            if (auto bytes = requestBytes()) showNewRequest(std::move(*bytes));
-            return;
-        }
+        // Never order for a patient the operator has not seen: show it and stop here.
+        if (!requestShown_) return showWaitingRequest();
         // From here on the request is out of reach of every other copy and of the practice
         // system; a new request under the same name stays untouched.
         std::unique_ptr<RequestClaim> claim =
             RequestClaim::Take(PathFromUtf8(requestPath_), settings_.Suffix);
         if (!claim) {
-            // Gone for good: the next confirmation searches the folder again.
+            // Gone: another request may be waiting, and it is the one to show now.
             forgetRequest();
-            return tell(kNotFound);
+            return showWaitingRequest();
         }
         if (claim->Bytes() != gdtText_) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
@@ -398,6 +314,7 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts,
     ApplyRequestText(gdtText_, shown, unused);
     journal.patientId = shown.patientId;
     journal.patientName = shown.surname + (shown.firstName.empty() ? "" : " ") + shown.firstName;
+    journal.patientBorn = shown.birthDate;
     for (const StagedFile& file : staged)
         journal.files.emplace_back(file.temporary(), file.target());
     const std::filesystem::path journalFile = JournalPath(programFolder_, claim.Token());

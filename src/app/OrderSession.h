@@ -67,6 +67,10 @@ class OrderSession {
     // claimed request. Done means the window is to close.
     Confirmation cmdOK_Click(const std::string& comment);
 
+    // The source folder watch, every few seconds: while no request is shown, the folder is
+    // searched again and a request found there is shown exactly as if it had been there at start.
+    void tmrQuellordner_Timer();
+
     // Options dialog "OK" renames a modality button at once.
     void SetModalityCaption(int index, const std::string& caption);
 
@@ -76,6 +80,11 @@ class OrderSession {
     const std::array<std::string, kModalityCount>& ModalityCaptions() const { return captions_; }
     int CheckedModality() const { return checkedModality_; }
     const PatientCaptions& Patient() const { return patient_; }
+    // What the patient area says while it shows no request: no source folder set, the folder
+    // not reachable, or no request in it; empty otherwise.
+    const std::string& RequestNotice() const { return notice_; }
+    // No request is shown: the window watches the source folder.
+    bool WatchesSourceFolder() const { return !requestShown_; }
     // The search text is not empty and no name starts with it.
     bool SearchMissed() const { return searchMissed_; }
     const std::string& RequestPath() const { return requestPath_; }
@@ -99,8 +108,14 @@ class OrderSession {
     void yield();
     void forgetRequest();
     void connectDrives();
-    void readRequest();
-    std::optional<std::string> findRequest(const char* procedure);
+    enum class Read { Shown, TooLarge, Failed };
+    void showRequestAtStart();
+    void lookForRequest(const char* procedure, bool quiet);
+    Read readRequest(bool quiet);
+    void logLookFailure(const char* procedure, bool quiet) noexcept;
+    void passOverTooLarge(const std::string& description);
+    std::vector<std::string> findRequests(const char* procedure);
+    void showWaitingRequest();
     std::optional<std::string> requestBytes();
     void enterWithoutBodyParts();
     void writeOrders(const OrderChoice& choice, bool withoutBodyParts, RequestClaim& claim);
@@ -125,7 +140,11 @@ class OrderSession {
     std::string requestPath_;
     std::string gdtText_;
     bool requestShown_ = false;           // the operator has seen the request at requestPath_
+    std::string notice_;                  // see RequestNotice()
+    bool looking_ = false;                // a request search is under way
+    std::string lastLookFailure_;         // logged by the last search; the watch does not repeat it
     std::set<std::string> skippedNames_;  // entries that are no request, logged once each
+    std::set<std::string> toldTooLarge_;  // files too large to be a request, told once each
     std::string quellNetzText_;
     std::string zielNetzText_;
     BodyPartList catalogue_;

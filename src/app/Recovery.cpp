@@ -33,9 +33,7 @@ std::vector<FolderEntry> entriesOf(const fs::path& folder) {
 }
 
 std::string describe(const RecoveredOrder& order) {
-    std::string who = "Patient " + order.patientId;
-    if (!order.patientName.empty()) who += " (" + order.patientName + ")";
-    return who;
+    return PatientDescription(order.patientId, order.patientName, order.patientBorn);
 }
 
 // Completes the order of one journal; false when a running copy still holds its claim.
@@ -82,7 +80,7 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
             journal = Journal::Parse(ReadFileBytes(file));
             for (const auto& pair : journal.files) needed.insert(pair.first);
             if (!complete(file, journal)) return;
-            RecoveredOrder order{true, journal.patientId, journal.patientName};
+            RecoveredOrder order{true, journal.patientId, journal.patientName, journal.patientBorn};
             log.LogError("Form_Load", err::OrderCompleted,
                          "Unterbrochener Auftrag beim Start abgeschlossen: " + describe(order));
             settled.push_back(order);
@@ -112,7 +110,8 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
             ReachedStep(ConfirmStep::RecoveryGivenBack);
             RecoveredOrder order{
                 false, request.patientId,
-                request.surname + (request.firstName.empty() ? "" : " ") + request.firstName};
+                request.surname + (request.firstName.empty() ? "" : " ") + request.firstName,
+                request.birthDate};
             log.LogError("Form_Load", err::OrderRolledBack,
                          "Unterbrochener Auftrag beim Start zurückgenommen: " + describe(order));
             settled.push_back(order);

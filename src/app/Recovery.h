@@ -13,6 +13,7 @@ struct RecoveredOrder {
     bool completed = false;  // true: every order file placed, request gone; false: taken back
     std::string patientId;
     std::string patientName;
+    std::string patientBorn;
 };
 
 // Settles what killed programs left behind, before the request search: a journal's order is

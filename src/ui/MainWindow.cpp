@@ -15,12 +15,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/OrderSession.h"
 #include "diag/Trap.h"
 #include "ui/BodyPartTableModel.h"
+#include "ui/BodyPartView.h"
+#include "ui/PatientArea.h"
 #include "ui/ProgramIcon.h"
 
 namespace morvik {
@@ -31,23 +34,8 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QTreeView* makeList(const char* objectName, const QString& accessibleName) {
-    auto* view = new QTreeView;
-    view->setObjectName(objectName);
-    view->setAccessibleName(accessibleName);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);  // keeps a catalogue of tens of thousands of rows quick
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setAllColumnsShowFocus(true);
-    view->setSortingEnabled(false);
-    view->setMinimumWidth(785);
-    // A few rows at least; the lists take whatever height the window has beyond that.
-    view->setMinimumHeight(view->fontMetrics().height() * 6);
-    return view;
-}
+// Soon enough for a request dropped meanwhile; cheap enough for a network share.
+constexpr int kWatchIntervalMs = 2000;
 
 }  // namespace
 
@@ -80,22 +68,8 @@ void FMain::buildWidgets() {
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
 
-    // Patient
-    lblID_ = new QLabel("ID:");
-    lblID_->setObjectName("lblID");
-    lblName_ = new QLabel("Name:");
-    lblName_->setObjectName("lblName");
-    QFont patientFont = lblID_->font();
-    patientFont.setPointSizeF(patientFont.pointSizeF() * 1.3);
-    patientFont.setBold(true);
-    lblID_->setFont(patientFont);
-    lblName_->setFont(patientFont);
-    lblID_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblName_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* patientRow = new QHBoxLayout;
-    patientRow->addWidget(lblID_, 1);
-    patientRow->addWidget(lblName_, 2);
-    layout->addLayout(patientRow);
+    patient_ = new PatientArea;
+    layout->addWidget(patient_);
 
     // Modalities (left) and initials, drive states and search (right)
     fraMod_ = new QGroupBox("Modalität");
@@ -154,8 +128,8 @@ void FMain::buildWidgets() {
     layout->addLayout(commentRow);
 
     // The two lists and the confirm button
-    lvBodyparts_ = makeList("lvBodyparts", "Körperteile");
-    lvAddBodyparts_ = makeList("lvAddBodyparts", "Hinzugefügte Körperteile");
+    lvBodyparts_ = MakeBodyPartView("lvBodyparts", "Körperteile");
+    lvAddBodyparts_ = MakeBodyPartView("lvAddBodyparts", "Hinzugefügte Körperteile");
     catalogueModel_ =
         new BodyPartTableModel(session_.Catalogue(), {"Körperteile", "Abk", "Factory"}, this);
     addedModel_ = new BodyPartTableModel(
@@ -172,6 +146,10 @@ void FMain::buildWidgets() {
     layout->addWidget(cmdOK_);
 
     setCentralWidget(central);
+
+    tmrQuellordner_ = new QTimer(this);
+    tmrQuellordner_->setObjectName("tmrQuellordner");
+    tmrQuellordner_->setInterval(kWatchIntervalMs);
 
     // Menu
     QMenu* datei = menuBar()->addMenu("&Datei");
@@ -219,6 +197,7 @@ void FMain::connectEvents() {
     lvBodyparts_->installEventFilter(this);
     lvAddBodyparts_->installEventFilter(this);
     connect(cmdOK_, &QPushButton::clicked, this, &FMain::cmdOK_Click);
+    connect(tmrQuellordner_, &QTimer::timeout, this, &FMain::tmrQuellordner_Timer);
     connect(mnuBeenden_, &QAction::triggered, this, &FMain::mnu_Beenden_Click);
     connect(mnuOptions_, &QAction::triggered, this, &FMain::mnu_Options_Click);
 }
@@ -286,8 +265,12 @@ void FMain::SessionChanged(const SessionChange& change) {
 
 void FMain::refresh() {
     syncing_ = true;
-    lblID_->setText(q(session_.Patient().id));
-    lblName_->setText(q(session_.Patient().name));
+    patient_->Show(session_.Patient(), session_.RequestNotice());
+    if (!session_.WatchesSourceFolder()) {
+        tmrQuellordner_->stop();
+    } else if (!tmrQuellordner_->isActive()) {
+        tmrQuellordner_->start();
+    }
     const int checked = session_.CheckedModality();
     for (int i = 0; i < 6; ++i) {
         optMod_[i]->setText(q(session_.ModalityCaptions()[i]));
@@ -374,6 +357,12 @@ void FMain::cmdOK_Click() {
     } else if (focus && focus->isEnabled()) {
         focus->setFocus();
     }
+}
+
+void FMain::tmrQuellordner_Timer() {
+    // An open dialog is not interrupted; the next tick comes soon enough.
+    if (QApplication::activeModalWidget()) return;
+    session_.tmrQuellordner_Timer();
 }
 
 void FMain::mnu_Beenden_Click() {

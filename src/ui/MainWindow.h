@@ -14,12 +14,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 class QTreeView;
 
 namespace morvik {
 
 class BodyPartTableModel;
 class OrderSession;
+class PatientArea;
 
 // fMain: shows the order session and forwards every event to it.
 class FMain : public QMainWindow, public SessionView {
@@ -61,6 +63,7 @@ class FMain : public QMainWindow, public SessionView {
     void lvAddBodyparts_DblClick();
     void optMod_GotFocus(int index);
     void cmdOK_Click();
+    void tmrQuellordner_Timer();
     void mnu_Beenden_Click();
     void mnu_Options_Click();
 
@@ -69,8 +72,8 @@ class FMain : public QMainWindow, public SessionView {
     bool syncing_ = false;
     bool unloaded_ = false;
 
-    QLabel* lblID_ = nullptr;
-    QLabel* lblName_ = nullptr;
+    PatientArea* patient_ = nullptr;
+    QTimer* tmrQuellordner_ = nullptr;  // watches the source folder while no request is shown
     QGroupBox* fraMod_ = nullptr;
     std::array<QRadioButton*, 6> optMod_{};
     QLineEdit* txtKuerzel_ = nullptr;

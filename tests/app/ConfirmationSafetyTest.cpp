@@ -191,9 +191,10 @@ TEST_F(ConfirmationSafety, LinksAndOversizedFilesAreNoRequests) {
     copy.op.messages.clear();
     EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(copy.op.Texts(),
-              std::vector<std::string>{
+              (std::vector<std::string>{
                   "Die Datei \"b.gdt\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), "
-                  "und bleibt unverändert liegen; es wird nichts angelegt."});
+                  "und bleibt unverändert liegen; es wird nichts angelegt.",
+                  kNotFound}));
     EXPECT_EQ(copy.session.Patient().id, "ID:");
     EXPECT_TRUE(FileNames(out()).empty());
     EXPECT_EQ(fs::file_size(in() / "b.gdt"), kRequest.size() + huge.size());

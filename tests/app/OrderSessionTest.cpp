@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/Confirmation.h"
 #include "app/OrderSession.h"
 #include "platform/CodePage.h"
 #include "support/Fakes.h"
@@ -13,10 +14,9 @@ using test::FileNames;
 using test::ReadBytes;
 using test::WriteBytes;
 
-const std::string kRequest = "01380006301\r\n0133000471\r\n0153101Muster\r\n0143102Erika\r\n";
+const std::string kRequest =
+    "01380006301\r\n0133000471\r\n0153101Muster\r\n0143102Erika\r\n017310330061922\r\n";
 const char* const kNotFound = "GDT-File wurde nicht gefunden.";
-const char* const kNewRequest =
-    "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
 const char* const kFailed =
     "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
 const char* const kSuccess = "Der Auftrag wurde erfolgreich angelegt.";
@@ -274,15 +274,23 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsWritesExactlyOneScanFile) {
 
 // ---- Confirmation keeps to the patient on screen -------------------------------------------
 
-TEST_F(OrderSessionTest, VanishedRequestWritesNothing) {
+// Another patient must not take the vanished one's place unseen: shown first, ordered only when
+// confirmed again.
+TEST_F(OrderSessionTest, VanishedRequestWritesNothingAndTheOneWaitingIsShownFirst) {
     ready();
     add({1});
     std::filesystem::remove(in() / "a.gdt");
-    WriteBytes(in() / "b.gdt", "0133000999\r\n");  // another patient must not take its place
+    WriteBytes(in() / "b.gdt", "0133000999\r\n0153101Andere\r\n01331031970\r\n");
     EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
-    EXPECT_EQ(op.Texts(), std::vector<std::string>{kNotFound});
+    EXPECT_EQ(op.Texts(), std::vector<std::string>{"Neue Anforderung geladen: Patient 999 (Andere, "
+                                                   "geb. 1970). Bitte prüfen Sie den Patienten "
+                                                   "und bestätigen Sie erneut."});
+    EXPECT_EQ(session.Patient().born, "geb. 1970");
     EXPECT_TRUE(orders().empty());
-    EXPECT_TRUE(std::filesystem::exists(in() / "b.gdt"));
+    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_FALSE(std::filesystem::exists(in() / "b.gdt"));
+    ASSERT_EQ(orders().size(), 1u);
+    EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with("0133000999\r\n"));
 }
 
 TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
@@ -290,7 +298,10 @@ TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     add({1});
     WriteBytes(in() / "a.gdt", "0133000999\r\n0153101Andere\r\n");
     EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
-    EXPECT_EQ(op.Texts(), std::vector<std::string>{kNewRequest});
+    EXPECT_EQ(op.Texts(),
+              std::vector<std::string>{"Neue Anforderung geladen: Patient 999 (Andere). "
+                                       "Bitte prüfen Sie den Patienten und bestätigen "
+                                       "Sie erneut."});
     EXPECT_EQ(session.Patient().id, "ID: 999");
     EXPECT_EQ(session.Patient().name, "Name: Andere");
     EXPECT_TRUE(orders().empty());
@@ -298,6 +309,104 @@ TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(orders().size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(in() / "a.gdt"));
+}
+
+// A file too large to be a request is passed over, told once per start, and the next request is
+// taken; one ending its lines in LF alone is shown in full and ordered byte for byte.
+TEST_F(OrderSessionTest, AnOversizedRequestIsPassedOverOncePerStart) {
+    settings();
+    WriteBytes(in() / "a.gdt", kRequest + std::string(10u << 20, 'x'));
+    WriteBytes(in() / "b.gdt", kRequest);
+    const std::string tooLarge =
+        "Die Datei \"a.gdt\" ist zu groß, um eine Anforderung zu sein (mehr "
+        "als 10 MB), und bleibt unverändert liegen; es wird nichts angelegt.";
+    load();
+    EXPECT_EQ(op.Texts(), std::vector<std::string>{tooLarge});
+    EXPECT_EQ(session.RequestPath(), (in() / "b.gdt").string());
+    std::filesystem::remove(in() / "b.gdt");
+    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(op.Texts(), (std::vector<std::string>{tooLarge, kNotFound}));
+
+    const std::string lf = "0133000472\n0153101Muster\n0123102Max\n017310301021990\n";
+    WriteBytes(in() / "c.gdt", lf);
+    session.tmrQuellordner_Timer();
+    EXPECT_EQ(session.Patient().name, "Name: Muster Max");
+    EXPECT_EQ(session.Patient().born, "geb. 01.02.1990");
+    session.optMod_GotFocus(0);
+    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    ASSERT_EQ(orders().size(), 1u);
+    EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with(lf + "0138402Scan\r\n"));
+    EXPECT_EQ(std::filesystem::file_size(in() / "a.gdt"), kRequest.size() + (10u << 20));
+    EXPECT_TRUE(test::Logged(log, {"ReadGDT"}));
+}
+
+// Without a request the patient area says why, at start and at every tick of the folder watch,
+// with no message but the not-found one of old and no log line twice; a request that arrives is
+// shown as if it had been there at start.
+TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
+    struct Case {
+        const char* source;  // below the program folder; "" for none set
+        std::string notice;  // ending in ": ": the source folder follows
+        std::vector<std::string> messages, logged;
+    };
+    const Case cases[] = {
+        {"", "Kein Quellordner eingestellt – Datei → Einstellungen", {}, {"Form_Load"}},
+        {"fehlt", "Quellordner nicht erreichbar: ", {}, {"Form_Load"}},
+        {"in", "Keine Anforderung im Quellordner", {kNotFound}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        test::ProgramFolder folder;
+        const std::filesystem::path source = folder.program / (*c.source ? c.source : "in");
+        const std::string setting = *c.source ? source.string() : "";
+        std::filesystem::create_directory(folder.program / "in");
+        WriteBytes(folder.program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + setting + "\r\n");
+        test::RecordingOperator op;
+        OrderSession session(folder.program.path(), folder.log, op, nullptr);
+        session.Form_Load();
+        session.tmrQuellordner_Timer();
+        session.tmrQuellordner_Timer();
+        EXPECT_EQ(session.RequestNotice(), c.notice + (c.notice.ends_with(": ") ? setting : ""));
+        EXPECT_EQ(op.Texts(), c.messages);
+        EXPECT_TRUE(test::Logged(folder.log, c.logged));
+        EXPECT_TRUE(session.WatchesSourceFolder());
+
+        // The folder is set in the options dialog, or comes within reach, and a request arrives.
+        session.Settings().GDTQuell = source.string();
+        std::filesystem::create_directory(source);
+        WriteBytes(source / "a.gdt", kRequest);
+        session.tmrQuellordner_Timer();
+        EXPECT_EQ(session.Patient().id, "ID: 471");
+        EXPECT_EQ(session.Patient().name, "Name: Muster Erika");
+        EXPECT_EQ(session.GDTText(), kRequest);
+        EXPECT_EQ(session.RequestNotice(), "");
+        EXPECT_FALSE(session.WatchesSourceFolder());
+        EXPECT_EQ(op.Texts(), c.messages);
+        EXPECT_TRUE(test::Logged(folder.log, c.logged));
+    }
+}
+
+// A killed confirmation is settled at the next start; the notice names the patient with both
+// identifiers, from the journal as from a claim given back.
+TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
+    ready();
+    SetStepHook([](ConfirmStep step) {
+        if (step == ConfirmStep::Journaled) throw std::runtime_error("killed");
+    });
+    session.optMod_GotFocus(0);
+    session.cmdOK_Click("");
+    SetStepHook(nullptr);
+    WriteBytes(in() / "~0123456789abcdef0123456789abcdef~b.gdt.claim", kRequest);
+    test::RecordingOperator next;
+    OrderSession restarted{program.path(), log, next, nullptr};
+    restarted.Form_Load();
+    ASSERT_FALSE(next.messages.empty());
+    for (const char* settled : {"wurde jetzt vollständig angelegt", "wurde zurückgenommen"}) {
+        EXPECT_NE(next.Texts()[0].find(
+                      std::string("für Patient 471 (Muster Erika, geb. 30.06.1922) ") + settled),
+                  std::string::npos)
+            << next.Texts()[0];
+    }
 }
 
 // ---- All or nothing ------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include "app/OrderSession.h"
@@ -62,6 +63,9 @@ class MainWindowFixture : public ::testing::Test, protected ProgramFolder {
         std::filesystem::create_directory(in);
         std::filesystem::create_directory(out);
         op.window = &window;
+        // The folder watch looks only when a test says so: a tick mid-test would show a request
+        // the test means to find by confirming.
+        window.findChild<QTimer*>("tmrQuellordner")->setInterval(24 * 3600 * 1000);
     }
     // Settings.ini names the folders, `more` adds keys; no rows: no catalogue file.
     bool start(const std::vector<CatalogueRow>& rows, const std::string& more = "") {

@@ -33,10 +33,12 @@ QStringList cellsOf(const BodyPartList& list) {
 }
 
 TEST_F(MainWindowTest, StartUpShowsPatientAndVisibleRowsInGermanOrder) {
-    WriteBytes(in / "a.gdt", "0133000471\r\n0153101Muster\r\n0143102Erika\r\n");
+    WriteBytes(in / "a.gdt", "0133000471\n0153101Muster\n0143102Erika\n017310330061922\n");
     ASSERT_TRUE(start(kRows));
     EXPECT_EQ(find<QLabel>("lblID")->text(), "ID: 471");
     EXPECT_EQ(find<QLabel>("lblName")->text(), "Name: Muster Erika");
+    EXPECT_EQ(find<QLabel>("lblGeburtsdatum")->text(), "geb. 30.06.1922");
+    EXPECT_TRUE(find<QLabel>("lblHinweis")->isHidden());
     QTreeView* list = find<QTreeView>("lvBodyparts");
     QStringList names;
     for (int r = 0; r < list->model()->rowCount(); ++r)
@@ -56,8 +58,10 @@ TEST_F(MainWindowTest, MissingCatalogueIsLoggedAndTheWindowStillComesUp) {
 
 TEST_F(MainWindowTest, EveryBoxStandsBesideThePatientAndListItSpeaksOf) {
     const std::string kNotFound = "GDT-File wurde nicht gefunden.";
-    const std::string kNew =
-        "Neue Anforderung geladen. Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
+    auto kNew = [](const char* patient) {
+        return "Neue Anforderung geladen: Patient " + std::string(patient) +
+               ". Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
+    };
     auto request = [&](const char* bytes) { WriteBytes(in / "a.gdt", bytes); };
     ASSERT_TRUE(start(kRows));  // no request yet
     auto* ok = find<QPushButton>("cmdOK");
@@ -82,10 +86,10 @@ TEST_F(MainWindowTest, EveryBoxStandsBesideThePatientAndListItSpeaksOf) {
     }
     const std::vector<std::vector<QString>> expected = {
         {kNotFound.c_str(), "ID:", "Name:", ""},
-        {kNew.c_str(), "ID: 222", "Name: Berta", ""},
-        {kNew.c_str(), "ID: 999", "Name: Gerd", ""},
+        {kNew("222 (Berta)").c_str(), "ID: 222", "Name: Berta", ""},
+        {kNew("999 (Gerd)").c_str(), "ID: 999", "Name: Gerd", ""},
         {kNotFound.c_str(), "ID:", "Name:", ""},
-        {kNew.c_str(), "ID: 999", "Name: Gerd", ""}};
+        {kNew("999 (Gerd)").c_str(), "ID: 999", "Name: Gerd", ""}};
     EXPECT_EQ(seen, expected);
     EXPECT_TRUE(test::FileNames(out).empty());
 }
@@ -195,7 +199,31 @@ TEST_F(MainWindowTest, TabEntersTheCheckedModalityAndEnterPressesTheFocusedButto
     EXPECT_EQ(op.shots[0].text, "Der Auftrag wurde erfolgreich angelegt.");
 }
 
+// Without a request the patient area says why, and no box is shown; the folder watch then shows
+// the request that arrives.
+TEST_F(MainWindowTest, SaysWhyNoPatientIsShownAndShowsTheRequestThatArrives) {
+    std::filesystem::remove(in);
+    ASSERT_TRUE(start(kRows));
+    auto* hint = find<QLabel>("lblHinweis");
+    EXPECT_EQ(hint->text().toStdString(), "Quellordner nicht erreichbar: " + in.string());
+    EXPECT_TRUE(hint->isVisible());
+    auto* watch = find<QTimer>("tmrQuellordner");
+    ASSERT_TRUE(watch->isActive());
+    watch->setInterval(20);
+    std::filesystem::create_directory(in);
+    WriteBytes(in / "a.gdt", "0133000471\r\n0153101Muster\r\n017310330061922\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return find<QLabel>("lblID")->text() == "ID: 471"; }));
+    EXPECT_EQ(find<QLabel>("lblGeburtsdatum")->text(), "geb. 30.06.1922");
+    EXPECT_FALSE(hint->isVisible());
+    EXPECT_FALSE(watch->isActive());
+    EXPECT_TRUE(op.shots.empty());
+}
+
+// A long name wraps; the window and both identifiers still fit the screen.
 TEST_F(MainWindowTest, FitsSmallScreensWithItsIconAndQtInGerman) {
+    WriteBytes(in / "a.gdt",
+               "0133000471\r\n0453101Mustermann-Sch\xF6nberger-Oberhausen\r\n0373102Erika "
+               "Maria Josefine\r\n017310330061922\r\n");
     ASSERT_TRUE(start(kRows));
     // 1366x768 at 100 % and 1920x1080 at 150 % leave about 1280x680 for the window.
     const QSize least = window.minimumSizeHint();
@@ -207,8 +235,11 @@ TEST_F(MainWindowTest, FitsSmallScreensWithItsIconAndQtInGerman) {
     QApplication::processEvents();
     auto* kuerzel = find<QLineEdit>("txtKuerzel");
     EXPECT_GE(kuerzel->width(), kuerzel->fontMetrics().horizontalAdvance("MMMM"));
-    auto* ok = find<QPushButton>("cmdOK");
-    EXPECT_TRUE(window.rect().contains(QRect(ok->mapTo(&window, QPoint()), ok->size())));
+    for (QWidget* w : {find<QWidget>("cmdOK"), find<QWidget>("lblGeburtsdatum")}) {
+        EXPECT_TRUE(window.rect().contains(QRect(w->mapTo(&window, QPoint()), w->size())));
+    }
+    auto* born = find<QLabel>("lblGeburtsdatum");
+    EXPECT_GE(born->width(), born->sizeHint().width());
 
     EXPECT_FALSE(window.windowIcon().pixmap(32).isNull());
     const auto german = InstallQtGerman();

@@ -1,0 +1,190 @@
+// The request the session shows: found at start, by the source folder watch and at confirmation,
+// read, and named in the messages to the operator.
+#include "app/OrderSession.h"
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
+#include "diag/ErrorLog.h"
+#include "diag/Trap.h"
+#include "gdt/RequestSearch.h"
+#include "platform/FileSystem.h"
+
+namespace morvik {
+
+namespace {
+
+const char* const kNotFound = "GDT-File wurde nicht gefunden.";
+const char* const kNoSourceFolder = "Kein Quellordner eingestellt – Datei → Einstellungen";
+const char* const kUnreachable = "Quellordner nicht erreichbar: ";
+const char* const kNoRequest = "Keine Anforderung im Quellordner";
+
+std::string tooLargeMessage(const std::string& path) {
+    return "Die Datei \"" + Utf8Path(PathFromUtf8(path).filename()) +
+           "\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), und bleibt "
+           "unverändert liegen; es wird nichts angelegt.";
+}
+
+// Names the patient now on screen with both identifiers, so that the operator checks the right one.
+std::string newRequestMessage(const PatientRequest& r) {
+    const std::string check = "Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
+    const std::string name = r.surname + (r.firstName.empty() ? "" : " ") + r.firstName;
+    if (r.patientId.empty() && name.empty() && r.birthDate.empty()) {
+        return "Neue Anforderung geladen. " + check;
+    }
+    return "Neue Anforderung geladen: " + PatientDescription(r.patientId, name, r.birthDate) +
+           ". " + check;
+}
+
+}  // namespace
+
+void OrderSession::showRequestAtStart() {
+    lookForRequest("Form_Load", false);
+    if (notice_ == kNoRequest) tell(kNotFound);
+}
+
+void OrderSession::tmrQuellordner_Timer() {
+    // A confirmation or a search under way has the folder already.
+    if (busy_ || looking_ || requestShown_) return;
+    trap(log_, "tmrQuellordner_Timer", [&] {
+        DropTrailingSeparator(settings_.GDTQuell);
+        lookForRequest("tmrQuellordner_Timer", true);
+    });
+    announce();
+}
+
+// Shows the first request of the source folder, passing over files too large to be one; without
+// one, notice_ says why. A failure is logged; `quiet` leaves out the one the last search logged,
+// so that the folder watch does not fill the log.
+void OrderSession::lookForRequest(const char* procedure, bool quiet) {
+    looking_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{looking_};
+    notice_.clear();
+    std::vector<std::string> paths;
+    try {
+        paths = findRequests(procedure);
+    } catch (...) {
+        logLookFailure(procedure, quiet);
+        notice_ = settings_.GDTQuell.empty() ? std::string(kNoSourceFolder)
+                                             : kUnreachable + settings_.GDTQuell;
+        return;
+    }
+    for (const std::string& path : paths) {
+        requestPath_ = path;
+        const Read read = readRequest(quiet);
+        if (read == Read::Failed) return;
+        if (read == Read::Shown) {
+            lastLookFailure_.clear();
+            return;
+        }
+    }
+    requestPath_.clear();
+    lastLookFailure_.clear();
+    notice_ = kNoRequest;
+}
+
+OrderSession::Read OrderSession::readRequest(bool quiet) {
+    std::string tooLarge;
+    try {
+        PatientRequest request = ReadGDT(PathFromUtf8(requestPath_), patient_);
+        gdtText_ = std::move(request.text);
+        requestShown_ = true;
+        return Read::Shown;
+    } catch (const AppError& e) {
+        if (e.number() != err::FileTooLarge) {
+            logLookFailure("ReadGDT", quiet);
+            return Read::Failed;
+        }
+        tooLarge = e.what();
+    } catch (...) {
+        logLookFailure("ReadGDT", quiet);
+        return Read::Failed;
+    }
+    passOverTooLarge(tooLarge);
+    return Read::TooLarge;
+}
+
+// A file too large to be a request is passed over, so that it blocks no later request; it is
+// logged and the operator told once per start.
+void OrderSession::passOverTooLarge(const std::string& description) {
+    if (!toldTooLarge_.insert(requestPath_).second) return;
+    log_.LogError("ReadGDT", err::FileTooLarge, description);
+    tell(tooLargeMessage(requestPath_), MessageIcon::Warning);
+}
+
+// Call only from a catch block.
+void OrderSession::logLookFailure(const char* procedure, bool quiet) noexcept {
+    std::string what;
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+    }
+    if (quiet && what == lastLookFailure_) return;
+    lastLookFailure_ = what;
+    LogCurrentException(log_, procedure);
+}
+
+// The request search; an entry with a request name that is no plain file is logged once.
+std::vector<std::string> OrderSession::findRequests(const char* procedure) {
+    return FindRequests(
+        settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); },
+        [&](const std::string& name) {
+            if (!skippedNames_.insert(name).second) return;
+            log_.LogError(procedure, err::NotRegularFile,
+                          Utf8Path(JoinPath(settings_.GDTQuell, name)) +
+                              " ist keine gewöhnliche Datei und wird nicht als Anforderung "
+                              "genommen");
+        });
+}
+
+// The bytes of the request at requestPath_; nullopt for a file too large to be one.
+std::optional<std::string> OrderSession::requestBytes() {
+    std::string tooLarge;
+    try {
+        return ReadRequestBytes(PathFromUtf8(requestPath_));
+    } catch (const AppError& e) {
+        if (e.number() != err::FileTooLarge) throw;
+        tooLarge = e.what();
+    }
+    passOverTooLarge(tooLarge);
+    return std::nullopt;
+}
+
+// At confirmation with no request on screen (none yet, or the one shown has vanished): the folder
+// is searched at once, and a request waiting there is shown for the operator to check first.
+void OrderSession::showWaitingRequest() {
+    announce();
+    for (const std::string& path : findRequests("cmdOK_Click")) {
+        requestPath_ = path;
+        if (auto bytes = requestBytes()) return showNewRequest(std::move(*bytes));
+    }
+    requestPath_.clear();
+    notice_ = kNoRequest;
+    tell(kNotFound);
+}
+
+void OrderSession::forgetRequest() {
+    requestPath_.clear();
+    gdtText_.clear();
+    patient_ = PatientCaptions{};
+    requestShown_ = false;
+}
+
+// Shows a request the operator has not seen yet, its labels started afresh so that two patients
+// never mix, and asks for a new confirmation.
+void OrderSession::showNewRequest(std::string bytes) {
+    PatientRequest request;
+    request.path = PathFromUtf8(requestPath_);
+    PatientCaptions fresh;
+    ApplyRequestText(bytes, request, fresh);
+    patient_ = fresh;
+    gdtText_ = std::move(bytes);
+    requestShown_ = true;
+    notice_.clear();
+    tell(newRequestMessage(request));
+}
+
+}  // namespace morvik
