@@ -9,7 +9,6 @@ namespace morvik {
 namespace {
 
 constexpr int Ok = 0;
-constexpr int WrongCall = 2;
 
 constexpr const char* Help =
     "Aufruf: morvik [--help | --version]\n"
@@ -19,12 +18,13 @@ constexpr const char* Help =
     "Programmordner (beim installierten Paket /opt/morvik).\n"
     "\n"
     "  -h, --help     zeigt diese Hilfe\n"
-    "  -v, --version  zeigt die Version\n";
+    "  -v, --version  zeigt die Version\n"
+    "\n"
+    "Andere Argumente werden nicht beachtet: Das Fenster öffnet sich wie ohne sie.\n";
 
 }  // namespace
 
-std::optional<int> AnswerCommandLine(const QStringList& arguments, bool qtHasTakenItsOwn,
-                                     std::ostream& out, std::ostream& err) {
+std::optional<int> AnswerCommandLine(const QStringList& arguments, std::ostream& out) {
     QCommandLineParser parser;
     // "-style fusion" is one option, as Qt reads it, not the letters s, t, y, l, e.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -32,8 +32,8 @@ std::optional<int> AnswerCommandLine(const QStringList& arguments, bool qtHasTak
     const QCommandLineOption version({"v", "version"}, "");
     parser.addOption(help);
     parser.addOption(version);
-    // An unknown option does not stop the parse, so --help is found beside Qt's own options.
-    const bool known = parser.parse(arguments);
+    // An unknown option does not stop the parse, so --help is found among any others.
+    parser.parse(arguments);
 
     if (parser.isSet(help)) {
         out << Help;
@@ -42,14 +42,6 @@ std::optional<int> AnswerCommandLine(const QStringList& arguments, bool qtHasTak
     if (parser.isSet(version)) {
         out << "morvik " << kVersionText << '\n';
         return Ok;
-    }
-    if (!qtHasTakenItsOwn) return std::nullopt;
-    if (!known || !parser.positionalArguments().isEmpty()) {
-        const QString fault =
-            known ? "unerwartetes Argument " + parser.positionalArguments().constFirst()
-                  : "unbekannte Option --" + parser.unknownOptionNames().constFirst();
-        err << "morvik: " << fault.toStdString() << '\n' << Help;
-        return WrongCall;
     }
     return std::nullopt;
 }

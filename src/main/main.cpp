@@ -21,18 +21,17 @@
 
 int main(int argc, char* argv[]) {
     using namespace morvik;
-    // --help and --version answer before the window system is asked for a display.
+    // --help and --version answer before the window system is asked for a display; any other
+    // argument is ignored.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    if (auto status = AnswerCommandLine(arguments, false, std::cout, std::cerr)) return *status;
+    if (auto status = AnswerCommandLine(arguments, std::cout)) return *status;
 
     QApplication app(argc, argv);  // also adopts the user's locale for the log's date and time
-    if (auto status = AnswerCommandLine(QApplication::arguments(), true, std::cout, std::cerr)) {
-        return *status;
-    }
     QApplication::setApplicationName(kProgramName);
     QApplication::setWindowIcon(ProgramIcon());
-    QGuiApplication::setDesktopFileName("morvik");  // ties the windows to morvik.desktop
+    // Ties the windows to the desktop entry, named after the AppStream id.
+    QGuiApplication::setDesktopFileName("de.morvik.Morvik");
     const auto qtGerman = InstallQtGerman();  // the folder chooser and context menus in German
 
     // The program folder is where the executable lives; everything else is found from there.

@@ -10,36 +10,33 @@
 namespace morvik {
 namespace {
 
-TEST(CommandLine, AnswersHelpAndVersionWithoutAWindowAndRefusesWhatItDoesNotKnow) {
+// Practice systems start device programs with arguments of their own: only --help and
+// --version end the program, and without a window.
+TEST(CommandLine, AnswersHelpAndVersionAndIgnoresEverythingElse) {
     struct Call {
         QStringList arguments;
-        bool qtHasTakenItsOwn;
         std::optional<int> status;  // nothing: the window opens
-        std::string out, err;       // what the streams hold (a part of it), or nothing at all
+        std::string out;            // what the output holds (a part of it), or nothing at all
     };
     const std::string version = std::string("morvik ") + kVersionText + "\n";
     const std::vector<Call> calls = {
-        {{"morvik"}, false, std::nullopt, "", ""},
-        {{"morvik"}, true, std::nullopt, "", ""},
-        {{"morvik", "--version"}, false, 0, version, ""},
-        {{"morvik", "-v"}, false, 0, version, ""},
-        {{"morvik", "--help"}, false, 0, "Aufruf: morvik [--help | --version]", ""},
-        {{"morvik", "-platform", "offscreen", "-h"}, false, 0, "Aufruf: morvik", ""},
-        // Qt's own options are QApplication's to take out; only what it leaves is judged.
-        {{"morvik", "-platform", "offscreen"}, false, std::nullopt, "", ""},
-        {{"morvik", "--versoin"}, true, 2, "", "unbekannte Option --versoin"},
-        {{"morvik", "anforderung.gdt"}, true, 2, "", "unerwartetes Argument anforderung.gdt"},
+        {{"morvik"}, std::nullopt, ""},
+        {{"morvik", "--version"}, 0, version},
+        {{"morvik", "-v"}, 0, version},
+        {{"morvik", "--help"}, 0, "Aufruf: morvik [--help | --version]"},
+        {{"morvik", "-platform", "offscreen", "-h"}, 0, "Aufruf: morvik"},
+        {{"morvik", "-platform", "offscreen"}, std::nullopt, ""},
+        {{"morvik", "--versoin"}, std::nullopt, ""},
+        {{"morvik", "C:\\GDT\\ANFORDERUNG.GDT", "/dev=2"}, std::nullopt, ""},
     };
     for (const Call& call : calls) {
         SCOPED_TRACE(call.arguments.join(' ').toStdString());
-        std::ostringstream out, err;
-        EXPECT_EQ(AnswerCommandLine(call.arguments, call.qtHasTakenItsOwn, out, err), call.status);
-        for (const auto& [stream, expected] : {std::pair{&out, call.out}, {&err, call.err}}) {
-            if (expected.empty())
-                EXPECT_EQ(stream->str(), "");
-            else
-                EXPECT_THAT(stream->str(), ::testing::HasSubstr(expected));
-        }
+        std::ostringstream out;
+        EXPECT_EQ(AnswerCommandLine(call.arguments, out), call.status);
+        if (call.out.empty())
+            EXPECT_EQ(out.str(), "");
+        else
+            EXPECT_THAT(out.str(), ::testing::HasSubstr(call.out));
     }
 }
 
