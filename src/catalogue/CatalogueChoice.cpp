@@ -35,15 +35,20 @@ void CatalogueChoice::cmdNone_Click() {
 }
 
 bool CatalogueChoice::cmdOK_Click() {
+    bool opened = true;
     // The name of this trap is read by support staff as it has always been spelled.
-    return trap(log_, "cmdOK_Click - frmSelectBoyparts", [&] {
+    const bool written = trap(log_, "cmdOK_Click - frmSelectBoyparts", [&] {
         std::vector<std::pair<std::int64_t, bool>> flags;
         flags.reserve(items_.size());
         for (const auto& item : items_) flags.emplace_back(item.id, item.checked);
         db_.Connection(1);
+        opened = db_.IsOpen();
         db_.SetShowFlags(flags);
         db_.Connection(0);
     });
+    // A catalogue that cannot be opened will not open at the next OK either: the dialog closes
+    // rather than holding the operator, and the log says why nothing was saved.
+    return written || !opened;
 }
 
 }  // namespace morvik

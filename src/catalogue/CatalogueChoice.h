@@ -36,8 +36,9 @@ class CatalogueChoice {
     void cmdAlle_Click();
     void cmdNone_Click();
 
-    // Writes every item's state in one transaction. True when the dialog is to close; on
-    // failure the catalogue is unchanged and the dialog stays open.
+    // Writes every item's state in one transaction. True when the dialog is to close: after the
+    // write, or when the catalogue cannot be opened at all (logged, nothing written). When a
+    // statement fails the catalogue is unchanged and the dialog stays open for another try.
     bool cmdOK_Click();
 
   private:

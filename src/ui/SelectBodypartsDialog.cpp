@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -12,9 +13,12 @@ namespace morvik {
 
 namespace {
 
+// The dialog has no default button: Enter in the list must not press one, least of all "Alle
+// auswählen", which would undo what the operator unchecked.
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
+    b->setAutoDefault(false);
     return b;
 }
 
@@ -86,6 +90,21 @@ FSelectBodyparts::FSelectBodyparts(const std::filesystem::path& programFolder, E
     });
     connect(cmdOK, &QPushButton::clicked, this, &FSelectBodyparts::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    cmdOK->installEventFilter(this);
+    cmdCancel->installEventFilter(this);
+}
+
+// Enter presses a focused "OK" or "Abbrechen": both take the choice as it stands.
+bool FSelectBodyparts::eventFilter(QObject* watched, QEvent* event) {
+    auto* focused = qobject_cast<QPushButton*>(watched);
+    if (focused && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focused->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FSelectBodyparts::showChecks() {

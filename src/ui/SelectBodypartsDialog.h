@@ -22,6 +22,9 @@ class FSelectBodyparts : public QDialog {
     FSelectBodyparts(const std::filesystem::path& programFolder, ErrorLog& log,
                      QWidget* parent = nullptr);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void showChecks();
     void itemChanged(QTreeWidgetItem* item);

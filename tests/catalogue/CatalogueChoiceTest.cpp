@@ -63,11 +63,14 @@ TEST_F(CatalogueChoiceTest, ARowWithoutFlagStopsTheLoadingAfterTheRowsBefore) {
     EXPECT_TRUE(errors[0].loggedUnder("Form_Load - frmSelectBodyparts")) << errors[0].text;
 }
 
-TEST_F(CatalogueChoiceTest, AMissingCatalogueOpensEmptyAndIsNotCreated) {
+// OK closes all the same: the catalogue would not open at the next try either.
+TEST_F(CatalogueChoiceTest, AMissingCatalogueOpensEmptyIsNotCreatedAndOkCloses) {
     CatalogueChoice& choice = open();
     EXPECT_TRUE(choice.Items().empty());
+    EXPECT_TRUE(choice.cmdOK_Click());
     EXPECT_FALSE(std::filesystem::exists(program / "Bodypart.mdb"));
-    EXPECT_TRUE(test::Logged(log, {"Connection", "Form_Load - frmSelectBodyparts"}));
+    EXPECT_TRUE(test::Logged(log, {"Connection", "Form_Load - frmSelectBodyparts", "Connection",
+                                   "cmdOK_Click - frmSelectBoyparts"}));
 }
 
 TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {

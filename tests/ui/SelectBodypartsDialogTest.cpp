@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "support/CatalogueFile.h"
@@ -63,6 +64,26 @@ TEST_F(SelectBodypartsDialogTest, AFailedWriteKeepsTheDialogOpen) {
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(test::Logged(log, {"cmdOK_Click - frmSelectBoyparts"}));
     dlg.reject();
+}
+
+// Enter confirms what the operator unchecked: in the list and on "Alle auswählen" it presses
+// nothing, on a focused "OK" it saves.
+TEST_F(SelectBodypartsDialogTest, EnterNeverPressesAButtonThatChangesTheChoice) {
+    FSelectBodyparts dlg(program.path(), log);
+    dlg.show();
+    auto* lv = dlg.findChild<QTreeWidget*>("lvSelectBodyparts");
+    lv->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    for (const char* name : {"lvSelectBodyparts", "cmdAlle", "cmdOK"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(dlg.isVisible());
+        auto* focused = dlg.findChild<QWidget*>(name);
+        focused->setFocus();
+        QTest::keyClick(focused, Qt::Key_Return);
+        EXPECT_EQ(shown(dlg),
+                  (std::vector<std::string>{"Knie [ ] 4", "Schulter [ ] 9", "Thorax [x] 11"}));
+    }
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(flags(), (std::vector<std::string>{"0", "0", "1"}));
 }
 
 }  // namespace
