@@ -1,7 +1,9 @@
-// Draws the main window with the demo patient and two added body parts into a PNG for the README:
-//   xvfb-run -s "-screen 0 1920x1080x24" build/tools/screenshot/morvik_main_screenshot
+// Draws the main window with the demo patient and two added body parts into a PNG for the README,
+// as a 1366x768 screen at 100 % and a 1920x1080 screen at 150 % show it:
+//   xvfb-run -s "-screen 0 1366x768x24" build/tools/screenshot/morvik_main_screenshot
 //   docs/main-window.png
-// With QT_SCALE_FACTOR=1.5 it shows the window as a 150 % display has it.
+//   QT_SCALE_FACTOR=1.5 xvfb-run -s "-screen 0 1920x1080x24"
+//   build/tools/screenshot/morvik_main_screenshot docs/main-window-150.png
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
