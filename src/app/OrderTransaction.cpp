@@ -165,7 +165,8 @@ bool OrderTransaction::place(StagedFile& file) {
                     return true;
                 case RenameOutcome::TargetExists:
                     if (!SameFile(temporary, final)) return false;  // a GUID name taken
-                    DeleteFileForced(temporary, true);
+                    // Placed; a second name that stays is dropped by the next start.
+                    RemoveFileQuietly(temporary);
                     file.Keep();
                     return true;
                 case RenameOutcome::SourceMissing:
