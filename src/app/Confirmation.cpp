@@ -1,12 +1,13 @@
 #include "app/Confirmation.h"
 
 #include <atomic>
+#include <cstdint>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "base/Text.h"
-#include "gdt/RequestReader.h"
 #include "gdt/RequestSearch.h"
+#include "platform/FileSystem.h"
 #include "platform/Guid.h"
 
 namespace morvik {
@@ -19,7 +20,8 @@ std::atomic<StepHook> stepHook{nullptr};
 
 const std::string_view kClaimEnding = ".claim";
 const std::string_view kJournalEnding = ".journal";
-const std::string_view kJournalHead = "Morvik-Journal 1";
+const std::string_view kHeadV1 = "Morvik-Journal 1";
+const std::string_view kHeadV2 = "Morvik-Journal 2";
 
 bool isToken(std::string_view text) {
     if (text.size() != 32) return false;
@@ -27,16 +29,6 @@ bool isToken(std::string_view text) {
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
     }
     return true;
-}
-
-std::string newToken() {
-    static const char* hex = "0123456789abcdef";
-    std::string token;
-    for (unsigned char b : NewGuidBytes()) {
-        token.push_back(hex[b >> 4]);
-        token.push_back(hex[b & 15]);
-    }
-    return token;
 }
 
 // "A.GDT" taken: "A_2.GDT"; without an extension of three characters or more the number goes
@@ -49,6 +41,55 @@ std::string numberedName(const std::string& name, int n) {
     return std::to_string(n) + "_" + name;
 }
 
+// FNV-1a: enough to tell a record a power cut cut short from a whole one.
+std::string checkOf(std::string_view bytes) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    static const char* hex = "0123456789abcdef";
+    std::string text;
+    for (int shift = 60; shift >= 0; shift -= 4) text.push_back(hex[(h >> shift) & 15]);
+    return text;
+}
+
+void addLine(std::string& text, std::string_view key, std::string_view value) {
+    text.append(key).append("=");
+    for (char c : value) text.push_back(c == '\n' || c == '\r' ? ' ' : c);
+    text.append("\n");
+}
+
+void sealRecord(std::string& text, std::string_view key) {
+    addLine(text, key, checkOf(text));
+}
+
+Journal parseV1(std::string_view text) {
+    Journal journal;
+    journal.version = 1;
+    journal.publishing = true;
+    bool end = false;
+    for (std::string_view line : SplitLines(text)) {
+        if (line == "end") {
+            end = true;
+            break;
+        }
+        const std::size_t eq = line.find('=');
+        const std::string_view key = line.substr(0, eq);
+        const std::string value(eq == std::string_view::npos ? "" : line.substr(eq + 1));
+        if (key == "claim") journal.claim = value;
+        if (key == "patient") journal.patientId = value;
+        if (key == "name") journal.patientName = value;
+        if (key == "born") journal.patientBorn = value;
+        if (key == "file") journal.files.emplace_back(value, std::string());
+        if (key == "to" && !journal.files.empty()) journal.files.back().second = value;
+    }
+    if (!end || journal.claim.empty()) {
+        throw AppError(err::RecoveryFailed, "Journal ist unvollständig");
+    }
+    return journal;
+}
+
 }  // namespace
 
 void SetStepHook(StepHook hook) noexcept {
@@ -57,6 +98,24 @@ void SetStepHook(StepHook hook) noexcept {
 
 void ReachedStep(ConfirmStep step) {
     if (StepHook hook = stepHook.load()) hook(step);
+}
+
+std::string NewToken() {
+    static const char* hex = "0123456789abcdef";
+    std::string token;
+    for (unsigned char b : NewGuidBytes()) {
+        token.push_back(hex[b >> 4]);
+        token.push_back(hex[b & 15]);
+    }
+    return token;
+}
+
+std::string ClaimFileName(std::string_view token, std::string_view original,
+                          std::string_view suffix) {
+    std::string name =
+        "~" + std::string(token) + "~" + std::string(original) + std::string(kClaimEnding);
+    if (IsRequestName(name, suffix)) name += "~";
+    return name;
 }
 
 std::optional<ClaimName> ParseClaimName(std::string_view name) {
@@ -69,22 +128,35 @@ std::optional<ClaimName> ParseClaimName(std::string_view name) {
                      std::string(name.substr(34, name.size() - 34 - kClaimEnding.size()))};
 }
 
-fs::path JournalPath(const fs::path& programFolder, std::string_view token) {
-    return programFolder / ("~" + std::string(token) + std::string(kJournalEnding));
+std::string JournalFileName(std::string_view token, std::string_view suffix) {
+    std::string name = "~" + std::string(token) + std::string(kJournalEnding);
+    if (IsRequestName(name, suffix)) name += "~";
+    return name;
 }
 
-bool IsJournalName(std::string_view name) {
-    return name.size() == 33 + kJournalEnding.size() && name[0] == '~' &&
-           name.ends_with(kJournalEnding) && isToken(name.substr(1, 32));
+std::optional<std::string> ParseJournalName(std::string_view name) {
+    if (name.ends_with('~')) name.remove_suffix(1);
+    if (name.size() != 33 + kJournalEnding.size() || name[0] != '~' ||
+        !name.ends_with(kJournalEnding) || !isToken(name.substr(1, 32))) {
+        return std::nullopt;
+    }
+    return std::string(name.substr(1, 32));
 }
 
 fs::path GiveBackClaim(const fs::path& claim, const std::string& originalName) {
+    const fs::path request = claim.parent_path() / PathFromUtf8(originalName);
+    if (LinkCount(claim) > 1) {
+        // The file still has another name: the request's own, or another copy's claim.
+        DeleteFileForced(claim, true);
+        FlushFolder(claim.parent_path());
+        return request;
+    }
     for (int n = 1; n < 1000; ++n) {
-        fs::path back = claim.parent_path() /
-                        PathFromUtf8(n == 1 ? originalName : numberedName(originalName, n));
+        fs::path back =
+            n == 1 ? request : claim.parent_path() / PathFromUtf8(numberedName(originalName, n));
         switch (RenameNoReplace(claim, back)) {
             case RenameOutcome::Done:
-                SyncFolder(claim.parent_path());
+                FlushFolder(claim.parent_path());
                 return back;
             case RenameOutcome::SourceMissing:
                 throw AppError(err::FileNotFound, Utf8Path(claim) + " ist verschwunden");
@@ -95,105 +167,73 @@ fs::path GiveBackClaim(const fs::path& claim, const std::string& originalName) {
     throw AppError(err::PathFileAccess, "Kein freier Name für " + originalName);
 }
 
-std::unique_ptr<RequestClaim> RequestClaim::Take(const fs::path& request, std::string_view suffix) {
-    // A different file slipped in under the request's name between opening and renaming: it
-    // goes straight back and the claim starts again.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::unique_ptr<HeldFile> held;
-        try {
-            held = std::make_unique<HeldFile>(request);
-        } catch (const AppError& e) {
-            if (e.number() == err::FileNotFound || e.number() == err::NotRegularFile) {
-                return nullptr;
-            }
-            throw;
-        }
-        if (!held->TryLock()) return nullptr;  // another copy is confirming it
-
-        std::unique_ptr<RequestClaim> claim(new RequestClaim);
-        claim->original_ = Utf8Path(request.filename());
-        claim->token_ = newToken();
-        std::string name = "~" + claim->token_ + "~" + claim->original_ + std::string(kClaimEnding);
-        if (IsRequestName(name, suffix)) name += "~";
-        claim->claim_ = request.parent_path() / PathFromUtf8(name);
-        claim->state_ = State::Done;
-        if (RenameNoReplace(request, claim->claim_) != RenameOutcome::Done) return nullptr;
-        if (!held->IsAt(claim->claim_)) {
-            GiveBackClaim(claim->claim_, claim->original_);
-            continue;
-        }
-        claim->state_ = State::Held;
-        claim->file_ = std::move(held);
-        claim->bytes_ = claim->file_->ReadAll(kMaxRequestBytes);
-        ReachedStep(ConfirmStep::Claimed);
-        return claim;
-    }
-    return nullptr;
+std::string Journal::HeadText() const {
+    std::string text(kHeadV2);
+    text.append("\n");
+    addLine(text, "workstation", workstation);
+    addLine(text, "program", programFolder);
+    addLine(text, "target", targetFolder);
+    addLine(text, "request", request);
+    addLine(text, "claim", claim);
+    addLine(text, "patient", patientId);
+    addLine(text, "name", patientName);
+    addLine(text, "born", patientBorn);
+    sealRecord(text, "head");
+    return text;
 }
 
-RequestClaim::~RequestClaim() {
-    if (state_ != State::Held) return;
-    try {
-        GiveBackClaim(claim_, original_);
-    } catch (...) {
-        // The next start gives it back.
-    }
-}
-
-fs::path RequestClaim::GiveBack() {
-    state_ = State::Done;
-    return GiveBackClaim(claim_, original_);
-}
-
-void RequestClaim::Delete() {
-    DeleteFileForced(claim_);
-    state_ = State::Done;
-    SyncFolder(claim_.parent_path());
-}
-
-std::string Journal::Text() const {
-    std::string text(kJournalHead);
-    auto line = [&](std::string_view key, const std::string& value) {
-        text.append("\n").append(key).append("=");
-        for (char c : value) text.push_back(c == '\n' || c == '\r' ? ' ' : c);
-    };
-    line("claim", Utf8Path(claim));
-    line("patient", patientId);
-    line("name", patientName);
-    line("born", patientBorn);
+std::string Journal::PublishText() const {
+    std::string text;
     for (const auto& [temporary, final] : files) {
-        line("file", Utf8Path(temporary));
-        line("to", Utf8Path(final));
+        addLine(text, "file", temporary);
+        addLine(text, "to", final);
     }
-    text.append("\nend\n");
+    sealRecord(text, "publish");
     return text;
 }
 
 Journal Journal::Parse(std::string_view text) {
+    if (text.starts_with(kHeadV1)) return parseV1(text);
+    if (!text.starts_with(kHeadV2))
+        throw AppError(err::RecoveryFailed, "Journal ist unvollständig");
     Journal journal;
-    bool head = false, end = false;
-    for (std::string_view line : SplitLines(text)) {
-        if (!head) {
-            head = line == kJournalHead;
-            if (!head) break;
-            continue;
-        }
-        if (line == "end") {
-            end = true;
-            break;
-        }
+    std::vector<std::pair<std::string, std::string>> files;
+    bool head = false;
+    std::size_t record = 0;  // where the record being read began
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) break;  // a line cut short
+        const std::string_view line = text.substr(at, end - at);
         const std::size_t eq = line.find('=');
         const std::string_view key = line.substr(0, eq);
         const std::string value(eq == std::string_view::npos ? "" : line.substr(eq + 1));
-        if (key == "claim") journal.claim = PathFromUtf8(value);
-        if (key == "patient") journal.patientId = value;
-        if (key == "name") journal.patientName = value;
-        if (key == "born") journal.patientBorn = value;
-        if (key == "file") journal.files.emplace_back(PathFromUtf8(value), fs::path());
-        if (key == "to" && !journal.files.empty())
-            journal.files.back().second = PathFromUtf8(value);
+        if (key == "head" || key == "publish") {
+            if (value != checkOf(text.substr(record, at - record)) || (key == "head") == head) {
+                break;
+            }
+            if (key == "head") head = true;
+            if (key == "publish") {
+                journal.publishing = true;
+                journal.files = files;
+                break;
+            }
+            record = end + 1;
+        } else if (!head) {
+            if (key == "workstation") journal.workstation = value;
+            if (key == "program") journal.programFolder = value;
+            if (key == "target") journal.targetFolder = value;
+            if (key == "request") journal.request = value;
+            if (key == "claim") journal.claim = value;
+            if (key == "patient") journal.patientId = value;
+            if (key == "name") journal.patientName = value;
+            if (key == "born") journal.patientBorn = value;
+        } else {
+            if (key == "file") files.emplace_back(value, std::string());
+            if (key == "to" && !files.empty()) files.back().second = value;
+        }
+        at = end + 1;
     }
-    if (!end || journal.claim.empty()) {
+    if (!head || journal.claim.empty()) {
         throw AppError(err::RecoveryFailed, "Journal ist unvollständig");
     }
     return journal;

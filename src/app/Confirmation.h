@@ -1,25 +1,37 @@
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "platform/FileSystem.h"
-
 namespace morvik {
 
-// A confirmation runs in steps so that a program killed at any instant leaves something the
-// next start can settle (Recovery.h):
-//   1. claim: the request is renamed to a claim name that is no request name, locked;
-//   2. stage: every order file is written and flushed under a temporary name;
-//   3. journal: the claim and every temporary and final name, flushed, in the program folder;
-//   4. publish: every order file gets its name, the claim is deleted, then the journal.
-// A journal means the order is to be completed; a claim without one, that it is to be taken
-// back.
+// A confirmation runs in steps so that a program killed, a call failing or the power going at
+// any instant, on any of the workstations sharing the folders, leaves something every copy of
+// the program that sees the request can settle (Recovery.h). Each step is durable (file and
+// folder flushed) before the next one relies on it:
+//   1. journal: "~<token>.journal" is created beside the request, locked (the lock reaches the
+//      file server and goes with its holder) and its head written: workstation, program folder,
+//      request and claim name, patient. File and folder are flushed, so a claim never exists
+//      without a journal that says whose it is.
+//   2. claim: the request is renamed to "~<token>~<name>.claim", which no request search takes;
+//      the folder is flushed, so after a power cut the request cannot come back beside orders.
+//   3. stage: every order file is written and flushed under a temporary name, then the target
+//      folder, so that the journal never names a temporary that a power cut could take.
+//   4. publish: the journal gets the temporary and final names, flushed. From here on the order
+//      only goes forward.
+//   5. rename: every order file gets its name; the target folder is flushed before the claim
+//      goes, or a power cut could leave neither request nor orders.
+//   6. the claim is deleted and the folder flushed, then the journal: a surviving journal is
+//      completed once more (nothing left to do), a surviving claim never lacks its journal.
+// A journal without its publishing record means the confirmation is taken back: the claim goes
+// back under its request name. With it, the order is completed: every temporary still there
+// gets its final name, and a missing one has it already (a temporary a journal names is never
+// deleted while the journal stands). Every record ends in a check line, so a record that a
+// power cut cut short counts as never written.
 enum class ConfirmStep {
     Claimed,
     Staged,  // after each order file
@@ -43,63 +55,41 @@ struct ClaimName {
     std::string token;
     std::string original;
 };
+std::string NewToken();
+std::string ClaimFileName(std::string_view token, std::string_view original,
+                          std::string_view suffix);
 std::optional<ClaimName> ParseClaimName(std::string_view name);
-std::filesystem::path JournalPath(const std::filesystem::path& programFolder,
-                                  std::string_view token);
-bool IsJournalName(std::string_view name);
+// "~<token>.journal" (a "~" added when that would end in the suffix).
+std::string JournalFileName(std::string_view token, std::string_view suffix);
+// The token of a journal's name, or nullopt for another name.
+std::optional<std::string> ParseJournalName(std::string_view name);
 
 // Renames a claim back to its request name in its folder, or, when a new request took that
-// name meanwhile, to a free name ending alike; never replaces anything. The name it got.
+// name meanwhile, to a free name ending alike; never replaces anything. A claim that is a second
+// name of a file still present elsewhere (a rename without replacing that was cut between its
+// link and its unlink) is only removed. Flushes the folder. The name the request has now.
 std::filesystem::path GiveBackClaim(const std::filesystem::path& claim,
                                     const std::string& originalName);
 
-// The request of one confirmation, out of reach of the request search of every copy of the
-// program and of the practice system. A claim that is dropped while merely held goes back
-// under its name; once journaled it stays for the order to be completed.
-class RequestClaim {
-  public:
-    // Claims the request at `request`: opened without following a link, locked, renamed.
-    // nullptr when it is gone: vanished, no plain file, or being confirmed by another copy.
-    static std::unique_ptr<RequestClaim> Take(const std::filesystem::path& request,
-                                              std::string_view suffix);
-    ~RequestClaim();
-    RequestClaim(const RequestClaim&) = delete;
-    RequestClaim& operator=(const RequestClaim&) = delete;
-
-    // The claimed file's bytes (at most kMaxRequestBytes; more throws FileTooLarge).
-    const std::string& Bytes() const { return bytes_; }
-    const std::filesystem::path& Path() const { return claim_; }
-    const std::string& Token() const { return token_; }
-
-    // Back under the request name (or a free one ending alike); returns that path.
-    std::filesystem::path GiveBack();
-    // The journal is written: from now on the claim is settled by completing the order.
-    void Journaled() { state_ = State::Journaled; }
-    // Every order file is in place: the claimed request goes.
-    void Delete();
-
-  private:
-    enum class State { Held, Journaled, Done };
-    RequestClaim() = default;
-
-    std::unique_ptr<HeldFile> file_;
-    std::filesystem::path claim_;
-    std::string original_;
-    std::string token_;
-    std::string bytes_;
-    State state_ = State::Held;
-};
-
-// What the next start needs to complete a confirmation.
+// What a journal says. The head is written before the claim; the publishing record (the
+// files, as names in the target folder) before the first order file gets its name.
 struct Journal {
-    std::filesystem::path claim;
+    int version = 2;  // 1: an older program's journal in its program folder, full paths
+    std::string workstation;
+    std::string programFolder;
+    std::string targetFolder;
+    std::string request;  // the request's name
+    std::string claim;    // the claim's name beside the journal (version 1: full path)
     std::string patientId;
     std::string patientName;
     std::string patientBorn;  // line "born", which older journals lack and older parsers pass over
-    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> files;  // temp, final
+    bool publishing = false;
+    std::vector<std::pair<std::string, std::string>> files;  // temporary, final
 
-    std::string Text() const;
-    // Throws AppError when the text is no complete journal.
+    std::string HeadText() const;
+    std::string PublishText() const;
+    // Throws AppError when not even the head is complete (a journal cut short before its claim
+    // existed). A publishing record cut short is read as not written.
     static Journal Parse(std::string_view text);
 };
 

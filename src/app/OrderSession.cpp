@@ -4,6 +4,8 @@
 
 #include "Version.h"
 #include "app/Confirmation.h"
+#include "app/OrderNotices.h"
+#include "app/OrderTransaction.h"
 #include "app/Recovery.h"
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
@@ -11,6 +13,7 @@
 #include "diag/Trap.h"
 #include "gdt/OrderWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/OwnedFile.h"
 
 namespace morvik {
 
@@ -232,25 +235,35 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
         if (!requestShown_) return showWaitingRequest();
         // From here on the request is out of reach of every other copy and of the practice
         // system; a new request under the same name stays untouched.
-        std::unique_ptr<RequestClaim> claim =
-            RequestClaim::Take(PathFromUtf8(requestPath_), settings_.Suffix);
-        if (!claim) {
+        std::unique_ptr<OrderTransaction> order = OrderTransaction::Begin(
+            PathFromUtf8(requestPath_), settings_.Suffix,
+            Workplace{WorkstationName(), programFolder_}, settings_.GDTZiel, PatientOf(gdtText_));
+        if (!order) {
             // Gone: another request may be waiting, and it is the one to show now.
             forgetRequest();
             return showWaitingRequest();
         }
-        if (claim->Bytes() != gdtText_) {
+        if (order->Bytes() != gdtText_) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
-            std::string bytes = claim->Bytes();
-            requestPath_ = Utf8Path(claim->GiveBack());
+            std::string bytes = order->Bytes();
+            requestPath_ = Utf8Path(order->GiveBack());
             return showNewRequest(std::move(bytes));
         }
         if (!withoutBodyParts_ && !settings_.OneGDT && addedCount_ == 0) {
-            requestPath_ = Utf8Path(claim->GiveBack());
+            requestPath_ = Utf8Path(order->GiveBack());
             return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
         }
-        writeOrders(choice, withoutBodyParts_, *claim);
-        tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
+        switch (writeOrders(choice, withoutBodyParts_, *order)) {
+            case OrderTransaction::Outcome::Complete:
+                tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
+                break;
+            case OrderTransaction::Outcome::Pending:
+                tell(IncompleteOrderMessage(PatientOf(gdtText_)), MessageIcon::Warning);
+                break;
+            case OrderTransaction::Outcome::Unsettled:
+                tell(UnsettledOrderMessage(PatientOf(gdtText_)), MessageIcon::Warning);
+                break;
+        }
         result = Confirmation::Done;
     });
     busy_ = false;
@@ -259,13 +272,12 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
     return result;
 }
 
-// Every file of the confirmation is complete under a temporary name before any of them gets its
-// final name; the journal then says what is to be completed should the program die, and the
-// request goes only when all are in place. A failure before the journal leaves nothing; a
-// failure after it takes the placed files back where it can and otherwise leaves the journal
-// for the next start, so the target folder ends with all of the order or none of it.
-void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts,
-                               RequestClaim& claim) {
+// Every order file is staged, then the transaction publishes them all (OrderTransaction.h): a
+// failure before the first final name leaves nothing and the request back; after it, the order
+// only goes forward and what is left is completed by the next start.
+OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
+                                                    bool withoutBodyParts,
+                                                    OrderTransaction& order) {
     const OrderFormat format = OrderFormatOf(settings_);
     // The accession numbers of the whole confirmation are issued together; numbers taken by an
     // attempt that fails later are not used again.
@@ -280,12 +292,10 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts,
     }
     auto number = [&](std::size_t i) { return i < numbers.size() ? numbers[i] : std::string(); };
 
-    std::vector<StagedFile> staged;
     auto keep = [&](std::optional<StagedFile> file) {
         if (!file)
             throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
-        staged.push_back(std::move(*file));
-        ReachedStep(ConfirmStep::Staged);
+        order.Stage(std::move(*file));
     };
     if (withoutBodyParts) {
         op_.ProcessEvents();
@@ -306,61 +316,13 @@ void OrderSession::writeOrders(const OrderChoice& choice, bool withoutBodyParts,
             keep(WriteGDT(format, log_, gdtText_, choice, added_.Row(row), number(row - 1)));
         }
     }
-
-    Journal journal;
-    journal.claim = claim.Path();
-    PatientRequest shown;
-    PatientCaptions unused;
-    ApplyRequestText(gdtText_, shown, unused);
-    journal.patientId = shown.patientId;
-    journal.patientName = shown.surname + (shown.firstName.empty() ? "" : " ") + shown.firstName;
-    journal.patientBorn = shown.birthDate;
-    for (const StagedFile& file : staged)
-        journal.files.emplace_back(file.temporary(), file.target());
-    const std::filesystem::path journalFile = JournalPath(programFolder_, claim.Token());
-    WriteFileAtomically(journalFile, journal.Text());
-    claim.Journaled();
-    ReachedStep(ConfirmStep::Journaled);
-
-    // Every file is complete and journaled; now they all get their names, and only then does
-    // the request go.
-    std::size_t placed = 0;
-    try {
-        for (StagedFile& file : staged) {
-            file.commit(false);
-            ++placed;
-            ReachedStep(ConfirmStep::Renamed);
-        }
-        if (!staged.empty()) SyncFolder(staged.front().target().parent_path());
-        claim.Delete();
-        ReachedStep(ConfirmStep::RequestDeleted);
-    } catch (...) {
-        // Back to the temporary names, newest first. Only when every file is back may the
-        // journal go and the request return; otherwise the next start completes the order.
-        bool allBack = true;
-        for (std::size_t i = placed; i-- > 0;) {
-            try {
-                allBack = allBack && RenameNoReplace(staged[i].target(), staged[i].temporary()) ==
-                                         RenameOutcome::Done;
-            } catch (const AppError&) {
-                allBack = false;
-            }
-        }
-        if (allBack) {
-            DeleteFileForced(journalFile, true);
-            SyncFolder(programFolder_);
-            for (StagedFile& file : staged) RemoveFileQuietly(file.temporary());
-            claim.GiveBack();
-        }
-        throw;
+    const OrderTransaction::Outcome outcome = order.Publish();
+    if (outcome != OrderTransaction::Outcome::Complete) {
+        log_.LogError("cmdOK_Click", err::OrderWrite,
+                      "Auftrag nicht abgeschlossen, beim nächsten Start fortgesetzt: " +
+                          Utf8Path(order.ClaimPath()));
     }
-    // The order is complete; a journal that cannot be removed only makes the next start check
-    // it once more.
-    trap(log_, "cmdOK_Click", [&] {
-        DeleteFileForced(journalFile, true);
-        SyncFolder(programFolder_);
-    });
-    ReachedStep(ConfirmStep::Finished);
+    return outcome;
 }
 
 }  // namespace morvik

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/OrderTransaction.h"
 #include "app/SessionView.h"
 #include "base/Operator.h"
 #include "catalogue/BodyPartList.h"
@@ -20,7 +21,6 @@
 namespace morvik {
 
 class ErrorLog;
-class RequestClaim;
 
 // Connects a share for a folder; true when it did. Tests hand in a fake.
 using DriveConnector =
@@ -118,7 +118,8 @@ class OrderSession {
     void showWaitingRequest();
     std::optional<std::string> requestBytes();
     void enterWithoutBodyParts();
-    void writeOrders(const OrderChoice& choice, bool withoutBodyParts, RequestClaim& claim);
+    OrderTransaction::Outcome writeOrders(const OrderChoice& choice, bool withoutBodyParts,
+                                          OrderTransaction& order);
     void showNewRequest(std::string bytes);
     std::string failedMessage() const;
     void tell(const std::string& text, MessageIcon icon = MessageIcon::None);

@@ -92,9 +92,9 @@ bool RemoveStaleTemporary(const fs::path& file) noexcept {
     try {
         HeldFile held(file);
         // Still the same file under that name: a live writer may have renamed it meanwhile.
-        if (!held.TryLock() || !held.IsAt(file)) return false;
-        std::error_code ec;
-        return fs::remove(file, ec);
+        if (!held.TryShareLock() || !held.IsAt(file)) return false;
+        DeleteFileForced(file);
+        return true;
     } catch (...) {
         return false;
     }

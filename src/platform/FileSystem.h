@@ -61,6 +61,9 @@ class HeldFile {
 
     // An exclusive lock without waiting; false when another holder has it.
     bool TryLock() noexcept;
+    // A shared byte-range lock without waiting: false while a writer holds the file's exclusive
+    // byte-range lock (StagedFile, OwnedFile), or when such a lock cannot be taken or tested.
+    bool TryShareLock() noexcept;
     std::uint64_t Size() const;
     // Every byte from the start; throws AppError FileTooLarge beyond `limit` bytes.
     std::string ReadAll(std::uint64_t limit) const;
@@ -125,6 +128,9 @@ class StagedFile {
     void commit(bool syncFolder = true);
     // Removes the temporary (or, after commit, nothing). Never throws.
     void discard() noexcept;
+    // Lets go of the file and its lock but leaves the temporary where it is: a journal names it,
+    // or the caller has given it its name itself. Never throws.
+    void Keep() noexcept;
 
     const fs::path& target() const { return target_; }
     const fs::path& temporary() const { return temporary_; }
@@ -136,6 +142,15 @@ class StagedFile {
     NativeFile file_ = kNoFile;
     bool committed_ = false;
 };
+
+// Makes the creations, renames and deletions in a folder durable. Throws AppError when the
+// system says it could not; a file system that cannot flush folders at all is no failure.
+void FlushFolder(const fs::path& folder);
+
+// Whether two names are one file (hard links of each other); false when either is missing.
+bool SameFile(const fs::path& a, const fs::path& b) noexcept;
+// How many names the file has; 0 when there is none under `file`.
+std::uint64_t LinkCount(const fs::path& file) noexcept;
 
 // Makes the renames and deletions in a folder durable. Windows: the renames are written through
 // already; the folder is flushed where the file system allows it.

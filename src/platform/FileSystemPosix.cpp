@@ -1,4 +1,4 @@
-// Files on Linux and other POSIX systems: descriptors, flock, fsync and renameat2.
+// Files on Linux and other POSIX systems: descriptors, byte-range locks, fsync and renameat2.
 #include "platform/FileSystem.h"
 
 #include <fcntl.h>
@@ -15,6 +15,8 @@
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
+#include "platform/FileCalls.h"
+#include "platform/RangeLock.h"
 
 namespace morvik {
 
@@ -40,6 +42,8 @@ class Fd {
 };
 
 void writeAll(int fd, std::string_view bytes, const fs::path& file) {
+    if (int e = BeforeFileCall(FileCall::Write, file))
+        throw FileError(e, "Schreiben von " + Utf8Path(file));
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -51,13 +55,41 @@ void writeAll(int fd, std::string_view bytes, const fs::path& file) {
         p += n;
         left -= static_cast<std::size_t>(n);
     }
+    AfterFileCall(FileCall::Write, file);
+}
+
+// fsync, through the crash test's hook; false with errno set when it failed.
+bool flushFile(int fd, const fs::path& file) {
+    if (int e = BeforeFileCall(FileCall::Flush, file)) {
+        errno = e;
+        return false;
+    }
+    if (::fsync(fd) != 0) return false;
+    AfterFileCall(FileCall::Flush, file);
+    return true;
 }
 
 }  // namespace
 
+void FlushFolder(const fs::path& folder) {
+    const fs::path at = folder.empty() ? fs::path(".") : folder;
+    if (int e = BeforeFileCall(FileCall::FlushFolder, at)) {
+        throw FileError(e, "Sichern des Ordners " + Utf8Path(at));
+    }
+    Fd dir(::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) throw FileError(errno, "Sichern des Ordners " + Utf8Path(at));
+    // Some file systems (and some network shares) cannot flush a folder; they say EINVAL.
+    if (::fsync(dir.get()) != 0 && errno != EINVAL) {
+        throw FileError(errno, "Sichern des Ordners " + Utf8Path(at));
+    }
+    AfterFileCall(FileCall::FlushFolder, at);
+}
+
 void SyncFolder(const fs::path& folder) noexcept {
-    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    try {
+        FlushFolder(folder);
+    } catch (...) {
+    }
 }
 
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
@@ -88,14 +120,35 @@ std::string ReadFileBytes(const fs::path& file) {
 }
 
 void DeleteFileForced(const fs::path& file, bool missingOk) {
-    // A read-only request goes too; on Linux the mode does not stop unlink, on Windows it does.
-    if (::unlink(file.c_str()) != 0 && !(missingOk && errno == ENOENT)) {
-        throw FileError(errno, "Löschen von " + Utf8Path(file));
+    if (int e = BeforeFileCall(FileCall::Remove, file)) {
+        throw FileError(e, "Löschen von " + Utf8Path(file));
     }
+    // A read-only request goes too; on Linux the mode does not stop unlink, on Windows it does.
+    if (::unlink(file.c_str()) != 0) {
+        if (!(missingOk && errno == ENOENT))
+            throw FileError(errno, "Löschen von " + Utf8Path(file));
+        return;
+    }
+    AfterFileCall(FileCall::Remove, file);
 }
 
 void RemoveFileQuietly(const fs::path& file) noexcept {
-    ::unlink(file.c_str());
+    try {
+        DeleteFileForced(file, true);
+    } catch (...) {
+    }
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) noexcept {
+    struct stat x {
+    }, y{};
+    return ::lstat(a.c_str(), &x) == 0 && ::lstat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev &&
+           x.st_ino == y.st_ino;
+}
+
+std::uint64_t LinkCount(const fs::path& file) noexcept {
+    struct stat st {};
+    return ::lstat(file.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_nlink) : 0;
 }
 
 namespace {
@@ -106,11 +159,15 @@ namespace {
 int openTemporary(const fs::path& target, fs::path& name, int mode) {
     for (;;) {
         name = target.parent_path() / NewTemporaryName();
+        if (int e = BeforeFileCall(FileCall::Create, name)) {
+            throw FileError(e, "Anlegen von " + Utf8Path(target));
+        }
         Fd fd(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
                      mode >= 0 ? static_cast<mode_t>(mode) : 0666));
         if (fd.get() < 0) throw FileError(errno, "Anlegen von " + Utf8Path(target));
-        while (::flock(fd.get(), LOCK_EX) != 0) {
-            if (errno != EINTR) throw FileError(errno, "Sperren von " + Utf8Path(target));
+        AfterFileCall(FileCall::Create, name);
+        if (!LockRange(fd.get(), RangeLock::Exclusive, true)) {
+            throw FileError(errno, "Sperren von " + Utf8Path(target));
         }
         struct stat st {};
         if (::fstat(fd.get(), &st) == 0 && st.st_nlink > 0) {
@@ -125,10 +182,12 @@ int openTemporary(const fs::path& target, fs::path& name, int mode) {
 StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
     Fd fd(openTemporary(target, temporary_, mode));
     try {
-        writeAll(fd.get(), bytes, target_);
-        if (::fsync(fd.get()) != 0) throw FileError(errno, "Schreiben von " + Utf8Path(target_));
+        writeAll(fd.get(), bytes, temporary_);
+        if (!flushFile(fd.get(), temporary_)) {
+            throw FileError(errno, "Schreiben von " + Utf8Path(target_));
+        }
     } catch (...) {
-        ::unlink(temporary_.c_str());
+        RemoveFileQuietly(temporary_);
         throw;
     }
     file_ = fd.release();
@@ -137,9 +196,13 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode)
 void StagedFile::commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    if (int e = BeforeFileCall(FileCall::Rename, temporary_, target_)) {
+        throw FileError(e, "Umbenennen nach " + Utf8Path(target_));
+    }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
         throw FileError(errno, "Umbenennen nach " + Utf8Path(target_));
     }
+    AfterFileCall(FileCall::Rename, temporary_, target_);
     committed_ = true;
     if (file_ >= 0) ::close(file_);
     file_ = -1;
@@ -147,7 +210,11 @@ void StagedFile::commit(bool syncFolder) {
 }
 
 void StagedFile::discard() noexcept {
-    if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!committed_ && !temporary_.empty()) RemoveFileQuietly(temporary_);
+    Keep();
+}
+
+void StagedFile::Keep() noexcept {
     temporary_.clear();
     if (file_ >= 0) ::close(file_);
     file_ = -1;
@@ -180,6 +247,10 @@ bool HeldFile::TryLock() noexcept {
     return true;
 }
 
+bool HeldFile::TryShareLock() noexcept {
+    return LockRange(file_, RangeLock::Shared, false);
+}
+
 std::uint64_t HeldFile::Size() const {
     struct stat st {};
     if (::fstat(file_, &st) != 0) throw FileError(errno, "Lesen von " + Utf8Path(path_));
@@ -194,24 +265,43 @@ bool HeldFile::IsAt(const fs::path& path) const noexcept {
 }
 
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
+    int e = BeforeFileCall(FileCall::RenameNoReplace, from, to);
+    if (e != 0 && e != EINVAL) throw FileError(e, "Umbenennen nach " + Utf8Path(to));
 #ifdef SYS_renameat2
-    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u) == 0) {
-        return RenameOutcome::Done;  // 1 = RENAME_NOREPLACE
+    if (e == 0) {
+        if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u) == 0) {
+            AfterFileCall(FileCall::Rename, from, to);
+            return RenameOutcome::Done;  // 1 = RENAME_NOREPLACE
+        }
+        if (errno == EEXIST) return RenameOutcome::TargetExists;
+        if (errno == ENOENT) return RenameOutcome::SourceMissing;
+        if (errno != EINVAL && errno != ENOSYS)
+            throw FileError(errno, "Umbenennen nach " + Utf8Path(to));
     }
-    if (errno == EEXIST) return RenameOutcome::TargetExists;
-    if (errno == ENOENT) return RenameOutcome::SourceMissing;
-    if (errno != EINVAL && errno != ENOSYS)
-        throw FileError(errno, "Umbenennen nach " + Utf8Path(to));
 #endif
-    // File systems without it: a hard link cannot replace either, then the old name goes.
+    // File systems without it (NFS, CIFS, FUSE): a hard link cannot replace either, then the
+    // old name goes. Killed between the two, the file has both names; the start-up that
+    // settles the confirmation knows the second name by the file's identity.
+    if ((e = BeforeFileCall(FileCall::Link, from, to)) != 0) {
+        throw FileError(e, "Umbenennen nach " + Utf8Path(to));
+    }
     if (::link(from.c_str(), to.c_str()) != 0) {
         if (errno == EEXIST) return RenameOutcome::TargetExists;
         if (errno == ENOENT) return RenameOutcome::SourceMissing;
         throw FileError(errno, "Umbenennen nach " + Utf8Path(to));
     }
-    if (::unlink(from.c_str()) != 0 && errno != ENOENT) {
-        throw FileError(errno, "Umbenennen von " + Utf8Path(from));
+    AfterFileCall(FileCall::Link, from, to);
+    if ((e = BeforeFileCall(FileCall::Remove, from)) != 0 || ::unlink(from.c_str()) != 0) {
+        const int error = e != 0 ? e : errno;
+        if (error == ENOENT) {
+            // Another program took the old name in between: the file is its, not ours.
+            RemoveFileQuietly(to);
+            return RenameOutcome::SourceMissing;
+        }
+        // Both names stay; the caller's failure path and the next start know them.
+        throw FileError(error, "Umbenennen von " + Utf8Path(from));
     }
+    AfterFileCall(FileCall::Remove, from);
     return RenameOutcome::Done;
 }
 
@@ -236,11 +326,15 @@ bool folderRefused(const AppError& e) {
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
     Fd fd(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
     if (fd.get() < 0) throw FileError(errno, "Öffnen von " + Utf8Path(file));
-    while (::flock(fd.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) throw FileError(errno, "Sperren von " + Utf8Path(file));
+    if (!LockRange(fd.get(), RangeLock::Exclusive, true)) {
+        throw FileError(errno, "Sperren von " + Utf8Path(file));
     }
     writeAll(fd.get(), bytes, file);
-    if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.get()) != 0) {
+    if (int e = BeforeFileCall(FileCall::Truncate, file)) {
+        throw FileError(e, "Schreiben von " + Utf8Path(file));
+    }
+    if (::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0 ||
+        !flushFile(fd.get(), file)) {
         throw FileError(errno, "Schreiben von " + Utf8Path(file));
     }
 }

@@ -109,6 +109,28 @@ void SyncFolder(const fs::path& folder) noexcept {
     if (dir) FlushFileBuffers(dir.get());
 }
 
+void FlushFolder(const fs::path& folder) {
+    // Renames and deletions are written through already (MOVEFILE_WRITE_THROUGH); what a folder
+    // flush adds is best effort, as above.
+    SyncFolder(folder);
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) noexcept {
+    Handle x(CreateFileW(a.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Handle y(CreateFileW(b.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return x && y && sameFile(x.get(), y.get());
+}
+
+std::uint64_t LinkCount(const fs::path& file) noexcept {
+    Handle h(CreateFileW(file.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!h || !GetFileInformationByHandle(h.get(), &info)) return 0;
+    return info.nNumberOfLinks;
+}
+
 std::string ReadFileBytes(const fs::path& file) {
     Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -193,6 +215,10 @@ void StagedFile::commit(bool syncFolder) {
 
 void StagedFile::discard() noexcept {
     if (!committed_ && !temporary_.empty()) DeleteFileW(temporary_.c_str());
+    Keep();
+}
+
+void StagedFile::Keep() noexcept {
     temporary_.clear();
     if (file_ != kNoFile) CloseHandle(handleOf(file_));
     file_ = kNoFile;
@@ -220,6 +246,10 @@ HeldFile::~HeldFile() {
 }
 
 bool HeldFile::TryLock() noexcept {
+    return lockFar(handleOf(file_), false);
+}
+
+bool HeldFile::TryShareLock() noexcept {
     return lockFar(handleOf(file_), false);
 }
 

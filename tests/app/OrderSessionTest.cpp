@@ -449,28 +449,19 @@ TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, AllOrNothing,
-    ::testing::Values(
-        Fault{"target folder gone", 1,
-              [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
-        Fault{"target folder replaced while the second file is staged", 2,
-              [](const auto&, const auto& out) {
-                  std::filesystem::rename(out, out.string() + ".alt");
-                  WriteBytes(out, "kein Ordner");
-              }},
-        // The second staged file vanishes: its rename fails after the first file is in place.
-        Fault{"a rename fails", 3,
-              [](const auto&, const auto& out) {
-                  const auto staged = FileNames(out);  // the first two temporaries
-                  ASSERT_EQ(staged.size(), 2u);
-                  std::filesystem::remove(out / staged[1]);
-              }},
-        // The claimed request turns into something unlink cannot remove.
-        Fault{"request cannot be deleted", 1, [](const auto& in, const auto&) {
-                  const auto claim = in / FileNames(in).front();
-                  std::filesystem::remove(claim);
-                  std::filesystem::create_directory(claim);
-                  WriteBytes(claim / "x", "");
-              }}));
+    ::testing::Values(Fault{"target folder gone", 1,
+                            [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
+                      Fault{"target folder replaced while the second file is staged", 2,
+                            [](const auto&, const auto& out) {
+                                std::filesystem::rename(out, out.string() + ".alt");
+                                WriteBytes(out, "kein Ordner");
+                            }},
+                      // A staged file vanishes before publishing: nothing gets its name.
+                      Fault{"a rename fails", 3, [](const auto&, const auto& out) {
+                                const auto staged = FileNames(out);  // the first two temporaries
+                                ASSERT_EQ(staged.size(), 2u);
+                                std::filesystem::remove(out / staged[1]);
+                            }}));
 
 TEST_F(OrderSessionTest, SecondClickWhileConfirmingWritesNothingMore) {
     ready();

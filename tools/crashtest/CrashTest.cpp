@@ -1,20 +1,27 @@
-// Kills real confirmations with SIGKILL and checks what the next start makes of them.
+// Kills real confirmations, fails their file calls and cuts their power, on two workstations
+// that share their source and target folders, and checks what the next starts make of them.
 //
-//   morvik-crashtest [--kills N] [--seed S] [--folder DIR]
+//   morvik-crashtest [--kills N] [--power N] [--seed S] [--folder DIR] [--no-faults]
 //
-// Each round puts a request into the source folder (when none is waiting), confirms it in a
-// child process with one to four body parts and accession numbers, and kills the child: at a
-// step boundary (after the claim, after the first and the last staged file, after the journal,
-// after the first and the last rename, after the deletion), at a random moment, or not at all.
-// Some rounds then kill the start-up that settles the confirmation, again at a step or at
-// random. After a clean start-up the folders must show: every request ordered completely once
-// (all its order files, whole, and the request gone) or not at all (the request back, no order
-// file of it); no claim, journal or temporary file left; every accession number new and higher
-// than all before. Exit status 0 when no round broke any of these.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// Two program folders, A and B, each with its own counter (prefixes RADA, RADB), share one
+// source and one target folder. Each round puts a request into the source folder (when none is
+// waiting) and confirms it in a child process of A with one to four body parts, then:
+//   - kill: A is killed at a step boundary, before one of its file calls, or at a random moment
+//     (also with every step slowed as on a slow share); a third of these rounds also kill B's
+//     start-up; then B starts (and settles A's confirmation while A is dead), then A;
+//   - alive: A stops itself in the middle of its confirmation, B starts meanwhile and must leave
+//     it alone, then A goes on and must finish it;
+//   - power: A records every file call and is killed at a step or call; the folders are then
+//     rebuilt as a power cut would leave them (PowerCut.h), and B and A start;
+//   - faults (every run, in turn): each file call of a confirmation, then each of a start that
+//     settles one, fails once with EIO, ENOSPC and EACCES; then B and A start cleanly.
+// A quarter of the rounds refuse renames without replacing, as NFS and CIFS do. After every
+// round: each request ordered completely once or not at all, and waiting under a request name
+// when not; no claim, journal or temporary left; no accession number repeated or going back
+// within its counter; and every line the operator was told is true. Exit status 0 when no round
+// broke any of these. The seed is printed; --seed replays a run.
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,70 +30,21 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/Confirmation.h"
-#include "app/OrderSession.h"
-#include "diag/ErrorLog.h"
+#include "Child.h"
+#include "PowerCut.h"
+#include "Process.h"
 #include "gdt/GdtLine.h"
 #include "platform/FileSystem.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
+using namespace morvik::crashtest;
 
 namespace {
-
-class FixedClock final : public Clock {
-  public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
-};
-
-class SilentOperator final : public Operator {
-  public:
-    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-    void ProcessEvents() override {}
-};
-
-// ---- The child: one start-up, and a confirmation unless it only settles -------------------
-
-ConfirmStep killStep = ConfirmStep::Finished;
-int killAt = 0;       // kill at this occurrence of killStep; 0: never
-int delayMicros = 0;  // at every step, to widen the windows between them like a slow share
-unsigned childSeed = 1;
-
-void stepHook(ConfirmStep step) {
-    static int seen = 0;
-    if (delayMicros > 0) ::usleep(static_cast<useconds_t>(rand_r(&childSeed) % delayMicros));
-    if (killAt > 0 && step == killStep && ++seen == killAt) ::kill(::getpid(), SIGKILL);
-}
-
-int partsFor(int patient) {
-    return 1 + patient % 4;
-}
-
-[[noreturn]] void runChild(const fs::path& program, bool confirm) {
-    SetStepHook(stepHook);
-    FixedClock clock;
-    ErrorLog log(program, clock);
-    SilentOperator op;
-    OrderSession session(program, log, op, nullptr);
-    session.Form_Load();
-    if (!confirm) ::_exit(0);
-    std::vector<BodyPartEntry> rows;
-    for (int i = 1; i <= 4; ++i) rows.push_back({"Teil " + std::to_string(i), "T", "F"});
-    session.FillCatalogue(rows);
-    const std::string& id = session.Patient().id;  // "ID: 17"
-    const int patient = id.size() > 4 ? std::atoi(id.c_str() + 4) : 0;
-    for (int r = 1; r <= partsFor(patient); ++r) {
-        session.SelectCatalogueRow(static_cast<std::size_t>(r));
-        session.lvBodyparts_DblClick();
-    }
-    ::_exit(session.cmdOK_Click("Crashtest") == OrderSession::Confirmation::Done ? 0 : 3);
-}
-
-// ---- The parent ------------------------------------------------------------------------------
 
 struct Plan {
     const char* name;
@@ -109,6 +67,15 @@ const std::vector<Plan> kRecoverySteps = {
     {"Start: nach dem Löschen", ConfirmStep::RecoveryRequestDeleted, 1},
     {"Start: nach dem Zurückgeben", ConfirmStep::RecoveryGivenBack, 1},
 };
+const int kErrors[] = {EIO, ENOSPC, EACCES};
+const char* const kErrorNames[] = {"EIO", "ENOSPC", "EACCES"};
+
+std::string readText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
 
 struct Request {
     std::string bytes;
@@ -119,108 +86,253 @@ class CrashTest {
   public:
     CrashTest(fs::path folder, unsigned seed) : root_(std::move(folder)), random_(seed) {
         fs::remove_all(root_);
-        for (const char* sub : {"program", "in", "out"}) fs::create_directories(root_ / sub);
-        std::ofstream(program() / "Settings.ini", std::ios::binary)
-            << "[GDTService]\r\nGDTQuell=" << (root_ / "in").string()
-            << "\r\nGDTZiel=" << (root_ / "out").string()
-            << "\r\nKuerzel=CT\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD\r\n";
+        for (const char* sub : {"program-a", "program-b", "in", "out"})
+            fs::create_directories(root_ / sub);
+        for (int p = 0; p < 2; ++p) {
+            std::ofstream(program(p) / "Settings.ini", std::ios::binary)
+                << "[GDTService]\r\nGDTQuell=" << in().string() << "\r\nGDTZiel=" << out().string()
+                << "\r\nKuerzel=CT\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD"
+                << "AB"[p] << "\r\n";
+        }
     }
 
-    int run(int kills) {
+    int run(int kills, int powerCuts, bool faults) {
         const auto started = std::chrono::steady_clock::now();
-        int round = 0;
-        while (kills_ < kills) {
-            ++round;
-            putRequest();
-            const int mode = static_cast<int>(random_() % 10);
-            const int patient = waitingPatient();
-            if (mode < 5) {
-                const Plan& plan = kConfirmSteps[random_() % kConfirmSteps.size()];
-                int at = plan.at < 0 ? partsFor(patient) : plan.at;
-                count(child(true, plan.step, at, 0), plan.name);
-            } else if (mode < 7) {
-                count(child(true, ConfirmStep::Finished, 0, randomDelay()), "zufällig");
-            } else if (mode < 9) {
-                // As on a slow share: every step takes up to 2 ms longer.
-                count(
-                    child(true, ConfirmStep::Finished, 0, randomDelay() + random_() % 12000, 2000),
-                    "zufällig, langsame Freigabe");
+        if (faults) {
+            killEveryCall();
+            faultRounds();
+        }
+        while (kills_ < kills || powerCuts_ < powerCuts) {
+            fallback_ = random_() % 4 == 0;
+            const int kind = static_cast<int>(random_() % 10);
+            if (powerCuts_ < powerCuts && (kind < 3 || kills_ >= kills)) {
+                powerRound();
+            } else if (kind == 3) {
+                aliveRound();
             } else {
-                count(child(true, ConfirmStep::Finished, 0, 0), nullptr);
+                killRound();
             }
-            // Some start-ups are killed too, before the one that must settle everything.
-            if (random_() % 3 == 0) {
-                if (random_() % 2 == 0) {
-                    const Plan& plan = kRecoverySteps[random_() % kRecoverySteps.size()];
-                    count(child(false, plan.step, plan.at, 0), plan.name);
-                } else {
-                    count(child(false, ConfirmStep::Finished, 0, randomDelay() / 2),
-                          "Start: zufällig");
-                }
-            }
-            child(false, ConfirmStep::Finished, 0, 0);
-            check(round);
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf(
-            "Runden %d, Kills %d, Aufträge vollständig %d, Anforderungen %zu, "
-            "Accession Numbers %zu, Verstöße %d (%.0f s)\n",
-            round, kills_, ordered_, requests_.size(), numbers_.size(), violations_, seconds);
-        for (const auto& [name, n] : killsBy_) std::printf("  Kills %-36s %d\n", name.c_str(), n);
+            "Runden %d, Kills %d (davon Start %d), Stromausfälle %d, Fehlerrunden %d, "
+            "Runden ohne Umbenennen-ohne-Ersetzen %d, B startet während A lebt %d, Aufträge "
+            "vollständig %d, Anforderungen %zu, Accession Numbers %zu, Meldungen geprüft %d, "
+            "Verstöße %d (%.0f s)\n",
+            rounds_, kills_, startKills_, powerCuts_, faultRounds_, fallbackRounds_, aliveRounds_,
+            ordered_, requests_.size(), numbers_[0].size() + numbers_[1].size(), messagesChecked_,
+            violations_, seconds);
+        for (const auto& [name, n] : killsBy_) std::printf("  %-44s %d\n", name.c_str(), n);
         return violations_ == 0 ? 0 : 1;
     }
 
   private:
-    fs::path program() const { return root_ / "program"; }
+    fs::path program(int p) const { return root_ / (p == 0 ? "program-a" : "program-b"); }
     fs::path in() const { return root_ / "in"; }
     fs::path out() const { return root_ / "out"; }
+    fs::path messages() const { return root_ / "messages.txt"; }
+    fs::path calls() const { return root_ / "calls.txt"; }
+    fs::path record() const { return root_ / "record.bin"; }
 
-    int randomDelay() {
-        const int typical = std::max(1000, static_cast<int>(typicalMicros_));
-        return static_cast<int>(random_() % static_cast<unsigned>(typical * 13 / 10));
+    ChildPlan plan(int p, bool confirm) {
+        ChildPlan plan;
+        plan.program = program(p);
+        plan.confirm = confirm;
+        plan.forceFallback = fallback_;
+        plan.messages = messages();
+        plan.seed = static_cast<unsigned>(random_());
+        return plan;
     }
 
-    // Runs one child; `delay` > 0 kills it after that many microseconds. True when killed.
-    bool child(bool confirm, ConfirmStep step, int at, int delay, int stepDelay = 0) {
+    // Runs a child to its end, or kills it after `delay` microseconds. True when killed.
+    bool run(const ChildPlan& plan, int delay = 0) {
         const auto started = std::chrono::steady_clock::now();
-        const unsigned seed = static_cast<unsigned>(random_());
-        pid_t pid = ::fork();
-        if (pid < 0) {
-            std::perror("fork");
-            std::exit(2);
-        }
-        if (pid == 0) {
-            killStep = step;
-            killAt = at;
-            delayMicros = stepDelay;
-            childSeed = seed;
-            runChild(program(), confirm);
-        }
-        if (delay > 0) {
-            ::usleep(static_cast<useconds_t>(delay));
-            ::kill(pid, SIGKILL);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        if (!killed && confirm && at == 0 && delay == 0) {
+        ChildProcess child([&] { RunChild(plan); });
+        if (delay > 0) child.KillAfter(delay);
+        const ChildProcess::Result result = child.Wait();
+        const bool clean = plan.at == 0 && plan.killAtCall == 0 && plan.failCall == 0 && delay == 0;
+        if (result.end == ChildProcess::End::Exited && clean && plan.confirm) {
             const double micros = std::chrono::duration<double, std::micro>(
                                       std::chrono::steady_clock::now() - started)
                                       .count();
             typicalMicros_ = typicalMicros_ == 0 ? micros : 0.8 * typicalMicros_ + 0.2 * micros;
         }
-        if (!killed && WIFEXITED(status) && WEXITSTATUS(status) != 0 && at == 0 && delay == 0) {
-            fail("ein Durchlauf ohne Kill endete mit Status " +
-                 std::to_string(WEXITSTATUS(status)));
+        if (clean && result.end == ChildProcess::End::Exited && result.status != 0 &&
+            !(plan.confirm && result.status == 3)) {
+            fail("ein Lauf ohne Kill endete mit Status " + std::to_string(result.status));
         }
-        return killed;
+        return result.end == ChildProcess::End::Killed;
     }
 
-    void count(bool killed, const char* name) {
-        if (!killed || name == nullptr) return;
+    int randomDelay() {
+        const int typical = std::max(1000, static_cast<int>(typicalMicros_));
+        return 1 + static_cast<int>(random_() % static_cast<unsigned>(typical * 13 / 10));
+    }
+
+    void counted(bool killed, const std::string& name, bool start = false) {
+        if (!killed) return;
         ++kills_;
+        if (start) ++startKills_;
         ++killsBy_[name];
+    }
+
+    // A's confirmation, killed at a step, before a file call or at random.
+    bool killConfirmation(ChildPlan a, int patient, std::string& name) {
+        const unsigned how = random_() % 10;
+        if (how < 5) {
+            const Plan& step = kConfirmSteps[random_() % kConfirmSteps.size()];
+            a.step = step.step;
+            a.at = step.at < 0 ? PartsFor(patient) : step.at;
+            name = std::string("Kill ") + step.name;
+            return run(a);
+        }
+        if (how < 7) {
+            a.killAtCall = 1 + static_cast<int>(random_() % (confirmCalls_ + 1));
+            name = "Kill vor einem Dateiaufruf";
+            return run(a);
+        }
+        if (how < 9) {
+            name = "Kill zufällig";
+            return run(a, randomDelay());
+        }
+        a.stepDelayMicros = 2000;
+        name = "Kill zufällig, langsame Freigabe";
+        return run(a, randomDelay() + static_cast<int>(random_() % 12000));
+    }
+
+    void killRound() {
+        begin();
+        std::string name;
+        counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
+        // Some start-ups of B are killed too, before the one that must settle everything.
+        if (random_() % 3 == 0) {
+            ChildPlan b = plan(1, false);
+            if (random_() % 2 == 0) {
+                const Plan& step = kRecoverySteps[random_() % kRecoverySteps.size()];
+                b.step = step.step;
+                b.at = step.at;
+                counted(run(b), std::string("Kill ") + step.name, true);
+            } else {
+                counted(run(b, randomDelay() / 2), "Kill Start: zufällig", true);
+            }
+        }
+        finish();
+    }
+
+    void aliveRound() {
+        begin();
+        ChildPlan a = plan(0, true);
+        const Plan& step = kConfirmSteps[random_() % (kConfirmSteps.size() - 1)];
+        a.step = step.step;
+        a.at = step.at < 0 ? PartsFor(waitingPatient()) : step.at;
+        a.stopInstead = true;
+        ChildProcess child([&] { RunChild(a); });
+        if (child.Wait().end == ChildProcess::End::Stopped) {
+            ++aliveRounds_;
+            run(plan(1, false));  // B's start while A is in the middle
+            child.Continue();
+            const ChildProcess::Result result = child.Wait();
+            if (result.end != ChildProcess::End::Exited || result.status != 0) {
+                fail("A wurde nach dem Start von B nicht fertig (" + std::string(step.name) + ")");
+            }
+        }
+        finish();
+    }
+
+    void powerRound() {
+        begin();
+        fs::remove(record());
+        PowerCut cut({program(0), program(1), in(), out()});
+        ChildPlan a = plan(0, true);
+        a.record = record();
+        std::string name;
+        if (!killConfirmation(a, waitingPatient(), name)) {
+            finish();
+            return;
+        }
+        ++powerCuts_;
+        ++killsBy_["Stromausfall, " + name];
+        cut.Apply(record());
+        finish();
+    }
+
+    // A killed before each file call of its confirmation in turn, with and without renames
+    // without replacing.
+    void killEveryCall() {
+        for (const bool refused : {false, true}) {
+            for (int call = 1;; ++call) {
+                fallback_ = refused;
+                begin();
+                ChildPlan a = plan(0, true);
+                a.killAtCall = call;
+                const bool killed = run(a);
+                counted(killed, refused ? "Kill vor Dateiaufruf n, ohne Umbenennen-ohne-Ersetzen"
+                                        : "Kill vor Dateiaufruf n");
+                finish();
+                if (!killed) break;
+            }
+        }
+        fallback_ = false;
+    }
+
+    // Every file call of a confirmation, and of a start that settles one, fails once in turn.
+    void faultRounds() {
+        for (int e = 0; e < 3; ++e) {
+            for (int call = 1;; ++call) {
+                begin();
+                ChildPlan a = plan(0, true);
+                a.failCall = call;
+                a.failError = kErrors[e];
+                a.calls = calls();
+                fs::remove(calls());
+                run(a);
+                ++faultRounds_;
+                ++killsBy_[std::string("Fehler bei der Bestätigung: ") + kErrorNames[e]];
+                const int seen = std::atoi(readText(calls()).c_str());
+                finish();
+                if (call >= seen) break;
+            }
+            for (int call = 1;; ++call) {
+                begin();
+                std::string name;
+                counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
+                ChildPlan b = plan(1, false);
+                b.failCall = call;
+                b.failError = kErrors[e];
+                b.calls = calls();
+                fs::remove(calls());
+                run(b);
+                ++faultRounds_;
+                ++killsBy_[std::string("Fehler beim Start: ") + kErrorNames[e]];
+                const int seen = std::atoi(readText(calls()).c_str());
+                finish();
+                if (call >= seen && call > 12) break;
+            }
+        }
+    }
+
+    void begin() {
+        ++rounds_;
+        if (fallback_) ++fallbackRounds_;
+        putRequest();
+        fs::remove(messages());
+    }
+
+    // The clean starts after a round: B, then A; then the invariants.
+    void finish() {
+        run(plan(1, false));
+        run(plan(0, false));
+        if (confirmCalls_ == 0) {
+            // Once: how many file calls a confirmation makes, for the kills before a call.
+            begin();
+            ChildPlan a = plan(0, true);
+            a.calls = calls();
+            fs::remove(calls());
+            run(a);
+            confirmCalls_ = std::max(1, std::atoi(readText(calls()).c_str()));
+        }
+        check();
     }
 
     void fail(const std::string& what) {
@@ -228,18 +340,22 @@ class CrashTest {
         if (violations_ <= 20) std::fprintf(stderr, "VERSTOSS: %s\n", what.c_str());
     }
 
+    int patientOf(const std::string& bytes) const {
+        for (const auto& [patient, request] : requests_) {
+            if (request.bytes == bytes) return patient;
+        }
+        return 0;
+    }
+
     int waitingPatient() {
         for (const std::string& name : ListFiles(in())) {
-            const std::string bytes = ReadFileBytes(in() / name);
-            for (auto& [patient, request] : requests_) {
-                if (request.bytes == bytes) return patient;
-            }
+            if (int p = patientOf(ReadFileBytes(in() / name))) return p;
         }
         return 0;
     }
 
     void putRequest() {
-        if (!ListFiles(in()).empty()) return;
+        if (waitingPatient() != 0) return;
         const int patient = static_cast<int>(requests_.size()) + 1;
         std::string text = CreateGDTLine("8000", "6302") +
                            CreateGDTLine("3000", std::to_string(patient)) +
@@ -250,32 +366,33 @@ class CrashTest {
         std::ofstream(in() / "ANFRAGE.GDT", std::ios::binary) << text;
     }
 
-    // The invariants, after a clean start-up.
-    void check(int round) {
-        const std::string where = "Runde " + std::to_string(round) + ": ";
-        for (const fs::path& folder : {program(), in(), out()}) {
+    // The invariants, after clean starts of both copies.
+    void check() {
+        const std::string where = "Runde " + std::to_string(rounds_) + ": ";
+        for (const fs::path& folder : {program(0), program(1), in(), out()}) {
             for (const FolderEntry& entry : ListEntries(folder)) {
                 if (entry.name.front() == '~')
                     fail(where + "übrig: " + (folder / entry.name).string());
             }
         }
-        // Requests waiting: each exactly as it came, none ordered before.
+        // Requests waiting: each exactly as it came, under a request name, none ordered before.
         std::set<int> waiting;
         for (const std::string& name : ListFiles(in())) {
-            const std::string bytes = ReadFileBytes(in() / name);
-            bool known = false;
-            for (auto& [patient, request] : requests_) {
-                if (request.bytes != bytes) continue;
-                known = true;
-                waiting.insert(patient);
-                if (request.ordered)
-                    fail(where + "Anforderung " + std::to_string(patient) +
-                         " wieder da, obwohl bestellt");
+            const int patient = patientOf(ReadFileBytes(in() / name));
+            if (patient == 0) {
+                fail(where + "unbekannte Datei im Quellordner " + name);
+                continue;
             }
-            if (!known) fail(where + "unbekannte Anforderung " + name);
+            if (!waiting.insert(patient).second) {
+                fail(where + "Anforderung " + std::to_string(patient) + " zweimal da");
+            }
+            if (requests_[patient].ordered) {
+                fail(where + "Anforderung " + std::to_string(patient) +
+                     " wieder da, obwohl bestellt");
+            }
         }
-        // Order files: whole, grouped by patient.
-        std::map<int, std::vector<std::string>> numbersOf;
+        // Order files: whole, grouped by patient, numbers by counter.
+        std::map<int, std::vector<std::pair<int, std::uint64_t>>> numbersOf;
         for (const std::string& name : ListFiles(out())) {
             const std::string bytes = ReadFileBytes(out() / name);
             int patient = 0;
@@ -288,44 +405,87 @@ class CrashTest {
                 fail(where + "unvollständige Auftragsdatei " + name);
                 continue;
             }
-            numbersOf[patient].push_back(bytes.substr(at + 7, bytes.find('\r', at) - at - 7));
+            const int counter = bytes[at + 7] == 'A' ? 0 : 1;
+            numbersOf[patient].emplace_back(
+                counter, std::stoull(bytes.substr(at + 8, bytes.find('\r', at) - at - 8)));
         }
-        std::uint64_t highest = numbers_.empty() ? 0 : *numbers_.rbegin();
-        std::uint64_t newHighest = highest;
+        std::set<int> complete;
+        std::uint64_t highest[2] = {numbers_[0].empty() ? 0 : *numbers_[0].rbegin(),
+                                    numbers_[1].empty() ? 0 : *numbers_[1].rbegin()};
         for (const auto& [patient, numbers] : numbersOf) {
             const std::string who = "Patient " + std::to_string(patient);
             if (requests_[patient].ordered) fail(where + who + " zweimal bestellt");
             if (waiting.contains(patient)) fail(where + who + " bestellt und Anforderung noch da");
-            if (static_cast<int>(numbers.size()) != partsFor(patient)) {
+            if (static_cast<int>(numbers.size()) != PartsFor(patient)) {
                 fail(where + who + ": " + std::to_string(numbers.size()) + " statt " +
-                     std::to_string(partsFor(patient)) + " Auftragsdateien");
+                     std::to_string(PartsFor(patient)) + " Auftragsdateien");
+            } else {
+                complete.insert(patient);
             }
-            for (const std::string& text : numbers) {
-                const std::uint64_t n = std::stoull(text);
-                if (!numbers_.insert(n).second) fail(where + "Accession Number doppelt: " + text);
-                if (n <= highest) fail(where + "Accession Number nicht steigend: " + text);
-                newHighest = std::max(newHighest, n);
+            for (const auto& [counter, n] : numbers) {
+                if (!numbers_[counter].insert(n).second)
+                    fail(where + "Accession Number doppelt: " + std::to_string(n));
+                if (n <= highest[counter])
+                    fail(where + "Accession Number nicht steigend: " + std::to_string(n));
             }
             requests_[patient].ordered = true;
             ++ordered_;
         }
-        (void)newHighest;
         for (auto& [patient, request] : requests_) {
             if (!request.ordered && !waiting.contains(patient)) {
                 fail(where + "Anforderung " + std::to_string(patient) + " verloren");
             }
         }
+        checkMessages(where, complete, numbersOf, waiting);
         for (const std::string& name : ListFiles(out())) fs::remove(out() / name);
+    }
+
+    // What the operators were told this round, held against what the folders show.
+    void checkMessages(const std::string& where, const std::set<int>& complete,
+                       const std::map<int, std::vector<std::pair<int, std::uint64_t>>>& orders,
+                       const std::set<int>& waiting) {
+        std::istringstream lines(readText(messages()));
+        for (std::string line; std::getline(lines, line);) {
+            const std::size_t tab = line.find('\t');
+            int patient = std::atoi(line.substr(0, tab).c_str());
+            const std::string text = line.substr(tab + 1);
+            const std::size_t named = text.find("Patient ");
+            if (named != std::string::npos) patient = std::atoi(text.c_str() + named + 8);
+            const bool ordered = complete.contains(patient);
+            const bool nothing = !orders.contains(patient) && waiting.contains(patient);
+            bool wrong = false;
+            if (text.find("erfolgreich angelegt") != std::string::npos ||
+                text.find("vollständig angelegt;") != std::string::npos ||
+                text.find("noch nicht vollständig angelegt") != std::string::npos) {
+                wrong = !ordered;
+            } else if (text.find("nichts angelegt") != std::string::npos ||
+                       text.find("konnte nicht angelegt werden") != std::string::npos) {
+                wrong = !nothing;
+            } else {
+                continue;
+            }
+            ++messagesChecked_;
+            if (wrong) fail(where + "dem Bediener gesagt, aber nicht wahr: " + text);
+        }
     }
 
     fs::path root_;
     std::mt19937 random_;
     std::map<int, Request> requests_;
-    std::set<std::uint64_t> numbers_;
+    std::set<std::uint64_t> numbers_[2];
     std::map<std::string, int> killsBy_;
     double typicalMicros_ = 0;
+    int confirmCalls_ = 0;
+    bool fallback_ = false;
+    int rounds_ = 0;
     int kills_ = 0;
+    int startKills_ = 0;
+    int powerCuts_ = 0;
+    int faultRounds_ = 0;
+    int fallbackRounds_ = 0;
+    int aliveRounds_ = 0;
     int ordered_ = 0;
+    int messagesChecked_ = 0;
     int violations_ = 0;
 };
 
@@ -333,27 +493,38 @@ class CrashTest {
 
 int main(int argc, char** argv) {
     int kills = 200;
+    int power = 0;
+    bool faults = true;
     unsigned seed = static_cast<unsigned>(std::random_device{}());
     fs::path folder =
-        fs::temp_directory_path() / ("morvik-crashtest-" + std::to_string(::getpid()));
-    for (int i = 1; i + 1 < argc; i += 2) {
+        fs::temp_directory_path() / ("morvik-crashtest-" + std::to_string(std::random_device{}()));
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--kills") {
-            kills = std::atoi(argv[i + 1]);
-        } else if (option == "--seed") {
-            seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
-        } else if (option == "--folder") {
-            folder = argv[i + 1];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (option == "--no-faults") {
+            faults = false;
+        } else if (option == "--kills" && value) {
+            kills = std::atoi(argv[++i]);
+        } else if (option == "--power" && value) {
+            power = std::atoi(argv[++i]);
+        } else if (option == "--seed" && value) {
+            seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (option == "--folder" && value) {
+            folder = argv[++i];
         } else {
             std::fprintf(stderr,
-                         "Aufruf: morvik-crashtest [--kills N] [--seed S] [--folder DIR]\n");
+                         "Aufruf: morvik-crashtest [--kills N] [--power N] [--seed S] "
+                         "[--folder DIR] [--no-faults]\n");
             return 2;
         }
     }
-    std::printf("morvik-crashtest: %d Kills, Startwert %u, Ordner %s\n", kills, seed,
-                folder.c_str());
+    std::printf(
+        "morvik-crashtest: %d Kills, %d Stromausfälle, Startwert %u (--seed %u "
+        "wiederholt den Lauf), Ordner %s\n",
+        kills, power, seed, seed, folder.c_str());
+    std::fflush(stdout);
     CrashTest test(folder, seed);
-    const int result = test.run(kills);
+    const int result = test.run(kills, power, faults);
     if (result == 0) fs::remove_all(folder);
     return result;
 }

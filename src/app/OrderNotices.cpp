@@ -1,0 +1,54 @@
+#include "app/OrderNotices.h"
+
+#include "gdt/RequestReader.h"
+
+namespace morvik {
+
+namespace {
+
+std::string describe(const std::string& id, const std::string& name, const std::string& born) {
+    return PatientDescription(id, name, born);
+}
+
+}  // namespace
+
+JournalPatient PatientOf(std::string_view requestText) {
+    PatientRequest request;
+    PatientCaptions unused;
+    ApplyRequestText(requestText, request, unused);
+    return {request.patientId,
+            request.surname + (request.firstName.empty() ? "" : " ") + request.firstName,
+            request.birthDate};
+}
+
+std::string IncompleteOrderMessage(const JournalPatient& patient) {
+    return "Der Auftrag für " + describe(patient.id, patient.name, patient.born) +
+           " ist noch nicht vollständig angelegt; er wird beim nächsten Start von Morvik "
+           "vervollständigt.";
+}
+
+std::string UnsettledOrderMessage(const JournalPatient& patient) {
+    return "Der Auftrag für " + describe(patient.id, patient.name, patient.born) +
+           " konnte nicht abgeschlossen werden; beim nächsten Start von Morvik wird er "
+           "vervollständigt oder zurückgenommen.";
+}
+
+std::string RecoveryNotice(const std::vector<RecoveredOrder>& orders) {
+    std::string notice;
+    for (const RecoveredOrder& order : orders) {
+        if (!notice.empty()) notice += "\n";
+        // Another workstation's order is named with its place, so its operator can be asked.
+        notice += order.workstation.empty()
+                      ? "Ein beim letzten Mal unterbrochener Auftrag für "
+                      : "Ein am Arbeitsplatz " + order.workstation + " (Programmordner \"" +
+                            order.programFolder + "\") unterbrochener Auftrag für ";
+        notice += describe(order.patientId, order.patientName, order.patientBorn);
+        notice += order.completed
+                      ? " wurde jetzt vollständig angelegt; die Anforderung ist erledigt."
+                      : " wurde zurückgenommen; es wurde nichts angelegt, die "
+                        "Anforderung liegt wieder im Quellordner.";
+    }
+    return notice;
+}
+
+}  // namespace morvik

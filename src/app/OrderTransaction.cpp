@@ -1,0 +1,243 @@
+#include "app/OrderTransaction.h"
+
+#include <set>
+
+#include "base/AppError.h"
+#include "base/ErrorNumbers.h"
+#include "gdt/RequestReader.h"
+
+namespace morvik {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How often a failing call is tried once the order may only go forward.
+constexpr int kTries = 3;
+
+bool present(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+template <typename Call>
+bool retried(Call call) {
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        try {
+            call();
+            return true;
+        } catch (const AppError&) {
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& request,
+                                                          std::string_view suffix,
+                                                          const Workplace& place,
+                                                          const std::string& targetFolder,
+                                                          const JournalPatient& patient) {
+    // A different file slipped in under the request's name between opening and renaming: it
+    // goes straight back and the claim starts again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::unique_ptr<OrderTransaction> t(new OrderTransaction);
+        try {
+            t->held_ = std::make_unique<HeldFile>(request);
+        } catch (const AppError& e) {
+            if (e.number() == err::FileNotFound || e.number() == err::NotRegularFile) {
+                return nullptr;
+            }
+            throw;
+        }
+        t->folder_ = request.parent_path();
+        const std::string token = NewToken();
+        t->head_.workstation = place.workstation;
+        t->head_.programFolder = Utf8Path(place.programFolder);
+        t->head_.targetFolder = targetFolder;
+        t->head_.request = Utf8Path(request.filename());
+        t->head_.claim = ClaimFileName(token, t->head_.request, suffix);
+        t->head_.patientId = patient.id;
+        t->head_.patientName = patient.name;
+        t->head_.patientBorn = patient.born;
+        t->claim_ = t->folder_ / PathFromUtf8(t->head_.claim);
+
+        t->journal_ = OwnedFile::Create(t->folder_ / PathFromUtf8(JournalFileName(token, suffix)));
+        RenameOutcome renamed = RenameOutcome::SourceMissing;
+        try {
+            const std::string head = t->head_.HeadText();
+            t->journal_->Append(head);
+            t->headSize_ = head.size();
+            FlushFolder(t->folder_);
+            renamed = RenameNoReplace(request, t->claim_);
+        } catch (const AppError&) {
+            // A rename without replacing cut between link and unlink leaves a second name.
+            if (SameFile(request, t->claim_)) RemoveFileQuietly(t->claim_);
+            t->state_ = State::Done;
+            RemoveFileQuietly(t->journal_->Path());
+            throw;
+        }
+        if (renamed != RenameOutcome::Done) {
+            t->state_ = State::Done;
+            RemoveFileQuietly(t->journal_->Path());
+            return nullptr;  // another copy has it
+        }
+        // From here on the destructor gives the request back should anything fail.
+        FlushFolder(t->folder_);
+        if (!t->held_->IsAt(t->claim_)) {
+            t->GiveBack();
+            continue;
+        }
+        t->bytes_ = t->held_->ReadAll(kMaxRequestBytes);
+        ReachedStep(ConfirmStep::Claimed);
+        return t;
+    }
+    return nullptr;
+}
+
+OrderTransaction::~OrderTransaction() {
+    if (state_ == State::Claimed) {
+        try {
+            takeBack();
+        } catch (...) {
+            // The journal stands without its publishing record: the next start gives it back.
+        }
+    }
+    // Temporaries a journal names stay for the next start; the others go with their files.
+    if (state_ == State::Left || state_ == State::Published) {
+        for (StagedFile& file : staged_) file.Keep();
+    }
+}
+
+void OrderTransaction::takeBack() {
+    state_ = State::Done;
+    for (StagedFile& file : staged_) file.discard();
+    GiveBackClaim(claim_, head_.request);
+    journal_->Remove();
+    FlushFolder(folder_);
+}
+
+fs::path OrderTransaction::GiveBack() {
+    if (state_ != State::Claimed)
+        throw AppError(err::InternalError, "Auftrag ist schon veröffentlicht");
+    state_ = State::Done;
+    for (StagedFile& file : staged_) file.discard();
+    const fs::path back = GiveBackClaim(claim_, head_.request);
+    try {
+        journal_->Remove();
+        FlushFolder(folder_);
+    } catch (const AppError&) {
+        // A journal whose claim is gone is removed by the next start.
+    }
+    return back;
+}
+
+void OrderTransaction::Stage(StagedFile file) {
+    staged_.push_back(std::move(file));
+    ReachedStep(ConfirmStep::Staged);
+}
+
+bool OrderTransaction::cutBackToHead() noexcept {
+    try {
+        journal_->Truncate(headSize_);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+OrderTransaction::Outcome OrderTransaction::leave(Outcome outcome) noexcept {
+    state_ = State::Left;
+    for (StagedFile& file : staged_) file.Keep();
+    return outcome;
+}
+
+// The file gets its final name, or has it already: a rename that failed may have happened all
+// the same (a lost reply from the file server), or left both names.
+bool OrderTransaction::place(StagedFile& file) {
+    const fs::path temporary = file.temporary();
+    const fs::path& final = file.target();
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        try {
+            switch (RenameNoReplace(temporary, final)) {
+                case RenameOutcome::Done:
+                    file.Keep();
+                    return true;
+                case RenameOutcome::TargetExists:
+                    if (!SameFile(temporary, final)) return false;  // a GUID name taken
+                    // Placed; a second name that stays is dropped by the next start.
+                    RemoveFileQuietly(temporary);
+                    file.Keep();
+                    return true;
+                case RenameOutcome::SourceMissing:
+                    break;
+            }
+        } catch (const AppError&) {
+        }
+        if (!present(temporary) && present(final)) {
+            file.Keep();
+            return true;
+        }
+    }
+    return false;
+}
+
+OrderTransaction::Outcome OrderTransaction::Publish() {
+    // The staged files' names are durable before the journal names them.
+    std::set<fs::path> targets;
+    for (const StagedFile& file : staged_) {
+        targets.insert(file.target().parent_path());
+        // Once published, a missing temporary counts as placed: none may be missing before.
+        if (!present(file.temporary())) {
+            throw AppError(err::OrderWrite, Utf8Path(file.temporary()) + " ist verschwunden");
+        }
+    }
+    for (const fs::path& folder : targets) FlushFolder(folder);
+
+    Journal publish = head_;
+    for (const StagedFile& file : staged_) {
+        publish.files.emplace_back(Utf8Path(file.temporary().filename()),
+                                   Utf8Path(file.target().filename()));
+    }
+    try {
+        journal_->Append(publish.PublishText());
+    } catch (const AppError&) {
+        // Part of the record may be on disk: cut it off, or nobody knows which way this goes.
+        if (!cutBackToHead()) return leave(Outcome::Unsettled);
+        throw;
+    }
+    ReachedStep(ConfirmStep::Journaled);
+
+    std::size_t placed = 0;
+    for (StagedFile& file : staged_) {
+        if (!place(file)) {
+            if (placed > 0) return leave(Outcome::Pending);
+            if (!cutBackToHead()) return leave(Outcome::Unsettled);
+            throw AppError(err::OrderWrite, "Umbenennen nach " + Utf8Path(file.target()));
+        }
+        state_ = State::Published;
+        ++placed;
+        ReachedStep(ConfirmStep::Renamed);
+    }
+    // Every order file has its name for good before the request goes.
+    for (const fs::path& folder : targets) {
+        if (!retried([&] { FlushFolder(folder); })) return leave(Outcome::Pending);
+    }
+    if (!retried([&] { DeleteFileForced(claim_, true); }) ||
+        !retried([&] { FlushFolder(folder_); })) {
+        return leave(Outcome::Pending);
+    }
+    state_ = State::Done;
+    ReachedStep(ConfirmStep::RequestDeleted);
+    try {
+        // A journal left behind is completed once more by the next start, with nothing to do.
+        journal_->Remove();
+        FlushFolder(folder_);
+    } catch (const AppError&) {
+    }
+    ReachedStep(ConfirmStep::Finished);
+    return Outcome::Complete;
+}
+
+}  // namespace morvik

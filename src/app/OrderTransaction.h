@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Confirmation.h"
+#include "platform/FileSystem.h"
+#include "platform/OwnedFile.h"
+
+namespace morvik {
+
+// Where a confirmation is made: named to the operator of another workstation that settles it.
+struct Workplace {
+    std::string workstation;
+    std::filesystem::path programFolder;
+};
+
+// The patient the operator confirmed, as the journal names it.
+struct JournalPatient {
+    std::string id;
+    std::string name;
+    std::string born;  // the date of birth as shown ("30.06.1922")
+};
+
+// One confirmation on its way through the steps of Confirmation.h: the request claimed under
+// its journal, the order files staged, then published. Until the first order file has its name
+// everything can go back (and does, when the transaction is dropped); from then on it only goes
+// forward, and what it cannot finish stays journaled for the next start of any copy.
+class OrderTransaction {
+  public:
+    // Claims the request at `request`: journal first, then the rename. nullptr when the request
+    // is gone: vanished, no plain file, or claimed by another copy. Throws AppError when the
+    // journal cannot be written or locked beside it (nothing is claimed then).
+    static std::unique_ptr<OrderTransaction> Begin(const std::filesystem::path& request,
+                                                   std::string_view suffix, const Workplace& place,
+                                                   const std::string& targetFolder,
+                                                   const JournalPatient& patient);
+    ~OrderTransaction();
+    OrderTransaction(const OrderTransaction&) = delete;
+    OrderTransaction& operator=(const OrderTransaction&) = delete;
+
+    // The claimed file's bytes (at most kMaxRequestBytes; more throws FileTooLarge).
+    const std::string& Bytes() const { return bytes_; }
+    const std::filesystem::path& ClaimPath() const { return claim_; }
+
+    // Before publishing: the request back under its name (or a free one ending alike), the
+    // journal gone. Returns where the request is now.
+    std::filesystem::path GiveBack();
+
+    // One more order file, complete under its temporary name.
+    void Stage(StagedFile file);
+
+    enum class Outcome {
+        Complete,   // every order file in place, the request gone
+        Pending,    // some order files in place: the next start completes the order
+        Unsettled,  // unknown whether the journal says publish: the next start decides
+    };
+    // Publishes every staged file. Throws AppError when nothing got its name; everything is
+    // back then (or, should giving back fail, left for the next start to give back).
+    Outcome Publish();
+
+  private:
+    enum class State { Claimed, Published, Left, Done };
+    OrderTransaction() = default;
+    void takeBack();
+    bool place(StagedFile& file);
+    bool cutBackToHead() noexcept;
+    Outcome leave(Outcome outcome) noexcept;
+
+    std::unique_ptr<OwnedFile> journal_;
+    std::unique_ptr<HeldFile> held_;
+    Journal head_;
+    std::uint64_t headSize_ = 0;
+    std::filesystem::path claim_;
+    std::filesystem::path folder_;
+    std::string bytes_;
+    std::vector<StagedFile> staged_;
+    State state_ = State::Claimed;
+};
+
+}  // namespace morvik
