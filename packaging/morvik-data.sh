@@ -15,6 +15,13 @@ morvik_setup_data() {
             mv "$dir/$name.dpkg-new" "$dir/$name"
         fi
     done
+    # A new counter only where there is no counter at all (no AccNum.dat and no AccNum.lck): the
+    # next number is then 0000001, and an order needs no new file in the program folder. A lock
+    # file without a counter is a counter that was lost; it keeps stopping orders, as it should.
+    if [ ! -e "$dir/AccNum.dat" ] && [ ! -L "$dir/AccNum.dat" ] && [ ! -e "$dir/AccNum.lck" ] &&
+        [ ! -L "$dir/AccNum.lck" ]; then
+        printf '0000000' >"$dir/AccNum.dat"
+    fi
     # Every user opens the log and the counter's lock for writing. Made here, they belong to the
     # group from the start instead of to whoever happened to write first.
     for name in Logs/ErrorLog.log AccNum.lck; do
@@ -47,9 +54,11 @@ morvik_purge_data() {
     [ -d "$dir" ] || return 0
     rm -f "$dir/Settings.ini" "$dir/Bodypart.mdb" "$dir"/Bodypart.mdb-* "$dir"/~*.tmp
     rm -rf "$dir/Logs"
-    # An empty lock without a counter is the one postinst made: no number was ever issued.
-    if [ ! -e "$dir/AccNum.dat" ] && [ ! -L "$dir/AccNum.dat" ] && [ ! -s "$dir/AccNum.lck" ]; then
-        rm -f "$dir/AccNum.lck"
+    # An empty lock beside no counter, or beside the new counter postinst made: no number was
+    # ever issued.
+    if [ ! -s "$dir/AccNum.lck" ] && [ ! -L "$dir/AccNum.dat" ] &&
+        { [ ! -e "$dir/AccNum.dat" ] || [ "$(cat "$dir/AccNum.dat")" = 0000000 ]; }; then
+        rm -f "$dir/AccNum.dat" "$dir/AccNum.lck"
     fi
     if rmdir "$dir" 2>/dev/null; then
         return 0

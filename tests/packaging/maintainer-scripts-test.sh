@@ -35,8 +35,8 @@ morvik_setup_data "$root" "$group"
 check "Settings.ini from the template" cmp -s "$templates/Settings.ini" "$dir/Settings.ini"
 check "Bodypart.mdb from the template" cmp -s "$templates/Bodypart.mdb" "$dir/Bodypart.mdb"
 check "empty log made" test -f "$dir/Logs/ErrorLog.log" -a ! -s "$dir/Logs/ErrorLog.log"
-check "no counter made" test ! -e "$dir/AccNum.dat"
-for f in Settings.ini Bodypart.mdb AccNum.lck Logs/ErrorLog.log; do
+check "a new counter made, next number 0000001" test "$(cat "$dir/AccNum.dat")" = 0000000
+for f in Settings.ini Bodypart.mdb AccNum.dat AccNum.lck Logs/ErrorLog.log; do
     check "$f writable by the group" test "$(mode "$dir/$f")" = 664
 done
 for d in "$dir" "$dir/Logs"; do
@@ -78,9 +78,15 @@ check "remove keeps the data" cmp -s "$tmp/before/Settings.ini" "$dir/Settings.i
 DPKG_ROOT=$root sh "$staging/control/postrm" purge 2>/dev/null
 check "purge keeps exactly the counter and its lock" \
     test "$(cd "$dir" && ls -A | tr '\n' ' ')" = "AccNum.dat AccNum.lck "
-rm "$dir/AccNum.dat"
+printf '0000000' >"$dir/AccNum.dat"
 DPKG_ROOT=$root sh "$staging/control/postrm" purge
-check "purge without a counter removes the folder" test ! -e "$dir"
+check "purge of a counter that never issued a number removes the folder" test ! -e "$dir"
+
+# A lock file that says numbers were issued, without its counter: no new counter is made.
+mkdir -p "$dir"
+printf '00000000000000000417' >"$dir/AccNum.lck"
+morvik_setup_data "$root" "$group"
+check "a lost counter is not made anew" test ! -e "$dir/AccNum.dat"
 check "postinst is valid sh" sh -n "$staging/control/postinst"
 
 if [ "$failures" -ne 0 ]; then
