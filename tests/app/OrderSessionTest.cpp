@@ -390,8 +390,9 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
 // identifiers, from the journal as from a claim given back.
 TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
     ready();
+    // Stopped once the order file has its name: from there the journal completes the order.
     SetStepHook([](ConfirmStep step) {
-        if (step == ConfirmStep::Journaled) throw std::runtime_error("killed");
+        if (step == ConfirmStep::Renamed) throw std::runtime_error("killed");
     });
     session.optMod_GotFocus(0);
     session.cmdOK_Click("");
@@ -447,21 +448,28 @@ TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
     EXPECT_TRUE(session.OkEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, AllOrNothing,
-    ::testing::Values(Fault{"target folder gone", 1,
-                            [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
-                      Fault{"target folder replaced while the second file is staged", 2,
-                            [](const auto&, const auto& out) {
-                                std::filesystem::rename(out, out.string() + ".alt");
-                                WriteBytes(out, "kein Ordner");
-                            }},
-                      // A staged file vanishes before publishing: nothing gets its name.
-                      Fault{"a rename fails", 3, [](const auto&, const auto& out) {
-                                const auto staged = FileNames(out);  // the first two temporaries
-                                ASSERT_EQ(staged.size(), 2u);
-                                std::filesystem::remove(out / staged[1]);
-                            }}));
+std::vector<Fault> faults() {
+    std::vector<Fault> all{
+        Fault{"target folder gone", 1,
+              [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
+        Fault{"target folder replaced while the second file is staged", 2,
+              [](const auto&, const auto& out) {
+                  std::filesystem::rename(out, out.string() + ".alt");
+                  WriteBytes(out, "kein Ordner");
+              }}};
+#ifndef _WIN32
+    // A staged file vanishes before publishing: nothing gets its name. (Windows keeps a file
+    // that is still open under its name until it is closed, so it cannot vanish there.)
+    all.push_back(Fault{"a rename fails", 3, [](const auto&, const auto& out) {
+                            const auto staged = FileNames(out);  // the first two temporaries
+                            ASSERT_EQ(staged.size(), 2u);
+                            std::filesystem::remove(out / staged[1]);
+                        }});
+#endif
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, AllOrNothing, ::testing::ValuesIn(faults()));
 
 TEST_F(OrderSessionTest, SecondClickWhileConfirmingWritesNothingMore) {
     ready();
