@@ -5,6 +5,8 @@
 #include "platform/Errno.h"
 #include "platform/FileLock.h"
 
+#include "platform/FileCalls.h"
+
 namespace morvik {
 
 namespace {
@@ -21,12 +23,16 @@ OVERLAPPED fromStart() {
 }  // namespace
 
 FileLock::FileLock(const std::filesystem::path& lockFile) : path_(lockFile) {
+    if (int e = BeforeFileCall(FileCall::Create, lockFile)) {
+        throw FileError(e, "Sperren von " + Utf8Path(lockFile));
+    }
     HANDLE h = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         ThrowLastFileError("Sperren von", lockFile);
     }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) AfterFileCall(FileCall::Create, lockFile);
     OVERLAPPED at = fromStart();
     if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &at)) {
         const DWORD code = GetLastError();
@@ -49,11 +55,20 @@ std::string FileLock::ReadNote() const {
 
 void FileLock::WriteNote(std::string_view note) {
     // One write at the start: a process killed around it leaves the old note or the new one.
+    if (int e = BeforeFileCall(FileCall::Write, path_)) {
+        throw FileError(e, "Schreiben von " + Utf8Path(path_));
+    }
     OVERLAPPED at = fromStart();
     DWORD written = 0;
     if (!WriteFile(handleOf(file_), note.data(), static_cast<DWORD>(note.size()), &written, &at) ||
         written != note.size()) {
         ThrowLastFileError("Schreiben von", path_);
+    }
+    AfterFileCall(FileCall::Write, path_);
+    for (FileCall call : {FileCall::Truncate, FileCall::Flush}) {
+        if (int e = BeforeFileCall(call, path_)) {
+            throw FileError(e, "Schreiben von " + Utf8Path(path_));
+        }
     }
     LARGE_INTEGER end{};
     end.QuadPart = static_cast<LONGLONG>(note.size());
@@ -61,6 +76,7 @@ void FileLock::WriteNote(std::string_view note) {
         !SetEndOfFile(handleOf(file_)) || !FlushFileBuffers(handleOf(file_))) {
         ThrowLastFileError("Schreiben von", path_);
     }
+    AfterFileCall(FileCall::Flush, path_);
 }
 
 }  // namespace morvik

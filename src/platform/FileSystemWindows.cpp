@@ -12,6 +12,8 @@
 #include "platform/Errno.h"
 #include "platform/FileSystem.h"
 
+#include "platform/FileCalls.h"
+
 namespace morvik {
 
 namespace {
@@ -102,17 +104,24 @@ std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::pa
     return bytes;
 }
 
-void SyncFolder(const fs::path& folder) noexcept {
-    // NTFS flushes a folder opened for writing; other file systems refuse, which is no failure.
+void FlushFolder(const fs::path& folder) {
+    // Renames are written through already (MOVEFILE_WRITE_THROUGH). NTFS flushes a folder opened
+    // for writing; other file systems refuse, which is no failure.
+    if (int e = BeforeFileCall(FileCall::FlushFolder, folder)) {
+        throw FileError(e, "Sichern des Ordners " + Utf8Path(folder));
+    }
     Handle dir(CreateFileW(folder.empty() ? L"." : folder.c_str(), GENERIC_READ | GENERIC_WRITE,
                            kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (dir) FlushFileBuffers(dir.get());
+    AfterFileCall(FileCall::FlushFolder, folder);
 }
 
-void FlushFolder(const fs::path& folder) {
-    // Renames and deletions are written through already (MOVEFILE_WRITE_THROUGH); what a folder
-    // flush adds is best effort, as above.
-    SyncFolder(folder);
+void SyncFolder(const fs::path& folder) noexcept {
+    try {
+        FlushFolder(folder);
+    } catch (...) {
+        // Best effort: the caller goes on as when the file system cannot flush a folder.
+    }
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) noexcept {
@@ -139,14 +148,16 @@ std::string ReadFileBytes(const fs::path& file) {
 }
 
 void DeleteFileForced(const fs::path& file, bool missingOk) {
-    if (DeleteFileW(file.c_str())) return;
+    if (int e = BeforeFileCall(FileCall::Remove, file))
+        throw FileError(e, "Löschen von " + Utf8Path(file));
+    if (DeleteFileW(file.c_str())) return AfterFileCall(FileCall::Remove, file);
     DWORD code = GetLastError();
     // A read-only request goes too: Windows refuses to delete it until the flag is off.
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         if (SetFileAttributesW(file.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-            if (DeleteFileW(file.c_str())) return;
+            if (DeleteFileW(file.c_str())) return AfterFileCall(FileCall::Remove, file);
             code = GetLastError();
             SetFileAttributesW(file.c_str(), attributes);
         }
@@ -172,10 +183,14 @@ HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
                            : 0;
     for (;;) {
         name = target.parent_path() / NewTemporaryName();
+        if (int e = BeforeFileCall(FileCall::Create, name)) {
+            throw FileError(e, "Anlegen von " + Utf8Path(target));
+        }
         Handle h(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                              kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h) ThrowLastFileError("Anlegen von", target);
+        AfterFileCall(FileCall::Create, name);
         if (!lockFar(h.get(), true)) ThrowLastFileError("Sperren von", target);
         FILE_STANDARD_INFO info{};
         if (GetFileInformationByHandleEx(h.get(), FileStandardInfo, &info, sizeof info) &&
@@ -190,8 +205,16 @@ HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
 StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
     Handle h(openTemporary(target, temporary_, mode));
     try {
+        if (int e = BeforeFileCall(FileCall::Write, temporary_)) {
+            throw FileError(e, "Schreiben von " + Utf8Path(target_));
+        }
         writeAll(h.get(), bytes, target_);
+        AfterFileCall(FileCall::Write, temporary_);
+        if (int e = BeforeFileCall(FileCall::Flush, temporary_)) {
+            throw FileError(e, "Schreiben von " + Utf8Path(target_));
+        }
         if (!FlushFileBuffers(h.get())) ThrowLastFileError("Schreiben von", target_);
+        AfterFileCall(FileCall::Flush, temporary_);
     } catch (...) {
         DeleteFileW(temporary_.c_str());
         throw;
@@ -203,10 +226,16 @@ void StagedFile::commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
     // Returns only once the move is on disk.
+    if (int e = BeforeFileCall(FileCall::Rename, temporary_, target_)) {
+        throw FileError(e, "Umbenennen nach " + Utf8Path(target_));
+    }
     if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ThrowLastFileError("Umbenennen nach", target_);
     }
+    AfterFileCall(FileCall::Rename, temporary_, target_);
+    // Written through: the folder holds the new name durably already.
+    AfterFileCall(FileCall::FlushFolder, target_.parent_path());
     committed_ = true;
     if (file_ != kNoFile) CloseHandle(handleOf(file_));
     file_ = kNoFile;
@@ -266,8 +295,16 @@ bool HeldFile::IsAt(const fs::path& path) const noexcept {
 }
 
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
-    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return RenameOutcome::Done;
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken. Windows always
+    // has this move, so there is no way round it to force.
+    if (int e = BeforeFileCall(FileCall::RenameNoReplace, from, to)) {
+        throw FileError(e, "Umbenennen nach " + Utf8Path(to));
+    }
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        AfterFileCall(FileCall::Rename, from, to);
+        AfterFileCall(FileCall::FlushFolder, to.parent_path());  // written through
+        return RenameOutcome::Done;
+    }
     const DWORD code = GetLastError();
     if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
         return RenameOutcome::TargetExists;

@@ -11,6 +11,7 @@
 #include "app/OrderSession.h"
 #include "diag/ErrorLog.h"
 #include "platform/FileCalls.h"
+#include "platform/FileSystem.h"
 
 namespace morvik::crashtest {
 
@@ -78,6 +79,58 @@ void writeCalls() {
 }
 
 }  // namespace
+
+std::string PlanText(const ChildPlan& p) {
+    std::string text;
+    auto line = [&](const char* key, const std::string& value) {
+        text.append(key).append("=").append(value).append("\n");
+    };
+    line("program", Utf8Path(p.program));
+    line("confirm", std::to_string(p.confirm));
+    line("step", std::to_string(static_cast<int>(p.step)));
+    line("at", std::to_string(p.at));
+    line("stopInstead", std::to_string(p.stopInstead));
+    line("killAtCall", std::to_string(p.killAtCall));
+    line("failCall", std::to_string(p.failCall));
+    line("failError", std::to_string(p.failError));
+    line("forceFallback", std::to_string(p.forceFallback));
+    line("record", Utf8Path(p.record));
+    line("messages", Utf8Path(p.messages));
+    line("calls", Utf8Path(p.calls));
+    line("stepDelayMicros", std::to_string(p.stepDelayMicros));
+    line("seed", std::to_string(p.seed));
+    return text;
+}
+
+ChildPlan PlanFromText(const std::string& text) {
+    ChildPlan p;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        const long number = std::strtol(value.c_str(), nullptr, 10);
+        if (key == "program") p.program = PathFromUtf8(value);
+        if (key == "confirm") p.confirm = number != 0;
+        if (key == "step") p.step = static_cast<ConfirmStep>(number);
+        if (key == "at") p.at = static_cast<int>(number);
+        if (key == "stopInstead") p.stopInstead = number != 0;
+        if (key == "killAtCall") p.killAtCall = static_cast<int>(number);
+        if (key == "failCall") p.failCall = static_cast<int>(number);
+        if (key == "failError") p.failError = static_cast<int>(number);
+        if (key == "forceFallback") p.forceFallback = number != 0;
+        if (key == "record") p.record = PathFromUtf8(value);
+        if (key == "messages") p.messages = PathFromUtf8(value);
+        if (key == "calls") p.calls = PathFromUtf8(value);
+        if (key == "stepDelayMicros") p.stepDelayMicros = static_cast<int>(number);
+        if (key == "seed") p.seed = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
+    }
+    return p;
+}
 
 int PartsFor(int patient) {
     return 1 + patient % 4;

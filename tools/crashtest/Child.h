@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "app/Confirmation.h"
 
@@ -29,5 +30,9 @@ struct ChildPlan {
 int PartsFor(int patient);
 
 [[noreturn]] void RunChild(const ChildPlan& plan);
+
+// The plan as text and back, for a child started as a new program (Windows).
+std::string PlanText(const ChildPlan& plan);
+ChildPlan PlanFromText(const std::string& text);
 
 }  // namespace morvik::crashtest

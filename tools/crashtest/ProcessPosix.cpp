@@ -11,18 +11,17 @@
 
 namespace morvik::crashtest {
 
-ChildProcess::ChildProcess(const std::function<void()>& body) {
+ChildProcess::ChildProcess(const ChildPlan& plan, const std::filesystem::path&) {
     const pid_t pid = ::fork();
     if (pid < 0) {
         std::perror("fork");
         std::exit(2);
     }
-    if (pid == 0) {
-        body();
-        ::_exit(0);
-    }
+    if (pid == 0) RunChild(plan);
     id_ = pid;
 }
+
+ChildProcess::~ChildProcess() = default;
 
 void ChildProcess::KillAfter(int micros) {
     ::usleep(static_cast<useconds_t>(micros));
