@@ -3,7 +3,10 @@
 #   cmake -DSETTINGS=.../Settings.ini -DTEMPLATE=.../Settings.ini.in -DDEMO_DIR=... -P PointSettings.cmake
 # Only the GDTQuell and GDTZiel lines change, and the file is written only when one of them
 # differs: initials and options saved in the program stay, and so do CR LF and Windows-1252.
-# A missing file is made from the template.
+# A missing file is made from the template. SEPARATOR is "\" for the Windows demo.
+if(NOT DEFINED SEPARATOR)
+  set(SEPARATOR "/")
+endif()
 set(crlf TRUE)
 if(EXISTS ${SETTINGS})
   # file(READ) gives CR LF as LF; the byte count tells whether the file had CR LF.
@@ -24,7 +27,7 @@ set(text "\n${old}")
 foreach(entry "GDTQuell;inbox" "GDTZiel;outbox")
   list(GET entry 0 key)
   list(GET entry 1 folder)
-  set(line "${key}=${DEMO_DIR}/${folder}")
+  set(line "${key}=${DEMO_DIR}${SEPARATOR}${folder}")
   string(REPLACE "\\" "\\\\" replacement "${line}")
   if(text MATCHES "\n[ \t]*${key}[ \t]*=")
     string(REGEX REPLACE "\n[ \t]*${key}[ \t]*=[^\n]*" "\n${replacement}" text "${text}")

@@ -82,7 +82,10 @@ TEST(CatalogueConnection, FollowsItsArgumentAndLogsOnlyBadCloses) {
 TEST_F(CatalogueDatabaseTest, SecondOpenKeepsTheConnectionItHas) {
     openWith(OneRow);
     // A new opening would now fail: the file is gone from the program folder.
-    fs::rename(file(), folder / "elsewhere.mdb");
+    std::error_code moved;
+    fs::rename(file(), folder / "elsewhere.mdb", moved);
+    // Windows keeps an open database under its name; there a second opening cannot go wrong.
+    if (moved) GTEST_SKIP() << "the open catalogue cannot be renamed here: " << moved.message();
     db.Connection(1);
 
     EXPECT_THAT(LoggedErrors(log), IsEmpty());
