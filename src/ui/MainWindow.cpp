@@ -230,7 +230,7 @@ bool FMain::eventFilter(QObject* watched, QEvent* event) {
 void FMain::Form_Load() {
     session_.Form_Load();
     syncing_ = true;
-    txtKuerzel_->setText(q(session_.Settings().Kuerzel));
+    txtKuerzel_->setText(q(session_.Settings().initials));
     syncing_ = false;
     txtSearch_->setFocus();  // the operator starts by typing a body part
 }

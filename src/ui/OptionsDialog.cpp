@@ -60,7 +60,7 @@ FOptions::FOptions(AppSettings& settings, const std::filesystem::path& programFo
     setObjectName("fOptions");
     setWindowTitle(QStringLiteral("Einstellungen"));
     build();
-    model_.Form_Load();
+    model_.Load();
     showModel();
     connectEdits();
 }
@@ -134,35 +134,35 @@ void FOptions::build() {
         return std::pair{browse, drive};
     };
     auto [cmdQuell, quellLetter] = folderRows(
-        QStringLiteral("GDT-Quellpfad:"), "txtQuell", &OptionsForm::txtQuell, "cmdQuell",
-        QStringLiteral("Quellordner wählen"), "chkQuellNetz", &OptionsForm::chkQuellNetz,
-        "txtQuellBuchstabe", &OptionsForm::txtQuellBuchstabe, QStringLiteral("Quellpfad"));
-    auto [cmdZiel, zielLetter] =
-        folderRows(QStringLiteral("GDT-Zielpfad:"), "txtZiel", &OptionsForm::txtZiel, "cmdZiel",
-                   QStringLiteral("Zielordner wählen"), "chkZielNetz", &OptionsForm::chkZielNetz,
-                   "txtZielBuchstabe", &OptionsForm::txtZielBuchstabe, QStringLiteral("Zielpfad"));
+        QStringLiteral("GDT-Quellpfad:"), "txtQuell", &AppSettings::sourceFolder, "cmdQuell",
+        QStringLiteral("Quellordner wählen"), "chkQuellNetz", &AppSettings::connectSource,
+        "txtQuellBuchstabe", &AppSettings::sourceDrive, QStringLiteral("Quellpfad"));
+    auto [cmdZiel, zielLetter] = folderRows(
+        QStringLiteral("GDT-Zielpfad:"), "txtZiel", &AppSettings::targetFolder, "cmdZiel",
+        QStringLiteral("Zielordner wählen"), "chkZielNetz", &AppSettings::connectTarget,
+        "txtZielBuchstabe", &AppSettings::targetDrive, QStringLiteral("Zielpfad"));
     txtQuellBuchstabe_ = quellLetter;
     txtZielBuchstabe_ = zielLetter;
     layout->addWidget(fraLaufwerke);
     connect(cmdQuell, &QToolButton::clicked, this, [this] {
-        model_.cmdQuell_Click();
+        model_.BrowseSourceFolder();
         showModel();
     });
     connect(cmdZiel, &QToolButton::clicked, this, [this] {
-        model_.cmdZiel_Click();
+        model_.BrowseTargetFolder();
         showModel();
     });
 
     // Order file details, one under the other.
-    QLineEdit* txtSuffix = text("txtSuffix", &OptionsForm::txtSuffix);
+    QLineEdit* txtSuffix = text("txtSuffix", &AppSettings::requestSuffix);
     auto* suffixRow = new QHBoxLayout;
     suffixRow->addWidget(buddyLabel(QStringLiteral("Suffix:"), txtSuffix, this));
     suffixRow->addWidget(txtSuffix);
     suffixRow->addStretch(1);
     layout->addLayout(suffixRow);
 
-    QCheckBox* chkAcc = box(QStringLiteral("Accession Number"), "chkAcc", &OptionsForm::chkAcc);
-    QLineEdit* txtAcc = text("txtAcc", &OptionsForm::txtAcc);
+    QCheckBox* chkAcc = box(QStringLiteral("Accession Number"), "chkAcc", &AppSettings::accession);
+    QLineEdit* txtAcc = text("txtAcc", &AppSettings::accessionPrefix);
     auto* accRow = new QHBoxLayout;
     accRow->addWidget(chkAcc);
     accRow->addWidget(txtAcc);
@@ -170,15 +170,14 @@ void FOptions::build() {
     accRow->addStretch(1);
     layout->addLayout(accRow);
 
-    layout->addWidget(box(QStringLiteral("Konica"), "chkKonica", &OptionsForm::chkKonica));
-    layout->addWidget(box(QStringLiteral("DR-Factory"), "chkFactory", &OptionsForm::chkFactory));
-    layout->addWidget(
-        box(QStringLiteral("Carestream"), "chkCarestream", &OptionsForm::chkCarestream));
+    layout->addWidget(box(QStringLiteral("Konica"), "chkKonica", &AppSettings::konica));
+    layout->addWidget(box(QStringLiteral("DR-Factory"), "chkFactory", &AppSettings::drFactory));
+    layout->addWidget(box(QStringLiteral("Carestream"), "chkCarestream", &AppSettings::carestream));
     layout->addWidget(box(QStringLiteral("Erzeuge nur eine Datei für den Patienten (nur in "
                                          "Verbindung mit DR-Factory) "),
-                          "chkOneGDT", &OptionsForm::chkOneGDT));
+                          "chkOneGDT", &AppSettings::oneFilePerPatient));
 
-    QLineEdit* txtCommentField = text("txtCommentField", &OptionsForm::txtCommentField);
+    QLineEdit* txtCommentField = text("txtCommentField", &AppSettings::commentField);
     auto* commentRow = new QHBoxLayout;
     commentRow->addWidget(buddyLabel(QStringLiteral("Kommentarfeld:"), txtCommentField, this));
     commentRow->addWidget(txtCommentField);
@@ -199,7 +198,7 @@ void FOptions::build() {
     connect(cmdSelectBodyparts, &QPushButton::clicked, this,
             [this] { ShowCatalogueLock(programFolder_, log_); });
     connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (model_.cmdOK_Click()) accept();
+        if (model_.Confirm()) accept();
     });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -216,9 +215,9 @@ void FOptions::connectEdits() {
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         connect(txtButton_[at], &QLineEdit::textChanged, this,
-                [this, i](const QString& t) { model_.SetButtonText(i, t.toStdString()); });
+                [this, i](const QString& t) { model_.SetModalityName(i, t.toStdString()); });
         connect(chkBodypart_[at], &QCheckBox::toggled, this,
-                [this, i](bool on) { model_.SetBodypart(i, on); });
+                [this, i](bool on) { model_.SetWithoutBodyParts(i, on); });
     }
     for (const TextEdit& t : texts_) {
         connect(t.edit, &QLineEdit::textChanged, this, [this, field = t.field](const QString& s) {
@@ -247,13 +246,13 @@ void FOptions::showModel() {
         box->setChecked(checked);
     };
     for (std::size_t i = 0; i < txtButton_.size(); ++i) {
-        showText(txtButton_[i], form.txtButton[i]);
-        showBox(chkBodypart_[i], form.chkBodypart[i]);
+        showText(txtButton_[i], form.values.modalityNames[i]);
+        showBox(chkBodypart_[i], form.values.withoutBodyParts[i]);
     }
-    for (const TextEdit& t : texts_) showText(t.edit, form.*t.field);
-    for (const BoxEdit& b : boxes_) showBox(b.box, form.*b.field);
-    txtQuellBuchstabe_->setEnabled(form.txtQuellBuchstabeEnabled);
-    txtZielBuchstabe_->setEnabled(form.txtZielBuchstabeEnabled);
+    for (const TextEdit& t : texts_) showText(t.edit, form.values.*t.field);
+    for (const BoxEdit& b : boxes_) showBox(b.box, form.values.*b.field);
+    txtQuellBuchstabe_->setEnabled(form.sourceDriveEnabled);
+    txtZielBuchstabe_->setEnabled(form.targetDriveEnabled);
 }
 
 void FOptions::keyPressEvent(QKeyEvent* event) {

@@ -9,6 +9,7 @@
 #include "diag/ErrorLog.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
@@ -46,9 +47,7 @@ class ConfirmationSafety : public ::testing::Test {
     ConfirmationSafety() {
         fs::create_directory(in());
         fs::create_directory(out());
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in().string() +
-                                                 "\r\nGDTZiel=" + out().string() +
-                                                 "\r\nKuerzel=AB\r\nAcc=1\r\n");
+        test::WriteSettings(program.path(), in(), out(), "Acc=1\r\n");
         WriteBytes(in() / "a.gdt", kRequest);
     }
     fs::path in() const { return program / "in"; }

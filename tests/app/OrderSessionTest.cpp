@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/Confirmation.h"
 #include "app/OrderSession.h"
 #include "platform/CodePage.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 
 namespace morvik {
 namespace {
@@ -33,9 +37,7 @@ class OrderSessionTest : public ::testing::Test, protected test::ProgramFolder {
 
     // Settings.ini with the folders, initials and the extra lines given.
     void settings(const std::string& extra = "") {
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in().string() +
-                                                 "\r\nGDTZiel=" + out().string() +
-                                                 "\r\nKuerzel=AB\r\n" + extra);
+        test::WriteSettings(program.path(), in(), out(), extra);
     }
 
     void load() {
@@ -172,10 +174,10 @@ TEST_F(OrderSessionTest, ChecksComeInTheirOrder) {
     session.Form_Load();
     session.cmdOK_Click("");
     EXPECT_EQ(op.Texts(), std::vector<std::string>{"Bitte geben Sie einen Quellpfad an."});
-    session.Settings().GDTQuell = in().string();
+    session.Settings().sourceFolder = in().string();
     session.cmdOK_Click("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie einen Zielpfad an.");
-    session.Settings().GDTZiel = out().string();
+    session.Settings().targetFolder = out().string();
     session.cmdOK_Click("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie ein Kürzel an.");
     EXPECT_TRUE(orders().empty());
@@ -360,7 +362,7 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
         const std::filesystem::path source = folder.program / (*c.source ? c.source : "in");
         const std::string setting = *c.source ? source.string() : "";
         std::filesystem::create_directory(folder.program / "in");
-        WriteBytes(folder.program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + setting + "\r\n");
+        test::WriteSettings(folder.program.path(), "GDTQuell=" + setting + "\r\n");
         test::RecordingOperator op;
         OrderSession session(folder.program.path(), folder.log, op, nullptr);
         session.Form_Load();
@@ -372,7 +374,7 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
         EXPECT_TRUE(session.WatchesSourceFolder());
 
         // The folder is set in the options dialog, or comes within reach, and a request arrives.
-        session.Settings().GDTQuell = source.string();
+        session.Settings().sourceFolder = source.string();
         std::filesystem::create_directory(source);
         WriteBytes(source / "a.gdt", kRequest);
         session.tmrQuellordner_Timer();
@@ -390,12 +392,20 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
 // identifiers, from the journal as from a claim given back.
 TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
     ready();
-    SetStepHook([](ConfirmStep step) {
-        if (step == ConfirmStep::Journaled) throw std::runtime_error("killed");
-    });
-    session.optMod_GotFocus(0);
-    session.cmdOK_Click("");
-    SetStepHook(nullptr);
+    // Killed once the journal says publish: only a real kill leaves the journal as it is.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SetStepHook([](ConfirmStep step) {
+            if (step == ConfirmStep::Journaled) ::kill(::getpid(), SIGKILL);
+        });
+        session.optMod_GotFocus(0);
+        session.cmdOK_Click("");
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
     WriteBytes(in() / "~0123456789abcdef0123456789abcdef~b.gdt.claim", kRequest);
     test::RecordingOperator next;
     OrderSession restarted{program.path(), log, next, nullptr};
@@ -416,7 +426,8 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
 // place, then the request is deleted.
 struct Fault {
     const char* what;
-    int atYield;  // the yield, counted from the confirmation's start, at which the fault strikes
+    ConfirmStep step;  // the fault strikes when the confirmation reaches this step
+    int time;          // for the time
     std::function<void(const std::filesystem::path& in, const std::filesystem::path& out)> strike;
 };
 
@@ -424,16 +435,29 @@ void PrintTo(const Fault& f, std::ostream* os) {
     *os << f.what;
 }
 
-class AllOrNothing : public OrderSessionTest, public ::testing::WithParamInterface<Fault> {};
+class AllOrNothing : public OrderSessionTest, public ::testing::WithParamInterface<Fault> {
+  protected:
+    // The confirmation's step hook is a plain function: it reaches the fault through these.
+    static inline const Fault* fault = nullptr;
+    static inline int reached = 0;
+    static inline std::filesystem::path inFolder, outFolder;
+    static void strikeAtStep(ConfirmStep step) {
+        if (step == fault->step && ++reached == fault->time) fault->strike(inFolder, outFolder);
+    }
+    void TearDown() override { SetStepHook(nullptr); }
+};
 
 TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
     ready("Acc=1\r\n");
     add({1, 2, 3});
-    const int base = op.yields;
-    op.onYield = [&](int n) {
-        if (n == base + GetParam().atYield) GetParam().strike(in(), out());
-    };
+    fault = &GetParam();
+    reached = 0;
+    inFolder = in();
+    outFolder = out();
+    SetStepHook(strikeAtStep);
     EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    SetStepHook(nullptr);
+    EXPECT_EQ(reached, fault->time);
     EXPECT_EQ(op.Lines(), std::vector<std::string>{"Morvik | warning | " + std::string(kFailed)});
     EXPECT_TRUE(std::filesystem::exists(in() / "a.gdt"));
     for (const auto& e : std::filesystem::recursive_directory_iterator(program.path())) {
@@ -449,19 +473,20 @@ TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, AllOrNothing,
-    ::testing::Values(Fault{"target folder gone", 1,
-                            [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
-                      Fault{"target folder replaced while the second file is staged", 2,
-                            [](const auto&, const auto& out) {
-                                std::filesystem::rename(out, out.string() + ".alt");
-                                WriteBytes(out, "kein Ordner");
-                            }},
-                      // A staged file vanishes before publishing: nothing gets its name.
-                      Fault{"a rename fails", 3, [](const auto&, const auto& out) {
-                                const auto staged = FileNames(out);  // the first two temporaries
-                                ASSERT_EQ(staged.size(), 2u);
-                                std::filesystem::remove(out / staged[1]);
-                            }}));
+    ::testing::Values(
+        Fault{"target folder gone once the request is claimed", ConfirmStep::Claimed, 1,
+              [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
+        Fault{"target folder replaced after the first file is staged", ConfirmStep::Staged, 1,
+              [](const auto&, const auto& out) {
+                  std::filesystem::rename(out, out.string() + ".alt");
+                  WriteBytes(out, "kein Ordner");
+              }},
+        // A staged file vanishes before publishing: nothing gets its name.
+        Fault{"a staged file vanishes", ConfirmStep::Staged, 3, [](const auto&, const auto& out) {
+                  const auto staged = FileNames(out);
+                  ASSERT_EQ(staged.size(), 3u);
+                  std::filesystem::remove(out / staged[1]);
+              }}));
 
 TEST_F(OrderSessionTest, SecondClickWhileConfirmingWritesNothingMore) {
     ready();

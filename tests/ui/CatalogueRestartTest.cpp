@@ -80,7 +80,7 @@ TEST_F(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesR
               (std::vector<std::string>{"0", "0", "1"}));
     // The options' OK renamed the button at once and saved the edits.
     EXPECT_EQ(find<QRadioButton>("optMod1")->text(), "DR");
-    EXPECT_TRUE(LoadAppSettings(program.path(), log).Konica);
+    EXPECT_TRUE(LoadAppSettings(program.path(), log).konica);
     // The running window keeps its list until the next start.
     EXPECT_EQ(catalogueRows(window), 2);
     window.close();
