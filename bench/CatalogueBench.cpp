@@ -85,14 +85,14 @@ void StartUpQueryGermanOrder(benchmark::State& state) {
     BenchClock clock;
     ErrorLog log(programFolder(state.range(0)), clock);
     CatalogueDatabase db(programFolder(state.range(0)), log);
-    db.Connection(1);
+    db.Open();
     for (auto _ : state) {
         std::vector<BodyPartEntry> entries = db.ShownBodyParts();
         if (std::cmp_not_equal(entries.size(), state.range(0)))
             state.SkipWithError("wrong number of rows");
         benchmark::DoNotOptimize(entries.data());
     }
-    db.Connection(0);
+    db.Close();
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(StartUpQueryGermanOrder)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
@@ -151,9 +151,9 @@ void StartUpWithOpenAndClose(benchmark::State& state) {
     ErrorLog log(programFolder(state.range(0)), clock);
     CatalogueDatabase db(programFolder(state.range(0)), log);
     for (auto _ : state) {
-        db.Connection(1);
+        db.Open();
         std::vector<BodyPartEntry> entries = db.ShownBodyParts();
-        db.Connection(0);
+        db.Close();
         if (std::cmp_not_equal(entries.size(), state.range(0)))
             state.SkipWithError("wrong number of rows");
         benchmark::DoNotOptimize(entries.data());

@@ -80,7 +80,7 @@ struct Fixture {
     ErrorLog log{folder, clock};
     SilentOperator op;
     OrderSession session{folder, log, op, nullptr};
-    FMain window{session};
+    MainWindow window{session};
     explicit Fixture(std::int64_t rows) : folder(programFolder(rows)) {
         window.Form_Load();
         window.SetUpColumns();
@@ -89,9 +89,9 @@ struct Fixture {
     }
     void fill() {
         CatalogueDatabase db(folder, log);
-        db.Connection(1);
+        db.Open();
         window.FillCatalogue(db.ShownBodyParts());
-        db.Connection(0);
+        db.Close();
     }
 };
 
@@ -197,7 +197,7 @@ void BM_ConfirmBodyParts(benchmark::State& state) {
             session.lvBodyparts_DblClick();
         }
         state.ResumeTiming();
-        if (session.cmdOK_Click("Kommentar") != OrderSession::Confirmation::Done) {
+        if (session.Confirm("Kommentar") != OrderSession::Confirmation::Done) {
             state.SkipWithError("confirmation failed");
         }
     }

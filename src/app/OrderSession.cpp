@@ -212,7 +212,7 @@ void OrderSession::SetModalityCaption(int index, const std::string& caption) {
 
 // ---- Confirmation ---------------------------------------------------------------------------
 
-OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment) {
+OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
     if (busy_) return Confirmation::Stay;
     busy_ = true;
     announce();

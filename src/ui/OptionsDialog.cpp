@@ -50,9 +50,10 @@ QPushButton* pushButton(const QString& caption, const char* name, QWidget* paren
 
 }  // namespace
 
-FOptions::FOptions(AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
-                   std::function<void(int index, const std::string& caption)> setModalityCaption,
-                   FolderPicker& picker, QWidget* parent)
+OptionsDialog::OptionsDialog(
+    AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
+    std::function<void(int index, const std::string& caption)> setModalityCaption,
+    FolderPicker& picker, QWidget* parent)
     : QDialog(parent),
       programFolder_(programFolder),
       log_(log),
@@ -65,21 +66,21 @@ FOptions::FOptions(AppSettings& settings, const std::filesystem::path& programFo
     connectEdits();
 }
 
-QLineEdit* FOptions::text(const char* name, OptionsText field) {
+QLineEdit* OptionsDialog::text(const char* name, OptionsText field) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     texts_.push_back({edit, field});
     return edit;
 }
 
-QCheckBox* FOptions::box(const QString& caption, const char* name, OptionsBox field) {
+QCheckBox* OptionsDialog::box(const QString& caption, const char* name, OptionsBox field) {
     auto* check = new QCheckBox(caption, this);
     check->setObjectName(name);
     boxes_.push_back({check, field});
     return check;
 }
 
-void FOptions::build() {
+void OptionsDialog::build() {
     auto* layout = new QVBoxLayout(this);
 
     // Modalities, three rows of two: label, name, "ohne Körperteile".
@@ -211,7 +212,7 @@ void FOptions::build() {
     }
 }
 
-void FOptions::connectEdits() {
+void OptionsDialog::connectEdits() {
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         connect(txtButton_[at], &QLineEdit::textChanged, this,
@@ -233,7 +234,7 @@ void FOptions::connectEdits() {
     }
 }
 
-void FOptions::showModel() {
+void OptionsDialog::showModel() {
     const OptionsForm& form = model_.Form();
     auto showText = [](QLineEdit* edit, const std::string& value) {
         const QString shown = QString::fromStdString(value);
@@ -255,7 +256,7 @@ void FOptions::showModel() {
     txtZielBuchstabe_->setEnabled(form.targetDriveEnabled);
 }
 
-void FOptions::keyPressEvent(QKeyEvent* event) {
+void OptionsDialog::keyPressEvent(QKeyEvent* event) {
     // Escape does not discard the edits; only "Abbrechen" and the close box do.
     if (event->key() == Qt::Key_Escape) {
         event->accept();

@@ -172,20 +172,20 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsEmptiesAndLocksTheList) {
 
 TEST_F(OrderSessionTest, ChecksComeInTheirOrder) {
     session.Form_Load();
-    session.cmdOK_Click("");
+    session.Confirm("");
     EXPECT_EQ(op.Texts(), std::vector<std::string>{"Bitte geben Sie einen Quellpfad an."});
     session.Settings().sourceFolder = in().string();
-    session.cmdOK_Click("");
+    session.Confirm("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie einen Zielpfad an.");
     session.Settings().targetFolder = out().string();
-    session.cmdOK_Click("");
+    session.Confirm("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie ein Kürzel an.");
     EXPECT_TRUE(orders().empty());
 }
 
 TEST_F(OrderSessionTest, NoBodyPartAddedIsRefusedAndTheRequestKept) {
     ready();
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(),
               std::vector<std::string>{"Bitte wählen Sie mindestens ein Körperteil aus."});
     EXPECT_TRUE(orders().empty());
@@ -198,7 +198,7 @@ TEST_F(OrderSessionTest, ThreeBodyPartsGiveThreeFilesWithConsecutiveNumbersAndTh
     WriteBytes(program / "AccNum.dat", "0000041");
     load();
     add({1, 2, 3});
-    EXPECT_EQ(session.cmdOK_Click("bitte liegend"), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm("bitte liegend"), OrderSession::Confirmation::Done);
     EXPECT_EQ(op.Lines(),
               std::vector<std::string>{"Morvik | information | " + std::string(kSuccess)});
     EXPECT_FALSE(std::filesystem::exists(in() / "a.gdt"));
@@ -246,7 +246,7 @@ TEST_F(OrderSessionTest, OneGdtJoinsTheAddedBodyParts) {
             one.SelectCatalogueRow(r);
             one.lvBodyparts_DblClick();
         }
-        ASSERT_EQ(one.cmdOK_Click(""), OrderSession::Confirmation::Done) << c.lines[0];
+        ASSERT_EQ(one.Confirm(""), OrderSession::Confirmation::Done) << c.lines[0];
         ASSERT_EQ(orders().size(), 1u);
         const auto written = CrLfLines(out() / orders()[0]);
         for (const auto& line : c.lines) {
@@ -258,7 +258,7 @@ TEST_F(OrderSessionTest, OneGdtJoinsTheAddedBodyParts) {
 
 TEST_F(OrderSessionTest, OneGdtWithoutAddedRowsWritesOneFileWithoutBodyPartLines) {
     ready("OneGDT=1\r\n");
-    ASSERT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    ASSERT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_EQ(ReadBytes(out() / orders()[0]), kRequest + "0168402R\xF6ntgen\r\n0118315AB\r\n");
 }
@@ -267,7 +267,7 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsWritesExactlyOneScanFile) {
     ready("Bodypart2=1\r\nModalitaet2=CT\r\nAcc=1\r\n");
     add({1, 2});
     session.optMod_GotFocus(2);
-    ASSERT_EQ(session.cmdOK_Click("nativ"), OrderSession::Confirmation::Done);
+    ASSERT_EQ(session.Confirm("nativ"), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_EQ(ReadBytes(out() / orders()[0]),
               kRequest + "0118402CT\r\n0146227nativ\r\n0118315AB\r\n");
@@ -283,13 +283,13 @@ TEST_F(OrderSessionTest, VanishedRequestWritesNothingAndTheOneWaitingIsShownFirs
     add({1});
     std::filesystem::remove(in() / "a.gdt");
     WriteBytes(in() / "b.gdt", "0133000999\r\n0153101Andere\r\n01331031970\r\n");
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(), std::vector<std::string>{"Neue Anforderung geladen: Patient 999 (Andere, "
                                                    "geb. 1970). Bitte prüfen Sie den Patienten "
                                                    "und bestätigen Sie erneut."});
     EXPECT_EQ(session.Patient().born, "geb. 1970");
     EXPECT_TRUE(orders().empty());
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_FALSE(std::filesystem::exists(in() / "b.gdt"));
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with("0133000999\r\n"));
@@ -299,7 +299,7 @@ TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     ready();
     add({1});
     WriteBytes(in() / "a.gdt", "0133000999\r\n0153101Andere\r\n");
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(),
               std::vector<std::string>{"Neue Anforderung geladen: Patient 999 (Andere). "
                                        "Bitte prüfen Sie den Patienten und bestätigen "
@@ -308,7 +308,7 @@ TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     EXPECT_EQ(session.Patient().name, "Name: Andere");
     EXPECT_TRUE(orders().empty());
     // Confirming again orders for the request now on screen.
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(orders().size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(in() / "a.gdt"));
 }
@@ -326,7 +326,7 @@ TEST_F(OrderSessionTest, AnOversizedRequestIsPassedOverOncePerStart) {
     EXPECT_EQ(op.Texts(), std::vector<std::string>{tooLarge});
     EXPECT_EQ(session.RequestPath(), (in() / "b.gdt").string());
     std::filesystem::remove(in() / "b.gdt");
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(), (std::vector<std::string>{tooLarge, kNotFound}));
 
     const std::string lf = "0133000472\n0153101Muster\n0123102Max\n017310301021990\n";
@@ -335,7 +335,7 @@ TEST_F(OrderSessionTest, AnOversizedRequestIsPassedOverOncePerStart) {
     EXPECT_EQ(session.Patient().name, "Name: Muster Max");
     EXPECT_EQ(session.Patient().born, "geb. 01.02.1990");
     session.optMod_GotFocus(0);
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with(lf + "0138402Scan\r\n"));
     EXPECT_EQ(std::filesystem::file_size(in() / "a.gdt"), kRequest.size() + (10u << 20));
@@ -400,7 +400,7 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
             if (step == ConfirmStep::Journaled) ::kill(::getpid(), SIGKILL);
         });
         session.optMod_GotFocus(0);
-        session.cmdOK_Click("");
+        session.Confirm("");
         ::_exit(0);
     }
     int status = 0;
@@ -455,7 +455,7 @@ TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
     inFolder = in();
     outFolder = out();
     SetStepHook(strikeAtStep);
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     SetStepHook(nullptr);
     EXPECT_EQ(reached, fault->time);
     EXPECT_EQ(op.Lines(), std::vector<std::string>{"Morvik | warning | " + std::string(kFailed)});
@@ -496,10 +496,10 @@ TEST_F(OrderSessionTest, SecondClickWhileConfirmingWritesNothingMore) {
     op.onYield = [&](int n) {
         if (n == base + 1) {
             EXPECT_TRUE(session.Busy());
-            inner = session.cmdOK_Click("");
+            inner = session.Confirm("");
         }
     };
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(inner, OrderSession::Confirmation::Stay);
     EXPECT_EQ(orders().size(), 1u);
     EXPECT_FALSE(session.Busy());

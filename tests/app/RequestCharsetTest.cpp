@@ -50,7 +50,7 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
         EXPECT_EQ(session.Patient().name, c.shown);
 
         session.optMod_GotFocus(0);  // Scan: one order file, no body parts
-        ASSERT_EQ(session.cmdOK_Click("K\xC3\xB6rper"), OrderSession::Confirmation::Done);
+        ASSERT_EQ(session.Confirm("K\xC3\xB6rper"), OrderSession::Confirmation::Done);
         const auto orders = test::FileNames(program / "out");
         ASSERT_EQ(orders.size(), 1u);
         const std::string order = ReadBytes(program / "out" / orders[0]);

@@ -56,7 +56,7 @@ struct Workstation {
             session.SelectCatalogueRow(r);
             session.lvBodyparts_DblClick();
         }
-        return session.cmdOK_Click("");
+        return session.Confirm("");
     }
     test::FixedClock clock;
     ErrorLog log;

@@ -82,7 +82,7 @@ class MainWindowFixture : public ::testing::Test, protected ProgramFolder {
     const std::filesystem::path in = program / "in", out = program / "out";
     ShotOperator op;
     OrderSession session{program.path(), log, op, nullptr};
-    FMain window{session};
+    MainWindow window{session};
     FSplash splash;
     CatalogueDatabase catalogue{program.path(), log};
 };

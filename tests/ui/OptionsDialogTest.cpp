@@ -19,8 +19,8 @@ using test::ModalScript;
 
 class OptionsDialogTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
-    std::unique_ptr<FOptions> open() {
-        return std::make_unique<FOptions>(
+    std::unique_ptr<OptionsDialog> open() {
+        return std::make_unique<OptionsDialog>(
             settings, program.path(), log,
             [this](int i, const std::string& caption) {
                 buttons[static_cast<std::size_t>(i)] = caption;

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     settings.drFactory = true;
     settings.oneFilePerPatient = true;
     morvik::QtFolderPicker picker;
-    morvik::FOptions dialog(settings, programFolder, log, nullptr, picker);
+    morvik::OptionsDialog dialog(settings, programFolder, log, nullptr, picker);
     dialog.show();
     QApplication::processEvents();
     if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {
