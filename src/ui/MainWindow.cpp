@@ -27,7 +27,6 @@
 #include "ui/ProgramIcon.h"
 
 namespace morvik {
-
 namespace {
 
 QString q(const std::string& s) {
