@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <utility>
 
 #include "../BenchClock.h"
 #include "app/OrderSession.h"
@@ -79,7 +80,7 @@ struct Fixture {
     ErrorLog log{folder, clock};
     SilentOperator op;
     OrderSession session{folder, log, op, nullptr};
-    FMain window{session};
+    MainWindow window{session};
     explicit Fixture(std::int64_t rows) : folder(programFolder(rows)) {
         window.Form_Load();
         window.SetUpColumns();
@@ -88,9 +89,9 @@ struct Fixture {
     }
     void fill() {
         CatalogueDatabase db(folder, log);
-        db.Connection(1);
+        db.Open();
         window.FillCatalogue(db.ShownBodyParts());
-        db.Connection(0);
+        db.Close();
     }
 };
 
@@ -103,14 +104,30 @@ long peakKiB() {
     return 0;
 }
 
+// The start-up query by plain SQLite calls: open, the shown rows in NOCASE order read into
+// strings, close.
 void BM_StartUpQueryRaw(benchmark::State& state) {
-    BenchClock clock;
-    ErrorLog log(programFolder(state.range(0)), clock);
+    const fs::path file = programFolder(state.range(0)) / CatalogueFileName;
     for (auto _ : state) {
-        CatalogueDatabase db(programFolder(state.range(0)), log);
-        db.Connection(1);
-        benchmark::DoNotOptimize(db.ShownBodyParts());
-        db.Connection(0);
+        sqlite3* db = nullptr;
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_prepare_v2(db,
+                           "SELECT f_Name, f_Konica, f_Factory FROM tblBodypart "
+                           "WHERE f_Show = True ORDER BY f_Name COLLATE NOCASE",
+                           -1, &statement, nullptr);
+        std::vector<std::string> values;
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            for (int column = 0; column < 3; ++column) {
+                const unsigned char* value = sqlite3_column_text(statement, column);
+                values.emplace_back(value ? reinterpret_cast<const char*>(value) : "");
+            }
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        if (std::cmp_not_equal(values.size(), 3 * state.range(0)))
+            state.SkipWithError("wrong number of rows");
+        benchmark::DoNotOptimize(values.data());
     }
 }
 BENCHMARK(BM_StartUpQueryRaw)->Apply(CatalogueSizes)->Unit(benchmark::kMillisecond);
@@ -180,7 +197,7 @@ void BM_ConfirmBodyParts(benchmark::State& state) {
             session.lvBodyparts_DblClick();
         }
         state.ResumeTiming();
-        if (session.cmdOK_Click("Kommentar") != OrderSession::Confirmation::Done) {
+        if (session.Confirm("Kommentar") != OrderSession::Confirmation::Done) {
             state.SkipWithError("confirmation failed");
         }
     }

@@ -60,17 +60,17 @@ void OrderSession::tell(const std::string& text, MessageIcon icon) {
 void OrderSession::Form_Load() {
     trap(log_, "Form_Load", [&] {
         settings_ = LoadAppSettings(programFolder_, log_);
-        captions_ = settings_.Modalitaet;
+        captions_ = settings_.modalityNames;
         checkedModality_ = 1;
-        if (settings_.Bodypart[1]) enterWithoutBodyParts();
+        if (settings_.withoutBodyParts[1]) enterWithoutBodyParts();
         addedCount_ = 0;
-        DropTrailingSeparator(settings_.GDTQuell);
-        DropTrailingSeparator(settings_.GDTZiel);
+        DropTrailingSeparator(settings_.sourceFolder);
+        DropTrailingSeparator(settings_.targetFolder);
         connectDrives();
         // Before anything is searched or shown: a confirmation a killed program left behind is
         // completed or taken back, and the operator learns which patient it concerned.
-        const std::string notice = RecoveryNotice(
-            RecoverConfirmations(programFolder_, settings_.GDTQuell, settings_.GDTZiel, log_));
+        const std::string notice = RecoveryNotice(RecoverConfirmations(
+            programFolder_, settings_.sourceFolder, settings_.targetFolder, log_));
         if (!notice.empty()) tell(notice, MessageIcon::Warning);
         announce();  // the search lets the window repaint
         showRequestAtStart();
@@ -79,7 +79,7 @@ void OrderSession::Form_Load() {
 }
 
 void OrderSession::Form_Unload() {
-    trap(log_, "Form_Unload", [&] { SaveKuerzel(settings_.Kuerzel, programFolder_); });
+    trap(log_, "Form_Unload", [&] { SaveInitials(settings_.initials, programFolder_); });
 }
 
 void OrderSession::FillCatalogue(std::vector<BodyPartEntry> rows) {
@@ -90,12 +90,12 @@ void OrderSession::FillCatalogue(std::vector<BodyPartEntry> rows) {
 }
 
 void OrderSession::connectDrives() {
-    if (settings_.QuellNetz && connectDrive_ &&
-        connectDrive_(settings_.QuellBuchstabe + ":", settings_.GDTQuell)) {
+    if (settings_.connectSource && connectDrive_ &&
+        connectDrive_(settings_.sourceDrive + ":", settings_.sourceFolder)) {
         quellNetzText_ = "Quellnetzlaufwerk ist verbunden";
     }
-    if (settings_.ZielNetz && connectDrive_ &&
-        connectDrive_(settings_.ZielBuchstabe + ":", settings_.GDTZiel)) {
+    if (settings_.connectTarget && connectDrive_ &&
+        connectDrive_(settings_.targetDrive + ":", settings_.targetFolder)) {
         zielNetzText_ = "Zielnetzlaufwerk ist verbunden";
     }
 }
@@ -174,7 +174,7 @@ void OrderSession::lvAddBodyparts_KeyDelete() {
 void OrderSession::optMod_GotFocus(int index) {
     if (index < 0 || index >= kModalityCount) return;
     checkedModality_ = index;
-    if (settings_.Bodypart[index]) {
+    if (settings_.withoutBodyParts[index]) {
         enterWithoutBodyParts();
     } else {
         catalogue_.SetEnabled(true);
@@ -184,7 +184,7 @@ void OrderSession::optMod_GotFocus(int index) {
 }
 
 void OrderSession::txtKuerzel_Change(const std::string& text) {
-    settings_.Kuerzel = text;
+    settings_.initials = text;
 }
 
 void OrderSession::SelectCatalogueRow(std::size_t row) {
@@ -212,32 +212,33 @@ void OrderSession::SetModalityCaption(int index, const std::string& caption) {
 
 // ---- Confirmation ---------------------------------------------------------------------------
 
-OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment) {
+OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
     if (busy_) return Confirmation::Stay;
     busy_ = true;
     announce();
     Confirmation result = Confirmation::Stay;
     bool ok = trap(log_, "cmdOK_Click", [&] {
-        if (settings_.GDTQuell.empty()) return tell("Bitte geben Sie einen Quellpfad an.");
-        if (settings_.GDTZiel.empty()) return tell("Bitte geben Sie einen Zielpfad an.");
-        if (settings_.Kuerzel.empty()) return tell("Bitte geben Sie ein Kürzel an.");
+        if (settings_.sourceFolder.empty()) return tell("Bitte geben Sie einen Quellpfad an.");
+        if (settings_.targetFolder.empty()) return tell("Bitte geben Sie einen Zielpfad an.");
+        if (settings_.initials.empty()) return tell("Bitte geben Sie ein Kürzel an.");
 
         if (checkedModality_ >= 0) {
             modalityName_ = captions_[checkedModality_];
-            withoutBodyParts_ = settings_.Bodypart[checkedModality_];
+            withoutBodyParts_ = settings_.withoutBodyParts[checkedModality_];
         }
-        OrderChoice choice{modalityName_, comment, settings_.Kuerzel};
-        DropTrailingSeparator(settings_.GDTQuell);
-        DropTrailingSeparator(settings_.GDTZiel);
+        OrderChoice choice{modalityName_, comment, settings_.initials};
+        DropTrailingSeparator(settings_.sourceFolder);
+        DropTrailingSeparator(settings_.targetFolder);
         connectDrives();
 
         // Never order for a patient the operator has not seen: show it and stop here.
         if (!requestShown_) return showWaitingRequest();
         // From here on the request is out of reach of every other copy and of the practice
         // system; a new request under the same name stays untouched.
-        std::unique_ptr<OrderTransaction> order = OrderTransaction::Begin(
-            PathFromUtf8(requestPath_), settings_.Suffix,
-            Workplace{WorkstationName(), programFolder_}, settings_.GDTZiel, PatientOf(gdtText_));
+        std::unique_ptr<OrderTransaction> order =
+            OrderTransaction::Begin(PathFromUtf8(requestPath_), settings_.requestSuffix,
+                                    Workplace{WorkstationName(), programFolder_},
+                                    settings_.targetFolder, PatientOf(gdtText_));
         if (!order) {
             // Gone: another request may be waiting, and it is the one to show now.
             forgetRequest();
@@ -249,7 +250,7 @@ OrderSession::Confirmation OrderSession::cmdOK_Click(const std::string& comment)
             requestPath_ = Utf8Path(order->GiveBack());
             return showNewRequest(std::move(bytes));
         }
-        if (!withoutBodyParts_ && !settings_.OneGDT && addedCount_ == 0) {
+        if (!withoutBodyParts_ && !settings_.oneFilePerPatient && addedCount_ == 0) {
             requestPath_ = Utf8Path(order->GiveBack());
             return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
         }
@@ -283,7 +284,7 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
     // attempt that fails later are not used again.
     std::vector<std::string> numbers;
     if (!withoutBodyParts && format.accession) {
-        auto issued = counter_.IssueNumbers(settings_.OneGDT ? 1 : addedCount_);
+        auto issued = counter_.IssueNumbers(settings_.oneFilePerPatient ? 1 : addedCount_);
         if (!issued) {
             throw AppError(err::NoAccessionNumber,
                            "Für den Auftrag konnte keine Accession Number vergeben werden");
@@ -300,7 +301,7 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
     if (withoutBodyParts) {
         op_.ProcessEvents();
         keep(WriteGDTScan(format, log_, gdtText_, choice));
-    } else if (settings_.OneGDT) {
+    } else if (settings_.oneFilePerPatient) {
         BodyPartEntry joined;
         for (std::size_t row = 1; row <= addedCount_; ++row) {
             op_.ProcessEvents();

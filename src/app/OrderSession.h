@@ -65,7 +65,7 @@ class OrderSession {
     // The confirm button: checks, claims the request on screen (no other copy and no new
     // request can then be mixed up with it), writes every order file or none, deletes the
     // claimed request. Done means the window is to close.
-    Confirmation cmdOK_Click(const std::string& comment);
+    Confirmation Confirm(const std::string& comment);
 
     // The source folder watch, every few seconds: while no request is shown, the folder is
     // searched again and a request found there is shown exactly as if it had been there at start.

@@ -45,7 +45,7 @@ void OrderSession::tmrQuellordner_Timer() {
     // A confirmation or a search under way has the folder already.
     if (busy_ || looking_ || requestShown_) return;
     trap(log_, "tmrQuellordner_Timer", [&] {
-        DropTrailingSeparator(settings_.GDTQuell);
+        DropTrailingSeparator(settings_.sourceFolder);
         lookForRequest("tmrQuellordner_Timer", true);
     });
     announce();
@@ -66,8 +66,8 @@ void OrderSession::lookForRequest(const char* procedure, bool quiet) {
         paths = findRequests(procedure);
     } catch (...) {
         logLookFailure(procedure, quiet);
-        notice_ = settings_.GDTQuell.empty() ? std::string(kNoSourceFolder)
-                                             : kUnreachable + settings_.GDTQuell;
+        notice_ = settings_.sourceFolder.empty() ? std::string(kNoSourceFolder)
+                                                 : kUnreachable + settings_.sourceFolder;
         return;
     }
     for (const std::string& path : paths) {
@@ -130,11 +130,11 @@ void OrderSession::logLookFailure(const char* procedure, bool quiet) noexcept {
 // The request search; an entry with a request name that is no plain file is logged once.
 std::vector<std::string> OrderSession::findRequests(const char* procedure) {
     return FindRequests(
-        settings_.GDTQuell, settings_.Suffix, [&] { op_.ProcessEvents(); },
+        settings_.sourceFolder, settings_.requestSuffix, [&] { op_.ProcessEvents(); },
         [&](const std::string& name) {
             if (!skippedNames_.insert(name).second) return;
             log_.LogError(procedure, err::NotRegularFile,
-                          Utf8Path(JoinPath(settings_.GDTQuell, name)) +
+                          Utf8Path(JoinPath(settings_.sourceFolder, name)) +
                               " ist keine gewöhnliche Datei und wird nicht als Anforderung "
                               "genommen");
         });

@@ -13,12 +13,12 @@ CatalogueChoice::CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator&
 void CatalogueChoice::Form_Load() {
     trap(log_, "Form_Load - frmSelectBodyparts", [&] {
         items_.clear();
-        db_.Connection(1);
+        db_.Open();
         db_.ForEachRow([&](const CatalogueRow& row) {
             op_.ProcessEvents();
             items_.push_back({row.id, row.name, row.show});
         });
-        db_.Connection(0);
+        db_.Close();
     });
 }
 
@@ -34,17 +34,17 @@ void CatalogueChoice::cmdNone_Click() {
     for (auto& item : items_) item.checked = false;
 }
 
-bool CatalogueChoice::cmdOK_Click() {
+bool CatalogueChoice::Confirm() {
     bool opened = true;
     // The name of this trap is read by support staff as it has always been spelled.
     const bool written = trap(log_, "cmdOK_Click - frmSelectBoyparts", [&] {
         std::vector<std::pair<std::int64_t, bool>> flags;
         flags.reserve(items_.size());
         for (const auto& item : items_) flags.emplace_back(item.id, item.checked);
-        db_.Connection(1);
+        db_.Open();
         opened = db_.IsOpen();
         db_.SetShowFlags(flags);
-        db_.Connection(0);
+        db_.Close();
     });
     // A catalogue that cannot be opened will not open at the next OK either: the dialog closes
     // rather than holding the operator, and the log says why nothing was saved.

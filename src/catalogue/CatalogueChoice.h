@@ -39,7 +39,7 @@ class CatalogueChoice {
     // Writes every item's state in one transaction. True when the dialog is to close: after the
     // write, or when the catalogue cannot be opened at all (logged, nothing written). When a
     // statement fails the catalogue is unchanged and the dialog stays open for another try.
-    bool cmdOK_Click();
+    bool Confirm();
 
   private:
     CatalogueDatabase& db_;

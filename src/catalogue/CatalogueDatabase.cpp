@@ -27,17 +27,17 @@ bool CatalogueDatabase::IsOpen() const {
     return connection_.isOpen();
 }
 
-void CatalogueDatabase::Connection(int action) {
+void CatalogueDatabase::Open() {
     trap(log_, "Connection", [&] {
-        if (action == 1) {
-            if (!IsOpen()) open();
-        } else if (action == 0) {
-            close();
-        }
+        if (!IsOpen()) openFile();
     });
 }
 
-void CatalogueDatabase::open() {
+void CatalogueDatabase::Close() {
+    trap(log_, "Connection", [&] { closeFile(); });
+}
+
+void CatalogueDatabase::openFile() {
     // Without SQLITE_OPEN_CREATE: a missing catalogue is a failure, not a new empty file.
     SqliteConnection db(file(), SQLITE_OPEN_READWRITE);
     sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
@@ -51,7 +51,7 @@ void CatalogueDatabase::open() {
     connection_ = std::move(db);
 }
 
-void CatalogueDatabase::close() {
+void CatalogueDatabase::closeFile() {
     openConnection().close();
 }
 

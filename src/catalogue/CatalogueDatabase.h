@@ -14,15 +14,16 @@
 namespace morvik {
 
 // The program's one connection to Bodypart.mdb in the program folder. Users open it with
-// Connection(1), run their statements and close it with Connection(0); a user whose trap fired
-// in between leaves it open, and the next Connection(1) carries on with it.
+// Open(), run their statements and close it with Close(); a user whose trap fired
+// in between leaves it open, and the next Open() carries on with it.
 class CatalogueDatabase {
   public:
     CatalogueDatabase(std::filesystem::path programFolder, ErrorLog& log);
 
-    // 1 opens unless open, 0 closes, anything else does nothing. Failures (a missing or broken
-    // file, closing what is not open) are logged under "Connection" and go no further.
-    void Connection(int action);
+    // Opens unless open; closes. Failures (a missing or broken file, closing what is not open)
+    // are logged under "Connection" and go no further.
+    void Open();
+    void Close();
     bool IsOpen() const;
     std::filesystem::path file() const;
 
@@ -38,8 +39,8 @@ class CatalogueDatabase {
     // err::Database when SQLite fails.
 
   private:
-    void open();
-    void close();
+    void openFile();
+    void closeFile();
     SqliteConnection& openConnection();
 
     std::filesystem::path programFolder_;

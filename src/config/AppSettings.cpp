@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "base/Text.h"
 #include "config/IniFile.h"
+#include "config/SettingsTable.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
 
@@ -80,75 +80,43 @@ bool ToBool(std::string_view text) {
 
 AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog& log) {
     const auto file = SettingsPath(programFolder);
-    auto text = [&](const char* key, std::string_view def) {
-        return ReadINI(kSettingsSection, key, def, file);
-    };
-    auto truth = [&](const std::string& key, bool def) {
-        bool value = def;
-        trap(log, "Form_Load",
-             [&] { value = ToBool(ReadINI(kSettingsSection, key, def ? "1" : "0", file)); });
-        return value;
-    };
-
     AppSettings s;
-    for (int i = 0; i < kModalityCount; ++i) {
-        s.Modalitaet[i] = text(("Modalitaet" + std::to_string(i)).c_str(), DefaultModalityName(i));
-        s.Bodypart[i] = truth("Bodypart" + std::to_string(i), i == 0);
+    for (const Setting& row : SettingsTable()) {
+        if (row.kind == Setting::Kind::Text) {
+            row.Text(s) = ReadINI(kSettingsSection, row.key, row.defaultValue, file);
+            continue;
+        }
+        bool& value = row.Truth(s);
+        value = row.defaultValue == "1";
+        trap(log, "Form_Load",
+             [&] { value = ToBool(ReadINI(kSettingsSection, row.key, row.defaultValue, file)); });
     }
-    s.GDTQuell = text("GDTQuell", "");
-    s.GDTZiel = text("GDTZiel", "");
-    s.Suffix = text("Suffix", "gdt");
-    s.Konica = truth("Konica", false);
-    s.Factory = truth("Factory", false);
-    s.Carestream = truth("Carestream", false);
-    s.Acc = truth("Acc", false);
-    s.AccNum = text("AccNum", "");
-    s.Kuerzel = text("Kuerzel", "");
-    s.OneGDT = truth("OneGDT", false);
-    s.QuellNetz = truth("QuellNetz", false);
-    s.ZielNetz = truth("ZielNetz", false);
-    s.QuellBuchstabe = text("QuellBuchstabe", "");
-    s.ZielBuchstabe = text("ZielBuchstabe", "");
-    s.CommentField = text("CommentField", "6227");
     return s;
 }
 
 void SaveOptionSettings(const AppSettings& s, const std::filesystem::path& programFolder) {
     IniValues values;
-    for (int i = 0; i < kModalityCount; ++i) {
-        values.emplace_back("Modalitaet" + std::to_string(i), s.Modalitaet[i]);
-        values.emplace_back("Bodypart" + std::to_string(i), boolText(s.Bodypart[i]));
+    for (const Setting* row : OptionSettings()) {
+        // A truth value is stored as the check box state: 1 or 0.
+        values.emplace_back(
+            row->key, row->kind == Setting::Kind::Text ? row->Text(s) : boolText(row->Truth(s)));
     }
-    values.emplace_back("GDTQuell", s.GDTQuell);
-    values.emplace_back("GDTZiel", s.GDTZiel);
-    values.emplace_back("Suffix", s.Suffix);
-    values.emplace_back("QuellBuchstabe", s.QuellBuchstabe);
-    values.emplace_back("ZielBuchstabe", s.ZielBuchstabe);
-    values.emplace_back("CommentField", s.CommentField);
-    values.emplace_back("Konica", boolText(s.Konica));
-    values.emplace_back("Factory", boolText(s.Factory));
-    values.emplace_back("Carestream", boolText(s.Carestream));  // the check box state: 1 or 0
-    values.emplace_back("Acc", boolText(s.Acc));
-    values.emplace_back("AccNum", s.AccNum);
-    values.emplace_back("QuellNetz", boolText(s.QuellNetz));
-    values.emplace_back("ZielNetz", boolText(s.ZielNetz));
-    values.emplace_back("OneGDT", boolText(s.OneGDT));
     WriteINI(kSettingsSection, values, SettingsPath(programFolder));
 }
 
-void SaveKuerzel(std::string_view kuerzel, const std::filesystem::path& programFolder) {
-    WriteINI(kSettingsSection, "Kuerzel", kuerzel, SettingsPath(programFolder));
+void SaveInitials(std::string_view initials, const std::filesystem::path& programFolder) {
+    WriteINI(kSettingsSection, "Kuerzel", initials, SettingsPath(programFolder));
 }
 
 OrderFormat OrderFormatOf(const AppSettings& s) {
     OrderFormat f;
-    f.konica = s.Konica;
-    f.factory = s.Factory;
-    f.carestream = s.Carestream;
-    f.accession = s.Acc;
-    f.accessionPrefix = s.AccNum;
-    f.commentField = s.CommentField;
-    f.targetFolder = s.GDTZiel;
+    f.konica = s.konica;
+    f.factory = s.drFactory;
+    f.carestream = s.carestream;
+    f.accession = s.accession;
+    f.accessionPrefix = s.accessionPrefix;
+    f.commentField = s.commentField;
+    f.targetFolder = s.targetFolder;
     return f;
 }
 

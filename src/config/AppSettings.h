@@ -15,25 +15,26 @@ inline constexpr int kModalityCount = 6;
 inline constexpr const char* kSettingsSection = "GDTService";
 
 // Everything Settings.ini holds, section GDTService, for the life of the program. Before it is
-// loaded every text is empty and every truth value false.
+// loaded every text is empty and every truth value false. The keys, defaults and stored forms
+// are in one table (SettingsTable.h); the comments name each member's key.
 struct AppSettings {
-    std::array<std::string, kModalityCount> Modalitaet;  // button captions, modality of an order
-    std::array<bool, kModalityCount> Bodypart{};         // true: ordered without body parts
-    std::string GDTQuell;                                // source folder of the requests
-    std::string GDTZiel;                                 // target folder of the orders
-    std::string Suffix;                                  // last three characters of a request name
-    bool Konica = false;
-    bool Factory = false;
-    bool Carestream = false;
-    bool Acc = false;     // orders carry an accession number
-    std::string AccNum;   // its prefix
-    std::string Kuerzel;  // the operator's initials
-    bool OneGDT = false;  // one order file per patient
-    bool QuellNetz = false;
-    bool ZielNetz = false;
-    std::string QuellBuchstabe;
-    std::string ZielBuchstabe;
-    std::string CommentField;  // field identifier of the comment
+    std::array<std::string, kModalityCount> modalityNames;  // Modalitaet0..5: button captions
+    std::array<bool, kModalityCount> withoutBodyParts{};    // Bodypart0..5
+    std::string sourceFolder;                               // GDTQuell: where requests arrive
+    std::string targetFolder;                               // GDTZiel: where orders go
+    std::string requestSuffix;                              // Suffix: how a request's name ends
+    std::string sourceDrive;         // QuellBuchstabe: drive letter of the source share
+    std::string targetDrive;         // ZielBuchstabe
+    std::string commentField;        // CommentField: field identifier of the comment
+    bool konica = false;             // Konica
+    bool drFactory = false;          // Factory
+    bool carestream = false;         // Carestream
+    bool accession = false;          // Acc: orders carry an accession number
+    std::string accessionPrefix;     // AccNum
+    bool connectSource = false;      // QuellNetz: connect the source share at start
+    bool connectTarget = false;      // ZielNetz
+    bool oneFilePerPatient = false;  // OneGDT
+    std::string initials;            // Kuerzel: the operator's initials
 
     bool operator==(const AppSettings&) const = default;
 };
@@ -49,9 +50,9 @@ std::string DefaultModalityName(int index);
 // AppError 13 (type mismatch).
 bool ToBool(std::string_view text);
 
-// Reads every key in the fixed order with its default. A truth value that cannot be converted
-// is logged under "Form_Load" and takes its key's default; the other keys are still read, so one
-// mistyped line cannot empty the folders and modality captions.
+// Reads every key of the table, in its order, with its default. A truth value that cannot be
+// converted is logged under "Form_Load" and takes its key's default; the other keys are still read,
+// so one mistyped line cannot empty the folders and modality captions.
 AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog& log);
 
 // Writes every key the options dialog edits, in the dialog's order and stored forms, in one
@@ -62,6 +63,6 @@ void SaveOptionSettings(const AppSettings& settings, const std::filesystem::path
 OrderFormat OrderFormatOf(const AppSettings& settings);
 
 // Writes the initials back, also when empty. Throws AppError when the file cannot be written.
-void SaveKuerzel(std::string_view kuerzel, const std::filesystem::path& programFolder);
+void SaveInitials(std::string_view initials, const std::filesystem::path& programFolder);
 
 }  // namespace morvik

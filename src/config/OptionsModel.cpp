@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Text.h"
+#include "config/SettingsTable.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
 
@@ -37,81 +38,73 @@ OptionsModel::OptionsModel(AppSettings& settings, std::filesystem::path programF
       picker_(picker),
       setModalityCaption_(std::move(setModalityCaption)) {}
 
-void OptionsModel::Form_Load() {
+void OptionsModel::Load() {
     trap(log_, "Form_Load", [&] {
         const AppSettings& s = settings_;
         form_ = OptionsForm{};
-        for (int i = 0; i < kModalityCount; ++i) {
-            SetButtonText(i, s.Modalitaet[i]);
-            SetBodypart(i, s.Bodypart[i]);
+        for (const Setting& row : SettingsTable()) {
+            if (row.saveOrder == 0) continue;  // not the dialog's
+            if (row.kind == Setting::Kind::Text && row.modality >= 0) {
+                SetModalityName(row.modality, row.Text(s));
+            } else if (row.kind == Setting::Kind::Text) {
+                SetText(row.text, row.Text(s));
+            } else if (row.modality >= 0) {
+                SetWithoutBodyParts(row.modality, row.Truth(s));
+            } else {
+                SetChecked(row.truth, row.Truth(s));
+            }
         }
-        SetText(&OptionsForm::txtSuffix, s.Suffix);
-        SetText(&OptionsForm::txtQuell, s.GDTQuell);
-        SetText(&OptionsForm::txtZiel, s.GDTZiel);
-        SetText(&OptionsForm::txtAcc, s.AccNum);
-        SetText(&OptionsForm::txtQuellBuchstabe, s.QuellBuchstabe);
-        SetText(&OptionsForm::txtZielBuchstabe, s.ZielBuchstabe);
-        SetText(&OptionsForm::txtCommentField, s.CommentField);
-        // This order decides which box wins a forbidden stored combination.
-        SetChecked(&OptionsForm::chkKonica, s.Konica);
-        SetChecked(&OptionsForm::chkFactory, s.Factory);
-        SetChecked(&OptionsForm::chkCarestream, s.Carestream);
-        SetChecked(&OptionsForm::chkAcc, s.Acc);
-        SetChecked(&OptionsForm::chkQuellNetz, s.QuellNetz);
-        form_.txtQuellBuchstabeEnabled = s.QuellNetz;
-        SetChecked(&OptionsForm::chkZielNetz, s.ZielNetz);
-        form_.txtZielBuchstabeEnabled = s.ZielNetz;
-        SetChecked(&OptionsForm::chkOneGDT, s.OneGDT);
     });
 }
 
-void OptionsModel::SetButtonText(int index, std::string_view text) {
-    form_.txtButton.at(static_cast<std::size_t>(index)) = oneLine(text);
+void OptionsModel::SetModalityName(int index, std::string_view text) {
+    form_.values.modalityNames.at(static_cast<std::size_t>(index)) = oneLine(text);
 }
 
 void OptionsModel::SetText(OptionsText field, std::string_view text) {
     std::string value = oneLine(text);
-    if (field == &OptionsForm::txtQuellBuchstabe || field == &OptionsForm::txtZielBuchstabe) {
+    if (field == &AppSettings::sourceDrive || field == &AppSettings::targetDrive) {
         value = firstCharacter(value);
     }
-    form_.*field = std::move(value);
+    form_.values.*field = std::move(value);
 }
 
-void OptionsModel::SetBodypart(int index, bool checked) {
-    form_.chkBodypart.at(static_cast<std::size_t>(index)) = checked;
+void OptionsModel::SetWithoutBodyParts(int index, bool checked) {
+    form_.values.withoutBodyParts.at(static_cast<std::size_t>(index)) = checked;
 }
 
 void OptionsModel::SetChecked(OptionsBox box, bool checked) {
-    if (form_.*box == checked) return;
-    form_.*box = checked;
+    if (form_.values.*box == checked) return;
+    form_.values.*box = checked;
 
-    if (box == &OptionsForm::chkFactory) {
-        if (checked) SetChecked(&OptionsForm::chkKonica, false);
-    } else if (box == &OptionsForm::chkKonica) {
+    using S = AppSettings;
+    if (box == &S::drFactory) {
+        if (checked) SetChecked(&S::konica, false);
+    } else if (box == &S::konica) {
         // Konica orders exclude the DR-Factory variant and with it the one-file mode.
         if (checked) {
-            SetChecked(&OptionsForm::chkFactory, false);
-            SetChecked(&OptionsForm::chkOneGDT, false);
+            SetChecked(&S::drFactory, false);
+            SetChecked(&S::oneFilePerPatient, false);
         }
-    } else if (box == &OptionsForm::chkOneGDT) {
+    } else if (box == &S::oneFilePerPatient) {
         // One file per patient exists only for DR-Factory.
         if (checked) {
-            SetChecked(&OptionsForm::chkKonica, false);
-            SetChecked(&OptionsForm::chkFactory, true);
+            SetChecked(&S::konica, false);
+            SetChecked(&S::drFactory, true);
         }
-    } else if (box == &OptionsForm::chkQuellNetz) {
-        form_.txtQuellBuchstabeEnabled = checked;
-    } else if (box == &OptionsForm::chkZielNetz) {
-        form_.txtZielBuchstabeEnabled = checked;
+    } else if (box == &S::connectSource) {
+        form_.sourceDriveEnabled = checked;
+    } else if (box == &S::connectTarget) {
+        form_.targetDriveEnabled = checked;
     }
 }
 
-void OptionsModel::cmdQuell_Click() {
-    browse("cmdQuell_Click", &OptionsForm::txtQuell);
+void OptionsModel::BrowseSourceFolder() {
+    browse("cmdQuell_Click", &AppSettings::sourceFolder);
 }
 
-void OptionsModel::cmdZiel_Click() {
-    browse("cmdZiel_Click", &OptionsForm::txtZiel);
+void OptionsModel::BrowseTargetFolder() {
+    browse("cmdZiel_Click", &AppSettings::targetFolder);
 }
 
 void OptionsModel::browse(const char* procedure, OptionsText field) {
@@ -121,11 +114,11 @@ void OptionsModel::browse(const char* procedure, OptionsText field) {
     });
 }
 
-bool OptionsModel::cmdOK_Click() {
+bool OptionsModel::Confirm() {
     bool close = false;
     bool validated = false;
     const bool ok = trap(log_, "cmdOK_Click", [&] {
-        if (form_.chkAcc && form_.txtAcc.empty()) {
+        if (form_.values.accession && form_.values.accessionPrefix.empty()) {
             op_.ShowMessage(kAccessionMissing, kProgramName, MessageIcon::None);
             return;
         }
@@ -133,12 +126,18 @@ bool OptionsModel::cmdOK_Click() {
         // Memory and the buttons change only once the file holds the new values: after a
         // failed save, "Abbrechen" leaves the session as it was before the dialog opened.
         AppSettings edited = settings_;
-        copyInto(edited);
+        for (const Setting* row : OptionSettings()) {
+            if (row->kind == Setting::Kind::Text) {
+                row->Text(edited) = row->Text(form_.values);
+            } else {
+                row->Truth(edited) = row->Truth(form_.values);
+            }
+        }
         SaveOptionSettings(edited, programFolder_);
         settings_ = std::move(edited);
         if (setModalityCaption_) {
             for (int i = 0; i < kModalityCount; ++i)
-                setModalityCaption_(i, settings_.Modalitaet[i]);
+                setModalityCaption_(i, settings_.modalityNames[i]);
         }
         close = true;
     });
@@ -147,28 +146,6 @@ bool OptionsModel::cmdOK_Click() {
         op_.ShowMessage(kOptionsNotSaved, kProgramName, MessageIcon::Warning);
     }
     return close;
-}
-
-void OptionsModel::copyInto(AppSettings& s) const {
-    for (int i = 0; i < kModalityCount; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        s.Modalitaet[at] = form_.txtButton[at];
-        s.Bodypart[at] = form_.chkBodypart[at];
-    }
-    s.GDTQuell = form_.txtQuell;
-    s.GDTZiel = form_.txtZiel;
-    s.Suffix = form_.txtSuffix;
-    s.Konica = form_.chkKonica;
-    s.Factory = form_.chkFactory;
-    s.Carestream = form_.chkCarestream;
-    s.Acc = form_.chkAcc;
-    s.AccNum = form_.txtAcc;
-    s.OneGDT = form_.chkOneGDT;
-    s.QuellNetz = form_.chkQuellNetz;
-    s.ZielNetz = form_.chkZielNetz;
-    s.CommentField = form_.txtCommentField;
-    s.QuellBuchstabe = form_.txtQuellBuchstabe;
-    s.ZielBuchstabe = form_.txtZielBuchstabe;
 }
 
 }  // namespace morvik

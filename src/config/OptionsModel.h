@@ -14,30 +14,16 @@ namespace morvik {
 
 class ErrorLog;
 
-// What the options dialog shows: one member per element, named as the element.
+// What the options dialog shows: the settings as edited, and which drive letter boxes take
+// input (each only with its network box).
 struct OptionsForm {
-    std::array<std::string, kModalityCount> txtButton;
-    std::array<bool, kModalityCount> chkBodypart{};
-    std::string txtQuell;
-    std::string txtQuellBuchstabe;
-    std::string txtZiel;
-    std::string txtZielBuchstabe;
-    std::string txtSuffix;
-    std::string txtAcc;
-    std::string txtCommentField;
-    bool chkQuellNetz = false;
-    bool chkZielNetz = false;
-    bool chkAcc = false;
-    bool chkKonica = false;
-    bool chkFactory = false;
-    bool chkCarestream = false;
-    bool chkOneGDT = false;
-    bool txtQuellBuchstabeEnabled = true;
-    bool txtZielBuchstabeEnabled = true;
+    AppSettings values;
+    bool sourceDriveEnabled = false;
+    bool targetDriveEnabled = false;
 };
 
-using OptionsText = std::string OptionsForm::*;
-using OptionsBox = bool OptionsForm::*;
+using OptionsText = std::string AppSettings::*;
+using OptionsBox = bool AppSettings::*;
 
 inline constexpr const char* kFolderPickerTitle = "Bitte wählen Sie einen Ordner...";
 inline constexpr const char* kAccessionMissing = "Bitte geben Sie eine Accession Number ein";
@@ -46,7 +32,7 @@ inline constexpr const char* kOptionsNotSaved =
 
 // The options dialog without its drawing: the edits, the rules between the check boxes, the
 // loading from AppSettings and the saving back. The dialog lives only while it is shown, and so
-// does its model: dropping it without cmdOK_Click discards every edit.
+// does its model: dropping it without Confirm discards every edit.
 class OptionsModel {
   public:
     using CaptionSetter = std::function<void(int index, const std::string& caption)>;
@@ -54,29 +40,31 @@ class OptionsModel {
     OptionsModel(AppSettings& settings, std::filesystem::path programFolder, ErrorLog& log,
                  Operator& op, FolderPicker& picker, CaptionSetter setModalityCaption);
 
-    // Fills the form from AppSettings (not from the file). The check-box rules run while the
-    // boxes are set, so a combination they forbid shows resolved, the later box winning.
-    void Form_Load();
+    // Fills the form from AppSettings (not from the file), key by key in the table's order. The
+    // check-box rules run while the boxes are set, so a combination they forbid shows resolved,
+    // the later box winning.
+    void Load();
 
     const OptionsForm& Form() const { return form_; }
 
     // Typed text. CR and LF become blanks, and a drive letter keeps one character.
-    void SetButtonText(int index, std::string_view text);
+    void SetModalityName(int index, std::string_view text);
     void SetText(OptionsText field, std::string_view text);
-    void SetBodypart(int index, bool checked);
+    void SetWithoutBodyParts(int index, bool checked);
     // A check box changed; its rule runs when the value really changes.
     void SetChecked(OptionsBox box, bool checked);
 
-    void cmdQuell_Click();
-    void cmdZiel_Click();
+    // The folder buttons (logged as "cmdQuell_Click" and "cmdZiel_Click").
+    void BrowseSourceFolder();
+    void BrowseTargetFolder();
 
-    // Validates, writes Settings.ini, and only then copies into AppSettings and renames the
-    // modality buttons. True when the dialog is to close; false keeps it open with its edits.
-    bool cmdOK_Click();
+    // "OK" (logged as "cmdOK_Click"): validates, writes Settings.ini, and only then copies into
+    // AppSettings and renames the modality buttons. True when the dialog is to close; false
+    // keeps it open with its edits.
+    bool Confirm();
 
   private:
     void browse(const char* procedure, OptionsText field);
-    void copyInto(AppSettings& settings) const;
 
     AppSettings& settings_;
     std::filesystem::path programFolder_;

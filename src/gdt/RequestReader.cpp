@@ -109,11 +109,21 @@ void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCap
 std::string PatientDescription(std::string_view id, std::string_view name,
                                std::string_view birthDate) {
     std::string details(name);
-    if (!birthDate.empty())
-        details += (details.empty() ? "geb. " : ", geb. ") + std::string(birthDate);
+    if (!birthDate.empty()) {
+        details += details.empty() ? "geb. " : ", geb. ";
+        details += birthDate;
+    }
+    // Appended piece by piece: "x" + std::string(...) sets off a false -Wrestrict in g++ 12 -O3.
     std::string who = "Patient";
-    if (!id.empty()) who += " " + std::string(id);
-    if (!details.empty()) who += " (" + details + ")";
+    if (!id.empty()) {
+        who += ' ';
+        who += id;
+    }
+    if (!details.empty()) {
+        who += " (";
+        who += details;
+        who += ')';
+    }
     return who;
 }
 

@@ -12,27 +12,27 @@
 
 namespace morvik {
 
-bool SubMain(FMain& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
+bool SubMain(MainWindow& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
     bool started = trap(log, "Sub Main", [&] {
         fMain.Form_Load();
         fMain.show();
         splash.show();
         splash.Progress()->setValue(0);
         fMain.SetUpColumns();
-        catalogue.Connection(1);
+        catalogue.Open();
         std::vector<BodyPartEntry> rows = catalogue.ShownBodyParts();
         const int count = static_cast<int>(std::min<std::size_t>(rows.size(), INT_MAX));
         splash.Progress()->setMaximum(count);
         QCoreApplication::processEvents();  // let the splash paint before the fill
         fMain.FillCatalogue(std::move(rows));
         splash.Progress()->setValue(count);
-        catalogue.Connection(0);
+        catalogue.Close();
         splash.close();
         fMain.show();
         fMain.activateWindow();
     });
     if (!started) {
-        if (catalogue.IsOpen()) catalogue.Connection(0);
+        if (catalogue.IsOpen()) catalogue.Close();
         splash.close();
         fMain.show();
         fMain.activateWindow();

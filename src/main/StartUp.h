@@ -4,13 +4,13 @@ namespace morvik {
 
 class CatalogueDatabase;
 class ErrorLog;
-class FMain;
+class MainWindow;
 class FSplash;
 
 // Sub Main's sequence: load the main window (settings, drives, request), show it and the
 // splash, set up the list columns, fill the catalogue from the database, close the splash and
 // leave the main window active. A failure is logged under "Sub Main"; the main window is then
 // shown with whatever loaded, so the operator can still work. Returns false after a failure.
-bool SubMain(FMain& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log);
+bool SubMain(MainWindow& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log);
 
 }  // namespace morvik

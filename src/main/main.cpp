@@ -43,9 +43,9 @@ int main(int argc, char* argv[]) {
     OrderSession session(programFolder, log, op, ConnectNetworkDrive);
     QtFolderPicker picker;
 
-    FMain fMain(session);
+    MainWindow fMain(session);
     fMain.SetOptionsOpener([&] {
-        FOptions options(
+        OptionsDialog options(
             session.Settings(), programFolder, log,
             [&](int index, const std::string& caption) { fMain.RenameModality(index, caption); },
             picker);

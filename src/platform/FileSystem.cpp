@@ -2,12 +2,24 @@
 // FileSystemWindows.cpp hold what the system does itself.
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
 #include "platform/Guid.h"
 
 namespace morvik {
+
+std::size_t ReadReservation(std::uint64_t expected, std::uint64_t stopAfter) noexcept {
+    // A file that says nothing of its size (a pipe, some network file systems) starts small.
+    constexpr std::uint64_t kLeast = 4096;
+    // stopAfter + 1 would overflow for UINT64_MAX, and a string never holds more than this.
+    const std::uint64_t most =
+        std::min<std::uint64_t>(stopAfter, std::numeric_limits<std::size_t>::max() / 2);
+    return static_cast<std::size_t>(std::min(std::max(expected, kLeast - 1), most) + 1);
+}
 
 fs::path PathFromUtf8(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));

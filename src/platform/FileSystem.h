@@ -24,6 +24,11 @@ inline constexpr NativeFile kNoFile = -1;
 // AppError thrown when reading fails.
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name);
 
+// How many bytes ReadFromStart sets aside for a file of `expected` bytes: one more than it
+// would read, at least 64 KiB for a file that says nothing of its size, never more than one
+// past `stopAfter` (which may be UINT64_MAX: no limit).
+std::size_t ReadReservation(std::uint64_t expected, std::uint64_t stopAfter) noexcept;
+
 // Paths and UTF-8 text. Text in memory is UTF-8, and a path is made from it only here: Windows
 // would read the bytes of a plain string in its ANSI code page, so "Röntgen Aufträge" would
 // name another folder.

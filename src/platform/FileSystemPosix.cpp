@@ -93,23 +93,25 @@ void SyncFolder(const fs::path& folder) noexcept {
 }
 
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
-    std::string bytes;
+    // Read straight into the string, sized to the file and one byte more: that byte is where the
+    // read that finds the end (or a file that grew) lands without a second allocation.
     struct stat st {};
-    if (::fstat(file, &st) == 0 && st.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(
-            std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), stopAfter + 1)));
-    }
-    char buffer[65536];
-    for (off_t at = 0; bytes.size() <= stopAfter;) {
-        const ssize_t n = ::pread(file, buffer, sizeof buffer, at);
+    const std::uint64_t expected =
+        ::fstat(file, &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    std::string bytes(ReadReservation(expected, stopAfter), '\0');
+    std::size_t used = 0;
+    while (used <= stopAfter) {
+        if (used == bytes.size()) bytes.resize(ReadReservation(2 * used, stopAfter));
+        const ssize_t n =
+            ::pread(file, bytes.data() + used, bytes.size() - used, static_cast<off_t>(used));
         if (n < 0) {
             if (errno == EINTR) continue;
             throw FileError(errno, "Lesen von " + Utf8Path(name));
         }
         if (n == 0) break;
-        at += n;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    bytes.resize(used);
     return bytes;
 }
 

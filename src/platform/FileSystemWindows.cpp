@@ -81,26 +81,28 @@ bool sameFile(HANDLE a, HANDLE b) {
 }  // namespace
 
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
-    std::string bytes;
+    // Read straight into the string, sized to the file and one byte more (see the POSIX twin).
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(handleOf(file), &size) && size.QuadPart > 0) {
-        bytes.reserve(static_cast<std::size_t>(
-            std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), stopAfter + 1)));
-    }
-    char buffer[65536];
-    for (std::uint64_t at = 0; bytes.size() <= stopAfter;) {
+    const std::uint64_t expected = GetFileSizeEx(handleOf(file), &size) && size.QuadPart > 0
+                                       ? static_cast<std::uint64_t>(size.QuadPart)
+                                       : 0;
+    std::string bytes(ReadReservation(expected, stopAfter), '\0');
+    std::size_t used = 0;
+    while (used <= stopAfter) {
+        if (used == bytes.size()) bytes.resize(ReadReservation(2 * used, stopAfter));
         OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(at);
-        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        where.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(used));
+        where.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(used) >> 32);
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
         DWORD n = 0;
-        if (!ReadFile(handleOf(file), buffer, sizeof buffer, &n, &where)) {
+        if (!ReadFile(handleOf(file), bytes.data() + used, ask, &n, &where)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
             ThrowLastFileError("Lesen von", name);
         }
         if (n == 0) break;
-        at += n;
-        bytes.append(buffer, n);
+        used += n;
     }
+    bytes.resize(used);
     return bytes;
 }
 

@@ -61,11 +61,11 @@ FLogin::FLogin(QWidget* parent) : QDialog(parent) {
     setTabOrder(cmdOK_, cmdCancel_);
     txtPassword_->setFocus();
 
-    connect(cmdOK_, &QPushButton::clicked, this, &FLogin::cmdOK_Click);
+    connect(cmdOK_, &QPushButton::clicked, this, &FLogin::Confirm);
     connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void FLogin::cmdOK_Click() {
+void FLogin::Confirm() {
     if (UnlockCatalogue(txtPassword_->text().toStdString(), op_)) {
         accept();
         return;

@@ -20,7 +20,7 @@ class FLogin : public QDialog {
     explicit FLogin(QWidget* parent = nullptr);
 
   private:
-    void cmdOK_Click();
+    void Confirm();
 
     QtOperator op_;
     QLineEdit* txtPassword_;

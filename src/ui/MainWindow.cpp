@@ -27,7 +27,6 @@
 #include "ui/ProgramIcon.h"
 
 namespace morvik {
-
 namespace {
 
 QString q(const std::string& s) {
@@ -39,7 +38,8 @@ constexpr int kWatchIntervalMs = 2000;
 
 }  // namespace
 
-FMain::FMain(OrderSession& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+MainWindow::MainWindow(OrderSession& session, QWidget* parent)
+    : QMainWindow(parent), session_(session) {
     setObjectName("fMain");
     buildWidgets();
     connectEvents();
@@ -49,13 +49,13 @@ FMain::FMain(OrderSession& session, QWidget* parent) : QMainWindow(parent), sess
     session_.SetView(this);
 }
 
-FMain::~FMain() {
+MainWindow::~MainWindow() {
     session_.SetView(nullptr);
 }
 
 // As large as the layout was drawn for, but never past the screen: at 150 % on a 1920x1080
 // screen the confirm button must stay on it.
-void FMain::fitToScreen() {
+void MainWindow::fitToScreen() {
     QSize size(820, 760);
     if (const QScreen* s = screen()) {
         const QSize frame(16, 48);  // border and title bar the window manager adds
@@ -64,7 +64,7 @@ void FMain::fitToScreen() {
     resize(size.expandedTo(minimumSizeHint()));
 }
 
-void FMain::buildWidgets() {
+void MainWindow::buildWidgets() {
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
 
@@ -75,7 +75,7 @@ void FMain::buildWidgets() {
     fraMod_ = new QGroupBox("Modalität");
     fraMod_->setObjectName("fraMod");
     auto* modGrid = new QGridLayout(fraMod_);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kModalityCount; ++i) {
         optMod_[i] = new QRadioButton;
         optMod_[i]->setObjectName(QString("optMod%1").arg(i));
         modGrid->addWidget(optMod_[i], i / 3, i % 3);
@@ -167,9 +167,9 @@ void FMain::buildWidgets() {
     setTabOrder(lvAddBodyparts_, cmdOK_);
 }
 
-void FMain::connectEvents() {
-    connect(txtSearch_, &QLineEdit::textChanged, this, &FMain::txtSearch_Change);
-    connect(txtSearch_, &QLineEdit::returnPressed, this, &FMain::txtSearch_Return);
+void MainWindow::connectEvents() {
+    connect(txtSearch_, &QLineEdit::textChanged, this, &MainWindow::txtSearch_Change);
+    connect(txtSearch_, &QLineEdit::returnPressed, this, &MainWindow::txtSearch_Return);
     connect(txtKuerzel_, &QLineEdit::textChanged, this,
             [this](const QString& text) { session_.txtKuerzel_Change(text.toStdString()); });
     connect(lvBodyparts_, &QTreeView::doubleClicked, this, [this] { lvBodyparts_DblClick(); });
@@ -188,7 +188,7 @@ void FMain::connectEvents() {
                 session_.SelectAddedRow(
                     rows.isEmpty() ? 0 : static_cast<std::size_t>(rows.first().row()) + 1);
             });
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kModalityCount; ++i) {
         connect(optMod_[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on && !syncing_) optMod_GotFocus(i);
         });
@@ -196,17 +196,17 @@ void FMain::connectEvents() {
     }
     lvBodyparts_->installEventFilter(this);
     lvAddBodyparts_->installEventFilter(this);
-    connect(cmdOK_, &QPushButton::clicked, this, &FMain::cmdOK_Click);
-    connect(tmrQuellordner_, &QTimer::timeout, this, &FMain::tmrQuellordner_Timer);
-    connect(mnuBeenden_, &QAction::triggered, this, &FMain::mnu_Beenden_Click);
-    connect(mnuOptions_, &QAction::triggered, this, &FMain::mnu_Options_Click);
+    connect(cmdOK_, &QPushButton::clicked, this, &MainWindow::Confirm);
+    connect(tmrQuellordner_, &QTimer::timeout, this, &MainWindow::tmrQuellordner_Timer);
+    connect(mnuBeenden_, &QAction::triggered, this, &MainWindow::mnu_Beenden_Click);
+    connect(mnuOptions_, &QAction::triggered, this, &MainWindow::mnu_Options_Click);
 }
 
-bool FMain::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         // Focus reaches a modality button with its selection (click, arrow keys, Tab into the
         // group); focus that lands on an unchecked button by itself chooses nothing.
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < kModalityCount; ++i) {
             if (watched == optMod_[i] && optMod_[i]->isChecked()) optMod_GotFocus(i);
         }
     } else if (event->type() == QEvent::KeyPress) {
@@ -227,15 +227,15 @@ bool FMain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Start-up ------------------------------------------------------------------------------
 
-void FMain::Form_Load() {
+void MainWindow::Form_Load() {
     session_.Form_Load();
     syncing_ = true;
-    txtKuerzel_->setText(q(session_.Settings().Kuerzel));
+    txtKuerzel_->setText(q(session_.Settings().initials));
     syncing_ = false;
     txtSearch_->setFocus();  // the operator starts by typing a body part
 }
 
-void FMain::SetUpColumns() {
+void MainWindow::SetUpColumns() {
     for (QTreeView* view : {lvBodyparts_, lvAddBodyparts_}) {
         view->setColumnWidth(0, 760);
         view->setColumnHidden(1, true);
@@ -244,26 +244,26 @@ void FMain::SetUpColumns() {
     }
 }
 
-void FMain::FillCatalogue(std::vector<BodyPartEntry> rows) {
+void MainWindow::FillCatalogue(std::vector<BodyPartEntry> rows) {
     lvBodyparts_->setUpdatesEnabled(false);
     session_.FillCatalogue(std::move(rows));
     lvBodyparts_->setUpdatesEnabled(true);
 }
 
-void FMain::RenameModality(int index, const std::string& caption) {
+void MainWindow::RenameModality(int index, const std::string& caption) {
     session_.SetModalityCaption(index, caption);
-    if (index >= 0 && index < 6) optMod_[index]->setText(q(caption));
+    if (index >= 0 && index < kModalityCount) optMod_[index]->setText(q(caption));
 }
 
 // ---- Showing the session ---------------------------------------------------------------------
 
-void FMain::SessionChanged(const SessionChange& change) {
+void MainWindow::SessionChanged(const SessionChange& change) {
     if (change.catalogueRows) catalogueModel_->Reload();
     if (change.addedRows) addedModel_->Reload();
     refresh();
 }
 
-void FMain::refresh() {
+void MainWindow::refresh() {
     syncing_ = true;
     patient_->Show(session_.Patient(), session_.RequestNotice());
     if (!session_.WatchesSourceFolder()) {
@@ -272,11 +272,11 @@ void FMain::refresh() {
         tmrQuellordner_->start();
     }
     const int checked = session_.CheckedModality();
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kModalityCount; ++i) {
         optMod_[i]->setText(q(session_.ModalityCaptions()[i]));
         if (i == checked && !optMod_[i]->isChecked()) optMod_[i]->setChecked(true);
         // Tab enters the group on the checked button only; arrow keys move between them.
-        const bool tabStop = i == checked || checked < 0 || checked >= 6;
+        const bool tabStop = i == checked || checked < 0 || checked >= kModalityCount;
         optMod_[i]->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
     }
     lblQuellNetz_->setText(q(session_.QuellNetzText()));
@@ -294,14 +294,14 @@ void FMain::refresh() {
     syncSelection();
 }
 
-void FMain::setInputsEnabled(bool enabled) {
+void MainWindow::setInputsEnabled(bool enabled) {
     lvBodyparts_->setEnabled(enabled && session_.Catalogue().Enabled());
     lvAddBodyparts_->setEnabled(enabled);
     fraMod_->setEnabled(enabled);
     cmdOK_->setEnabled(enabled && session_.OkEnabled());
 }
 
-void FMain::syncSelection() {
+void MainWindow::syncSelection() {
     syncing_ = true;
     auto apply = [](QTreeView* view, std::size_t row) {
         if (row == 0) {
@@ -319,7 +319,7 @@ void FMain::syncSelection() {
 
 // ---- Events ---------------------------------------------------------------------------------
 
-void FMain::txtSearch_Change(const QString& text) {
+void MainWindow::txtSearch_Change(const QString& text) {
     std::size_t scrollTo = session_.txtSearch_Change(text.toStdString());
     if (scrollTo > 0) {
         lvBodyparts_->scrollTo(catalogueModel_->index(static_cast<int>(scrollTo) - 1, 0));
@@ -329,29 +329,29 @@ void FMain::txtSearch_Change(const QString& text) {
     }
 }
 
-void FMain::txtSearch_Return() {
+void MainWindow::txtSearch_Return() {
     session_.txtSearch_Return();
     txtSearch_->selectAll();  // the next body part is typed over this one
 }
 
-void FMain::lvBodyparts_DblClick() {
+void MainWindow::lvBodyparts_DblClick() {
     session_.lvBodyparts_DblClick();
 }
 
-void FMain::lvAddBodyparts_DblClick() {
+void MainWindow::lvAddBodyparts_DblClick() {
     session_.lvAddBodyparts_DblClick();
 }
 
-void FMain::optMod_GotFocus(int index) {
+void MainWindow::optMod_GotFocus(int index) {
     if (syncing_) return;
     session_.optMod_GotFocus(index);
 }
 
-void FMain::cmdOK_Click() {
+void MainWindow::Confirm() {
     if (session_.Busy()) return;
     // The inputs are locked while the files are written; the keyboard comes back where it was.
     QPointer<QWidget> focus = QApplication::focusWidget();
-    OrderSession::Confirmation result = session_.cmdOK_Click(txtComment_->text().toStdString());
+    OrderSession::Confirmation result = session_.Confirm(txtComment_->text().toStdString());
     if (result == OrderSession::Confirmation::Done) {
         close();
     } else if (focus && focus->isEnabled()) {
@@ -359,17 +359,17 @@ void FMain::cmdOK_Click() {
     }
 }
 
-void FMain::tmrQuellordner_Timer() {
+void MainWindow::tmrQuellordner_Timer() {
     // An open dialog is not interrupted; the next tick comes soon enough.
     if (QApplication::activeModalWidget()) return;
     session_.tmrQuellordner_Timer();
 }
 
-void FMain::mnu_Beenden_Click() {
+void MainWindow::mnu_Beenden_Click() {
     trap(session_.Log(), "mnu_Beenden_Click", [&] { close(); });
 }
 
-void FMain::mnu_Options_Click() {
+void MainWindow::mnu_Options_Click() {
     trap(session_.Log(), "mnu_Options_Click", [&] {
         if (openOptions_) openOptions_();
     });
@@ -378,7 +378,7 @@ void FMain::mnu_Options_Click() {
 
 // ---- Window events --------------------------------------------------------------------------
 
-void FMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Not in the middle of writing an order: the confirmation finishes first.
     if (session_.Busy()) {
         event->ignore();
@@ -391,7 +391,7 @@ void FMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void FMain::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
     // Form_Activate: raise the window whenever it becomes active, also after the options dialog.
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) raise();
     QMainWindow::changeEvent(event);

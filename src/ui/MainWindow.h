@@ -7,6 +7,7 @@
 
 #include "app/SessionView.h"
 #include "base/BodyPartEntry.h"
+#include "config/AppSettings.h"
 
 class QAction;
 class QGroupBox;
@@ -24,11 +25,11 @@ class OrderSession;
 class PatientArea;
 
 // fMain: shows the order session and forwards every event to it.
-class FMain : public QMainWindow, public SessionView {
+class MainWindow : public QMainWindow, public SessionView {
     Q_OBJECT
   public:
-    explicit FMain(OrderSession& session, QWidget* parent = nullptr);
-    ~FMain() override;
+    explicit MainWindow(OrderSession& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up steps driven by the program's entry point.
     void Form_Load();
@@ -62,7 +63,7 @@ class FMain : public QMainWindow, public SessionView {
     void lvBodyparts_DblClick();
     void lvAddBodyparts_DblClick();
     void optMod_GotFocus(int index);
-    void cmdOK_Click();
+    void Confirm();
     void tmrQuellordner_Timer();
     void mnu_Beenden_Click();
     void mnu_Options_Click();
@@ -75,7 +76,7 @@ class FMain : public QMainWindow, public SessionView {
     PatientArea* patient_ = nullptr;
     QTimer* tmrQuellordner_ = nullptr;  // watches the source folder while no request is shown
     QGroupBox* fraMod_ = nullptr;
-    std::array<QRadioButton*, 6> optMod_{};
+    std::array<QRadioButton*, kModalityCount> optMod_{};
     QLineEdit* txtKuerzel_ = nullptr;
     QLabel* lblQuellNetz_ = nullptr;
     QLabel* lblZielNetz_ = nullptr;

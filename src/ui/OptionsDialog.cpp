@@ -50,9 +50,10 @@ QPushButton* pushButton(const QString& caption, const char* name, QWidget* paren
 
 }  // namespace
 
-FOptions::FOptions(AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
-                   std::function<void(int index, const std::string& caption)> setModalityCaption,
-                   FolderPicker& picker, QWidget* parent)
+OptionsDialog::OptionsDialog(
+    AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
+    std::function<void(int index, const std::string& caption)> setModalityCaption,
+    FolderPicker& picker, QWidget* parent)
     : QDialog(parent),
       programFolder_(programFolder),
       log_(log),
@@ -60,26 +61,26 @@ FOptions::FOptions(AppSettings& settings, const std::filesystem::path& programFo
     setObjectName("fOptions");
     setWindowTitle(QStringLiteral("Einstellungen"));
     build();
-    model_.Form_Load();
+    model_.Load();
     showModel();
     connectEdits();
 }
 
-QLineEdit* FOptions::text(const char* name, OptionsText field) {
+QLineEdit* OptionsDialog::text(const char* name, OptionsText field) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     texts_.push_back({edit, field});
     return edit;
 }
 
-QCheckBox* FOptions::box(const QString& caption, const char* name, OptionsBox field) {
+QCheckBox* OptionsDialog::box(const QString& caption, const char* name, OptionsBox field) {
     auto* check = new QCheckBox(caption, this);
     check->setObjectName(name);
     boxes_.push_back({check, field});
     return check;
 }
 
-void FOptions::build() {
+void OptionsDialog::build() {
     auto* layout = new QVBoxLayout(this);
 
     // Modalities, three rows of two: label, name, "ohne Körperteile".
@@ -134,35 +135,35 @@ void FOptions::build() {
         return std::pair{browse, drive};
     };
     auto [cmdQuell, quellLetter] = folderRows(
-        QStringLiteral("GDT-Quellpfad:"), "txtQuell", &OptionsForm::txtQuell, "cmdQuell",
-        QStringLiteral("Quellordner wählen"), "chkQuellNetz", &OptionsForm::chkQuellNetz,
-        "txtQuellBuchstabe", &OptionsForm::txtQuellBuchstabe, QStringLiteral("Quellpfad"));
-    auto [cmdZiel, zielLetter] =
-        folderRows(QStringLiteral("GDT-Zielpfad:"), "txtZiel", &OptionsForm::txtZiel, "cmdZiel",
-                   QStringLiteral("Zielordner wählen"), "chkZielNetz", &OptionsForm::chkZielNetz,
-                   "txtZielBuchstabe", &OptionsForm::txtZielBuchstabe, QStringLiteral("Zielpfad"));
+        QStringLiteral("GDT-Quellpfad:"), "txtQuell", &AppSettings::sourceFolder, "cmdQuell",
+        QStringLiteral("Quellordner wählen"), "chkQuellNetz", &AppSettings::connectSource,
+        "txtQuellBuchstabe", &AppSettings::sourceDrive, QStringLiteral("Quellpfad"));
+    auto [cmdZiel, zielLetter] = folderRows(
+        QStringLiteral("GDT-Zielpfad:"), "txtZiel", &AppSettings::targetFolder, "cmdZiel",
+        QStringLiteral("Zielordner wählen"), "chkZielNetz", &AppSettings::connectTarget,
+        "txtZielBuchstabe", &AppSettings::targetDrive, QStringLiteral("Zielpfad"));
     txtQuellBuchstabe_ = quellLetter;
     txtZielBuchstabe_ = zielLetter;
     layout->addWidget(fraLaufwerke);
     connect(cmdQuell, &QToolButton::clicked, this, [this] {
-        model_.cmdQuell_Click();
+        model_.BrowseSourceFolder();
         showModel();
     });
     connect(cmdZiel, &QToolButton::clicked, this, [this] {
-        model_.cmdZiel_Click();
+        model_.BrowseTargetFolder();
         showModel();
     });
 
     // Order file details, one under the other.
-    QLineEdit* txtSuffix = text("txtSuffix", &OptionsForm::txtSuffix);
+    QLineEdit* txtSuffix = text("txtSuffix", &AppSettings::requestSuffix);
     auto* suffixRow = new QHBoxLayout;
     suffixRow->addWidget(buddyLabel(QStringLiteral("Suffix:"), txtSuffix, this));
     suffixRow->addWidget(txtSuffix);
     suffixRow->addStretch(1);
     layout->addLayout(suffixRow);
 
-    QCheckBox* chkAcc = box(QStringLiteral("Accession Number"), "chkAcc", &OptionsForm::chkAcc);
-    QLineEdit* txtAcc = text("txtAcc", &OptionsForm::txtAcc);
+    QCheckBox* chkAcc = box(QStringLiteral("Accession Number"), "chkAcc", &AppSettings::accession);
+    QLineEdit* txtAcc = text("txtAcc", &AppSettings::accessionPrefix);
     auto* accRow = new QHBoxLayout;
     accRow->addWidget(chkAcc);
     accRow->addWidget(txtAcc);
@@ -170,15 +171,14 @@ void FOptions::build() {
     accRow->addStretch(1);
     layout->addLayout(accRow);
 
-    layout->addWidget(box(QStringLiteral("Konica"), "chkKonica", &OptionsForm::chkKonica));
-    layout->addWidget(box(QStringLiteral("DR-Factory"), "chkFactory", &OptionsForm::chkFactory));
-    layout->addWidget(
-        box(QStringLiteral("Carestream"), "chkCarestream", &OptionsForm::chkCarestream));
+    layout->addWidget(box(QStringLiteral("Konica"), "chkKonica", &AppSettings::konica));
+    layout->addWidget(box(QStringLiteral("DR-Factory"), "chkFactory", &AppSettings::drFactory));
+    layout->addWidget(box(QStringLiteral("Carestream"), "chkCarestream", &AppSettings::carestream));
     layout->addWidget(box(QStringLiteral("Erzeuge nur eine Datei für den Patienten (nur in "
                                          "Verbindung mit DR-Factory) "),
-                          "chkOneGDT", &OptionsForm::chkOneGDT));
+                          "chkOneGDT", &AppSettings::oneFilePerPatient));
 
-    QLineEdit* txtCommentField = text("txtCommentField", &OptionsForm::txtCommentField);
+    QLineEdit* txtCommentField = text("txtCommentField", &AppSettings::commentField);
     auto* commentRow = new QHBoxLayout;
     commentRow->addWidget(buddyLabel(QStringLiteral("Kommentarfeld:"), txtCommentField, this));
     commentRow->addWidget(txtCommentField);
@@ -199,7 +199,7 @@ void FOptions::build() {
     connect(cmdSelectBodyparts, &QPushButton::clicked, this,
             [this] { ShowCatalogueLock(programFolder_, log_); });
     connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (model_.cmdOK_Click()) accept();
+        if (model_.Confirm()) accept();
     });
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -212,13 +212,13 @@ void FOptions::build() {
     }
 }
 
-void FOptions::connectEdits() {
+void OptionsDialog::connectEdits() {
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         connect(txtButton_[at], &QLineEdit::textChanged, this,
-                [this, i](const QString& t) { model_.SetButtonText(i, t.toStdString()); });
+                [this, i](const QString& t) { model_.SetModalityName(i, t.toStdString()); });
         connect(chkBodypart_[at], &QCheckBox::toggled, this,
-                [this, i](bool on) { model_.SetBodypart(i, on); });
+                [this, i](bool on) { model_.SetWithoutBodyParts(i, on); });
     }
     for (const TextEdit& t : texts_) {
         connect(t.edit, &QLineEdit::textChanged, this, [this, field = t.field](const QString& s) {
@@ -234,7 +234,7 @@ void FOptions::connectEdits() {
     }
 }
 
-void FOptions::showModel() {
+void OptionsDialog::showModel() {
     const OptionsForm& form = model_.Form();
     auto showText = [](QLineEdit* edit, const std::string& value) {
         const QString shown = QString::fromStdString(value);
@@ -247,16 +247,16 @@ void FOptions::showModel() {
         box->setChecked(checked);
     };
     for (std::size_t i = 0; i < txtButton_.size(); ++i) {
-        showText(txtButton_[i], form.txtButton[i]);
-        showBox(chkBodypart_[i], form.chkBodypart[i]);
+        showText(txtButton_[i], form.values.modalityNames[i]);
+        showBox(chkBodypart_[i], form.values.withoutBodyParts[i]);
     }
-    for (const TextEdit& t : texts_) showText(t.edit, form.*t.field);
-    for (const BoxEdit& b : boxes_) showBox(b.box, form.*b.field);
-    txtQuellBuchstabe_->setEnabled(form.txtQuellBuchstabeEnabled);
-    txtZielBuchstabe_->setEnabled(form.txtZielBuchstabeEnabled);
+    for (const TextEdit& t : texts_) showText(t.edit, form.values.*t.field);
+    for (const BoxEdit& b : boxes_) showBox(b.box, form.values.*b.field);
+    txtQuellBuchstabe_->setEnabled(form.sourceDriveEnabled);
+    txtZielBuchstabe_->setEnabled(form.targetDriveEnabled);
 }
 
-void FOptions::keyPressEvent(QKeyEvent* event) {
+void OptionsDialog::keyPressEvent(QKeyEvent* event) {
     // Escape does not discard the edits; only "Abbrechen" and the close box do.
     if (event->key() == Qt::Key_Escape) {
         event->accept();

@@ -19,12 +19,12 @@ class ErrorLog;
 
 // fOptions "Einstellungen": shows the OptionsModel and forwards every edit to it. Built afresh
 // for every opening, so discarded edits never come back.
-class FOptions : public QDialog {
+class OptionsDialog : public QDialog {
     Q_OBJECT
   public:
-    FOptions(AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
-             std::function<void(int index, const std::string& caption)> setModalityCaption,
-             FolderPicker& picker, QWidget* parent = nullptr);
+    OptionsDialog(AppSettings& settings, const std::filesystem::path& programFolder, ErrorLog& log,
+                  std::function<void(int index, const std::string& caption)> setModalityCaption,
+                  FolderPicker& picker, QWidget* parent = nullptr);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -88,7 +88,7 @@ FSelectBodyparts::FSelectBodyparts(const std::filesystem::path& programFolder, E
         model_.cmdNone_Click();
         showChecks();
     });
-    connect(cmdOK, &QPushButton::clicked, this, &FSelectBodyparts::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &FSelectBodyparts::Confirm);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     cmdOK->installEventFilter(this);
     cmdCancel->installEventFilter(this);
@@ -122,8 +122,8 @@ void FSelectBodyparts::itemChanged(QTreeWidgetItem* item) {
     model_.SetChecked(static_cast<std::size_t>(index), item->checkState(0) == Qt::Checked);
 }
 
-void FSelectBodyparts::cmdOK_Click() {
-    if (model_.cmdOK_Click()) accept();
+void FSelectBodyparts::Confirm() {
+    if (model_.Confirm()) accept();
 }
 
 }  // namespace morvik

@@ -28,7 +28,7 @@ class FSelectBodyparts : public QDialog {
   private:
     void showChecks();
     void itemChanged(QTreeWidgetItem* item);
-    void cmdOK_Click();
+    void Confirm();
 
     CatalogueDatabase db_;
     QtOperator op_;

@@ -9,6 +9,7 @@
 #include "diag/ErrorLog.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
@@ -46,9 +47,7 @@ class ConfirmationSafety : public ::testing::Test {
     ConfirmationSafety() {
         fs::create_directory(in());
         fs::create_directory(out());
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in().string() +
-                                                 "\r\nGDTZiel=" + out().string() +
-                                                 "\r\nKuerzel=AB\r\nAcc=1\r\n");
+        test::WriteSettings(program.path(), in(), out(), "Acc=1\r\n");
         WriteBytes(in() / "a.gdt", kRequest);
     }
     fs::path in() const { return program / "in"; }
@@ -81,7 +80,7 @@ TEST_F(ConfirmationSafety, RequestReplacedWhileWritingIsKept) {
     Copy copy(program.path());
     copy.load(2);
     copy.op.onYield = [&](int) { WriteBytes(in() / "a.gdt", kOther); };
-    EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(copy.session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(ReadBytes(in() / "a.gdt"), kOther);
     EXPECT_EQ(ordersFor(kRequest), 2u);
     EXPECT_EQ(ordersFor(kOther), 0u);
@@ -99,12 +98,12 @@ TEST_F(ConfirmationSafety, TwoCopiesConfirmingTheSameRequestOrderOnce) {
     int yields = 0;
     first.op.onYield = [&](int) {
         if (++yields != 2) return;
-        secondResult = second.session.cmdOK_Click("");
+        secondResult = second.session.Confirm("");
         Copy third(program.path());
         third.session.Form_Load();
         EXPECT_TRUE(third.op.messages.empty() || third.op.Texts()[0] == kNotFound);
     };
-    EXPECT_EQ(first.session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(first.session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(secondResult, OrderSession::Confirmation::Stay);
     EXPECT_EQ(second.op.Texts(), std::vector<std::string>{kNotFound});
     EXPECT_EQ(ordersFor(kRequest), 2u);
@@ -140,7 +139,7 @@ TEST_P(ConfirmationCrash, NextStartSettlesTheOrderAndSaysSo) {
         SetStepHook(killHere);
         Copy copy(program.path());
         copy.load(3);
-        copy.session.cmdOK_Click("");
+        copy.session.Confirm("");
         ::_exit(0);
     }
     int status = 0;
@@ -180,7 +179,7 @@ TEST_F(ConfirmationSafety, LinksAndOversizedFilesAreNoRequests) {
     Copy copy(program.path());
     copy.load(1);
     EXPECT_EQ(copy.session.Patient().id, "ID:");
-    EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(copy.session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(copy.op.Texts(), (std::vector<std::string>{kNotFound, kNotFound}));
     auto errors = test::LoggedErrors(copy.log);
     ASSERT_EQ(errors.size(), 1u);
@@ -189,7 +188,7 @@ TEST_F(ConfirmationSafety, LinksAndOversizedFilesAreNoRequests) {
     std::string huge(10u << 20, 'x');
     WriteBytes(in() / "b.gdt", kRequest + huge);
     copy.op.messages.clear();
-    EXPECT_EQ(copy.session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(copy.session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(copy.op.Texts(),
               (std::vector<std::string>{
                   "Die Datei \"b.gdt\" ist zu groß, um eine Anforderung zu sein (mehr als 10 MB), "

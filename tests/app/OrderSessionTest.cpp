@@ -5,6 +5,7 @@
 #include "platform/CodePage.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 
 namespace morvik {
 namespace {
@@ -33,9 +34,7 @@ class OrderSessionTest : public ::testing::Test, protected test::ProgramFolder {
 
     // Settings.ini with the folders, initials and the extra lines given.
     void settings(const std::string& extra = "") {
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in().string() +
-                                                 "\r\nGDTZiel=" + out().string() +
-                                                 "\r\nKuerzel=AB\r\n" + extra);
+        test::WriteSettings(program.path(), in(), out(), extra);
     }
 
     void load() {
@@ -170,20 +169,20 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsEmptiesAndLocksTheList) {
 
 TEST_F(OrderSessionTest, ChecksComeInTheirOrder) {
     session.Form_Load();
-    session.cmdOK_Click("");
+    session.Confirm("");
     EXPECT_EQ(op.Texts(), std::vector<std::string>{"Bitte geben Sie einen Quellpfad an."});
-    session.Settings().GDTQuell = in().string();
-    session.cmdOK_Click("");
+    session.Settings().sourceFolder = in().string();
+    session.Confirm("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie einen Zielpfad an.");
-    session.Settings().GDTZiel = out().string();
-    session.cmdOK_Click("");
+    session.Settings().targetFolder = out().string();
+    session.Confirm("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie ein Kürzel an.");
     EXPECT_TRUE(orders().empty());
 }
 
 TEST_F(OrderSessionTest, NoBodyPartAddedIsRefusedAndTheRequestKept) {
     ready();
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(),
               std::vector<std::string>{"Bitte wählen Sie mindestens ein Körperteil aus."});
     EXPECT_TRUE(orders().empty());
@@ -196,7 +195,7 @@ TEST_F(OrderSessionTest, ThreeBodyPartsGiveThreeFilesWithConsecutiveNumbersAndTh
     WriteBytes(program / "AccNum.dat", "0000041");
     load();
     add({1, 2, 3});
-    EXPECT_EQ(session.cmdOK_Click("bitte liegend"), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm("bitte liegend"), OrderSession::Confirmation::Done);
     EXPECT_EQ(op.Lines(),
               std::vector<std::string>{"Morvik | information | " + std::string(kSuccess)});
     EXPECT_FALSE(std::filesystem::exists(in() / "a.gdt"));
@@ -244,7 +243,7 @@ TEST_F(OrderSessionTest, OneGdtJoinsTheAddedBodyParts) {
             one.SelectCatalogueRow(r);
             one.lvBodyparts_DblClick();
         }
-        ASSERT_EQ(one.cmdOK_Click(""), OrderSession::Confirmation::Done) << c.lines[0];
+        ASSERT_EQ(one.Confirm(""), OrderSession::Confirmation::Done) << c.lines[0];
         ASSERT_EQ(orders().size(), 1u);
         const auto written = CrLfLines(out() / orders()[0]);
         for (const auto& line : c.lines) {
@@ -256,7 +255,7 @@ TEST_F(OrderSessionTest, OneGdtJoinsTheAddedBodyParts) {
 
 TEST_F(OrderSessionTest, OneGdtWithoutAddedRowsWritesOneFileWithoutBodyPartLines) {
     ready("OneGDT=1\r\n");
-    ASSERT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    ASSERT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_EQ(ReadBytes(out() / orders()[0]), kRequest + "0168402R\xF6ntgen\r\n0118315AB\r\n");
 }
@@ -265,7 +264,7 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsWritesExactlyOneScanFile) {
     ready("Bodypart2=1\r\nModalitaet2=CT\r\nAcc=1\r\n");
     add({1, 2});
     session.optMod_GotFocus(2);
-    ASSERT_EQ(session.cmdOK_Click("nativ"), OrderSession::Confirmation::Done);
+    ASSERT_EQ(session.Confirm("nativ"), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_EQ(ReadBytes(out() / orders()[0]),
               kRequest + "0118402CT\r\n0146227nativ\r\n0118315AB\r\n");
@@ -281,13 +280,13 @@ TEST_F(OrderSessionTest, VanishedRequestWritesNothingAndTheOneWaitingIsShownFirs
     add({1});
     std::filesystem::remove(in() / "a.gdt");
     WriteBytes(in() / "b.gdt", "0133000999\r\n0153101Andere\r\n01331031970\r\n");
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(), std::vector<std::string>{"Neue Anforderung geladen: Patient 999 (Andere, "
                                                    "geb. 1970). Bitte prüfen Sie den Patienten "
                                                    "und bestätigen Sie erneut."});
     EXPECT_EQ(session.Patient().born, "geb. 1970");
     EXPECT_TRUE(orders().empty());
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_FALSE(std::filesystem::exists(in() / "b.gdt"));
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with("0133000999\r\n"));
@@ -297,7 +296,7 @@ TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     ready();
     add({1});
     WriteBytes(in() / "a.gdt", "0133000999\r\n0153101Andere\r\n");
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(),
               std::vector<std::string>{"Neue Anforderung geladen: Patient 999 (Andere). "
                                        "Bitte prüfen Sie den Patienten und bestätigen "
@@ -306,7 +305,7 @@ TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     EXPECT_EQ(session.Patient().name, "Name: Andere");
     EXPECT_TRUE(orders().empty());
     // Confirming again orders for the request now on screen.
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(orders().size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(in() / "a.gdt"));
 }
@@ -324,7 +323,7 @@ TEST_F(OrderSessionTest, AnOversizedRequestIsPassedOverOncePerStart) {
     EXPECT_EQ(op.Texts(), std::vector<std::string>{tooLarge});
     EXPECT_EQ(session.RequestPath(), (in() / "b.gdt").string());
     std::filesystem::remove(in() / "b.gdt");
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
     EXPECT_EQ(op.Texts(), (std::vector<std::string>{tooLarge, kNotFound}));
 
     const std::string lf = "0133000472\n0153101Muster\n0123102Max\n017310301021990\n";
@@ -333,7 +332,7 @@ TEST_F(OrderSessionTest, AnOversizedRequestIsPassedOverOncePerStart) {
     EXPECT_EQ(session.Patient().name, "Name: Muster Max");
     EXPECT_EQ(session.Patient().born, "geb. 01.02.1990");
     session.optMod_GotFocus(0);
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with(lf + "0138402Scan\r\n"));
     EXPECT_EQ(std::filesystem::file_size(in() / "a.gdt"), kRequest.size() + (10u << 20));
@@ -360,7 +359,7 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
         const std::filesystem::path source = folder.program / (*c.source ? c.source : "in");
         const std::string setting = *c.source ? source.string() : "";
         std::filesystem::create_directory(folder.program / "in");
-        WriteBytes(folder.program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + setting + "\r\n");
+        test::WriteSettings(folder.program.path(), "GDTQuell=" + setting + "\r\n");
         test::RecordingOperator op;
         OrderSession session(folder.program.path(), folder.log, op, nullptr);
         session.Form_Load();
@@ -372,7 +371,7 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
         EXPECT_TRUE(session.WatchesSourceFolder());
 
         // The folder is set in the options dialog, or comes within reach, and a request arrives.
-        session.Settings().GDTQuell = source.string();
+        session.Settings().sourceFolder = source.string();
         std::filesystem::create_directory(source);
         WriteBytes(source / "a.gdt", kRequest);
         session.tmrQuellordner_Timer();
@@ -395,7 +394,7 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
         if (step == ConfirmStep::Renamed) throw std::runtime_error("killed");
     });
     session.optMod_GotFocus(0);
-    session.cmdOK_Click("");
+    session.Confirm("");
     SetStepHook(nullptr);
     WriteBytes(in() / "~0123456789abcdef0123456789abcdef~b.gdt.claim", kRequest);
     test::RecordingOperator next;
@@ -417,7 +416,8 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
 // place, then the request is deleted.
 struct Fault {
     const char* what;
-    int atYield;  // the yield, counted from the confirmation's start, at which the fault strikes
+    ConfirmStep step;  // the fault strikes when the confirmation reaches this step
+    int time;          // for the time
     std::function<void(const std::filesystem::path& in, const std::filesystem::path& out)> strike;
 };
 
@@ -425,16 +425,29 @@ void PrintTo(const Fault& f, std::ostream* os) {
     *os << f.what;
 }
 
-class AllOrNothing : public OrderSessionTest, public ::testing::WithParamInterface<Fault> {};
+class AllOrNothing : public OrderSessionTest, public ::testing::WithParamInterface<Fault> {
+  protected:
+    // The confirmation's step hook is a plain function: it reaches the fault through these.
+    static inline const Fault* fault = nullptr;
+    static inline int reached = 0;
+    static inline std::filesystem::path inFolder, outFolder;
+    static void strikeAtStep(ConfirmStep step) {
+        if (step == fault->step && ++reached == fault->time) fault->strike(inFolder, outFolder);
+    }
+    void TearDown() override { SetStepHook(nullptr); }
+};
 
 TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
     ready("Acc=1\r\n");
     add({1, 2, 3});
-    const int base = op.yields;
-    op.onYield = [&](int n) {
-        if (n == base + GetParam().atYield) GetParam().strike(in(), out());
-    };
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Stay);
+    fault = &GetParam();
+    reached = 0;
+    inFolder = in();
+    outFolder = out();
+    SetStepHook(strikeAtStep);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
+    SetStepHook(nullptr);
+    EXPECT_EQ(reached, fault->time);
     EXPECT_EQ(op.Lines(), std::vector<std::string>{"Morvik | warning | " + std::string(kFailed)});
     EXPECT_TRUE(std::filesystem::exists(in() / "a.gdt"));
     for (const auto& e : std::filesystem::recursive_directory_iterator(program.path())) {
@@ -450,9 +463,9 @@ TEST_P(AllOrNothing, LeavesNoOrderFileAndKeepsTheRequest) {
 
 std::vector<Fault> faults() {
     std::vector<Fault> all{
-        Fault{"target folder gone", 1,
+        Fault{"target folder gone once the request is claimed", ConfirmStep::Claimed, 1,
               [](const auto&, const auto& out) { std::filesystem::remove_all(out); }},
-        Fault{"target folder replaced while the second file is staged", 2,
+        Fault{"target folder replaced after the first file is staged", ConfirmStep::Staged, 1,
               [](const auto&, const auto& out) {
                   std::filesystem::rename(out, out.string() + ".alt");
                   WriteBytes(out, "kein Ordner");
@@ -460,11 +473,12 @@ std::vector<Fault> faults() {
 #ifndef _WIN32
     // A staged file vanishes before publishing: nothing gets its name. (Windows keeps a file
     // that is still open under its name until it is closed, so it cannot vanish there.)
-    all.push_back(Fault{"a rename fails", 3, [](const auto&, const auto& out) {
-                            const auto staged = FileNames(out);  // the first two temporaries
-                            ASSERT_EQ(staged.size(), 2u);
-                            std::filesystem::remove(out / staged[1]);
-                        }});
+    all.push_back(
+        Fault{"a staged file vanishes", ConfirmStep::Staged, 3, [](const auto&, const auto& out) {
+                  const auto staged = FileNames(out);
+                  ASSERT_EQ(staged.size(), 3u);
+                  std::filesystem::remove(out / staged[1]);
+              }});
 #endif
     return all;
 }
@@ -479,10 +493,10 @@ TEST_F(OrderSessionTest, SecondClickWhileConfirmingWritesNothingMore) {
     op.onYield = [&](int n) {
         if (n == base + 1) {
             EXPECT_TRUE(session.Busy());
-            inner = session.cmdOK_Click("");
+            inner = session.Confirm("");
         }
     };
-    EXPECT_EQ(session.cmdOK_Click(""), OrderSession::Confirmation::Done);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     EXPECT_EQ(inner, OrderSession::Confirmation::Stay);
     EXPECT_EQ(orders().size(), 1u);
     EXPECT_FALSE(session.Busy());

@@ -6,6 +6,7 @@
 #include "gdt/RequestCharset.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 
 namespace morvik {
 namespace {
@@ -38,9 +39,7 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
         test::ProgramFolder folder;
         const auto& program = folder.program;
         std::filesystem::create_directory(program / "out");
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + program.path().string() +
-                                                 "\r\nGDTZiel=" + (program / "out").string() +
-                                                 "\r\nKuerzel=AB\r\n");
+        test::WriteSettings(program.path(), program.path(), program / "out");
         const std::string request = "01380006301\r\n" + std::string(c.declaration) +
                                     "0133000471\r\n" + line("3101", c.surname) +
                                     line("3102", c.firstName);
@@ -51,7 +50,7 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
         EXPECT_EQ(session.Patient().name, c.shown);
 
         session.optMod_GotFocus(0);  // Scan: one order file, no body parts
-        ASSERT_EQ(session.cmdOK_Click("K\xC3\xB6rper"), OrderSession::Confirmation::Done);
+        ASSERT_EQ(session.Confirm("K\xC3\xB6rper"), OrderSession::Confirmation::Done);
         const auto orders = test::FileNames(program / "out");
         ASSERT_EQ(orders.size(), 1u);
         const std::string order = ReadBytes(program / "out" / orders[0]);

@@ -11,6 +11,7 @@
 #include "platform/FileCalls.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
@@ -46,9 +47,7 @@ struct FailingCalls final : FileCallHook {
 struct Workstation {
     Workstation(const fs::path& program, const fs::path& in, const fs::path& out)
         : log(program, clock), session(program, log, op, {}) {
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in.string() +
-                                                 "\r\nGDTZiel=" + out.string() +
-                                                 "\r\nKuerzel=AB\r\nAcc=1\r\n");
+        test::WriteSettings(program, in, out, "Acc=1\r\n");
     }
     OrderSession::Confirmation confirm(std::size_t parts) {
         session.Form_Load();
@@ -57,7 +56,7 @@ struct Workstation {
             session.SelectCatalogueRow(r);
             session.lvBodyparts_DblClick();
         }
-        return session.cmdOK_Click("");
+        return session.Confirm("");
     }
     test::FixedClock clock;
     ErrorLog log;

@@ -67,7 +67,7 @@ TEST_F(CatalogueChoiceTest, ARowWithoutFlagStopsTheLoadingAfterTheRowsBefore) {
 TEST_F(CatalogueChoiceTest, AMissingCatalogueOpensEmptyIsNotCreatedAndOkCloses) {
     CatalogueChoice& choice = open();
     EXPECT_TRUE(choice.Items().empty());
-    EXPECT_TRUE(choice.cmdOK_Click());
+    EXPECT_TRUE(choice.Confirm());
     EXPECT_FALSE(std::filesystem::exists(program / "Bodypart.mdb"));
     EXPECT_TRUE(test::Logged(log, {"Connection", "Form_Load - frmSelectBodyparts", "Connection",
                                    "cmdOK_Click - frmSelectBoyparts"}));
@@ -82,7 +82,7 @@ TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
     CatalogueChoice& choice = open();
     choice.cmdNone_Click();
 
-    EXPECT_FALSE(choice.cmdOK_Click());
+    EXPECT_FALSE(choice.Confirm());
     // Rows 3 and 8 came before the refused one and are unchanged all the same.
     EXPECT_EQ(showFlags(), before);
     const auto errors = test::LoggedErrors(log);
@@ -91,7 +91,7 @@ TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
     EXPECT_TRUE(errors[0].loggedUnder("cmdOK_Click - frmSelectBoyparts")) << errors[0].text;
 
     test::MakeCatalogue(program.path(), "DROP TRIGGER refuse;");
-    EXPECT_TRUE(choice.cmdOK_Click());
+    EXPECT_TRUE(choice.Confirm());
     EXPECT_EQ(showFlags(), (std::vector<std::string>{"3|0", "8|0", "12|0"}));
 }
 

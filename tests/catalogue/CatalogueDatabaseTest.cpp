@@ -30,7 +30,7 @@ class CatalogueDatabaseTest : public ::testing::Test, protected test::ProgramFol
     // Makes the catalogue from `sql` and opens the connection to it.
     void openWith(const std::string& sql) {
         MakeCatalogue(folder, sql);
-        db.Connection(1);
+        db.Open();
     }
     std::vector<std::string> shownNames() {
         std::vector<std::string> result;
@@ -53,22 +53,21 @@ const std::string OneRow = "INSERT INTO tblBodypart VALUES (1, 'Becken', 1, 'B',
 
 // --- Connection: the open/close rules and their log lines --------------------------------
 
-// Connection(1) opens, Connection(0) closes, other values do nothing; only a close of a closed
-// connection is logged.
-TEST(CatalogueConnection, FollowsItsArgumentAndLogsOnlyBadCloses) {
+// Open() opens unless open, Close() closes; only a close of a closed connection is logged.
+TEST(CatalogueConnection, OpensAndClosesAndLogsOnlyBadCloses) {
     struct Case {
-        std::vector<int> actions;
+        std::vector<int> actions;  // 1: Open(), 0: Close()
         bool openAfter;
         std::size_t badCloses;
     };
     for (const Case& c : std::vector<Case>{{{1, 1, 0}, false, 0},
                                            {{1, 0, 0}, false, 1},
                                            {{1, 0, 1}, true, 0},
-                                           {{1, 2, -1}, true, 0}}) {
+                                           {{1, 1}, true, 0}}) {
         test::ProgramFolder p;
         MakeCatalogue(p.program.path(), OneRow);
         CatalogueDatabase db(p.program.path(), p.log);
-        for (int action : c.actions) db.Connection(action);
+        for (int action : c.actions) action == 1 ? db.Open() : db.Close();
         EXPECT_EQ(db.IsOpen(), c.openAfter) << ::testing::PrintToString(c.actions);
         const auto errors = LoggedErrors(p.log);
         EXPECT_EQ(errors.size(), c.badCloses) << ::testing::PrintToString(c.actions);
@@ -86,7 +85,7 @@ TEST_F(CatalogueDatabaseTest, SecondOpenKeepsTheConnectionItHas) {
     fs::rename(file(), folder / "elsewhere.mdb", moved);
     // Windows keeps an open database under its name; there a second opening cannot go wrong.
     if (moved) GTEST_SKIP() << "the open catalogue cannot be renamed here: " << moved.message();
-    db.Connection(1);
+    db.Open();
 
     EXPECT_THAT(LoggedErrors(log), IsEmpty());
     EXPECT_THAT(shownNames(), ElementsAre("Becken"));
@@ -105,7 +104,7 @@ TEST(CatalogueConnection, UnusableFileFailsToOpenUnderConnectionNamingTheFile) {
         const fs::path file = p.program / "Bodypart.mdb";
         if (content) test::WriteBytes(file, *content);
         CatalogueDatabase db(p.program.path(), p.log);
-        db.Connection(1);
+        db.Open();
         EXPECT_FALSE(db.IsOpen());
         const auto errors = LoggedErrors(p.log);
         ASSERT_THAT(errors, SizeIs(1));
@@ -171,7 +170,7 @@ TEST_F(CatalogueDatabaseTest, FileOpensAndSortsOnAPlainConnection) {
         "INSERT INTO tblBodypart VALUES (1, 'knie', 1, 'K', 'F');"
         "INSERT INTO tblBodypart VALUES (2, 'Becken', 1, 'B', 'F')");
     db.SetShowFlags({{1, true}, {2, true}});
-    db.Connection(0);
+    db.Close();
 
     EXPECT_THAT(PlainQuery(file(), "PRAGMA integrity_check"), ElementsAre("ok"));
     EXPECT_THAT(PlainQuery(file(),

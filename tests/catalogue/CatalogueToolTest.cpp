@@ -60,12 +60,12 @@ TEST_F(CatalogueToolTest, ImportListExportRoundTrip) {
         test::FixedClock clock;
         ErrorLog log(folder.path(), clock);
         CatalogueDatabase db(folder.path(), log);
-        db.Connection(1);
+        db.Open();
         EXPECT_THAT(db.ShownBodyParts(),
                     ElementsAre(BodyPartEntry{"Becken", "BECK", "K4101M"},
                                 BodyPartEntry{"Knie links", "KNIE-L", "K7201L"},
                                 BodyPartEntry{"Ösophagus", "OES", "K4501M"}));
-        db.Connection(0);
+        db.Close();
         EXPECT_FALSE(fs::exists(log.file()));
     }
     ASSERT_EQ(run({programFolder(), "list"}), 0) << err.str();

@@ -19,7 +19,7 @@ class ShippedCatalogue : public ::testing::Test {
   protected:
     void SetUp() override {
         fs::copy_file(MORVIK_SHIPPED_CATALOGUE, folder / "Bodypart.mdb");
-        db.Connection(1);
+        db.Open();
         ASSERT_TRUE(db.IsOpen());
         db.ForEachRow([&](const CatalogueRow& row) { rows.push_back(row); });
     }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "base/AppError.h"
+#include "config/SettingsTable.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 
 namespace morvik {
 namespace {
@@ -14,9 +16,7 @@ using test::WriteBytes;
 class AppSettingsTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
     AppSettings load() { return LoadAppSettings(program.path(), log); }
-    void settingsFile(const std::string& body) {
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\n" + body);
-    }
+    void settingsFile(const std::string& body) { test::WriteSettings(program.path(), body); }
 };
 
 // Numbers as VB reads them (blanks around them allowed; &H hexadecimal, &O octal, exponents) and
@@ -47,25 +47,59 @@ TEST_F(AppSettingsTest, MistypedTruthValueTakesItsDefaultAndTheRestIsStillRead) 
         "Modalitaet0=CT\r\nBodypart0=\r\nKonica=ja\r\nGDTQuell=/praxis/in\r\nModalitaet2=\r\n"
         "Modalitaet5=MRT\r\nAcc=1\r\nCommentField=6220\r\n");
     AppSettings s = load();
-    EXPECT_EQ(s.Modalitaet[0], "CT");
-    EXPECT_TRUE(s.Bodypart[0]);  // default of index 0
-    EXPECT_FALSE(s.Konica);      // default
-    EXPECT_EQ(s.Modalitaet[2], "");
-    EXPECT_EQ(s.Modalitaet[5], "MRT");
-    EXPECT_EQ(s.GDTQuell, "/praxis/in");
-    EXPECT_TRUE(s.Acc);
-    EXPECT_EQ(s.CommentField, "6220");
+    EXPECT_EQ(s.modalityNames[0], "CT");
+    EXPECT_TRUE(s.withoutBodyParts[0]);  // default of index 0
+    EXPECT_FALSE(s.konica);              // default
+    EXPECT_EQ(s.modalityNames[2], "");
+    EXPECT_EQ(s.modalityNames[5], "MRT");
+    EXPECT_EQ(s.sourceFolder, "/praxis/in");
+    EXPECT_TRUE(s.accession);
+    EXPECT_EQ(s.commentField, "6220");
     const auto errors = test::LoggedErrors(log);
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0].number, 13);
     EXPECT_TRUE(errors[0].loggedUnder("Form_Load")) << errors[0].text;
 }
 
-TEST_F(AppSettingsTest, KuerzelIsWrittenAlsoWhenEmpty) {
+// Every key of the table: missing, it reads as its default; present, it fills its own member and
+// no other; the dialog's keys are written in their stored form and read back the same.
+TEST_F(AppSettingsTest, EveryKeyFillsItsOwnMemberAndIsWrittenBackAsStored) {
+    settingsFile("");
+    const AppSettings defaults = load();
+    for (const Setting& row : SettingsTable()) {
+        const bool text = row.kind == Setting::Kind::Text;
+        if (text) {
+            EXPECT_EQ(row.Text(defaults), row.defaultValue) << row.key;
+        } else {
+            EXPECT_EQ(row.Truth(defaults), row.defaultValue == "1") << row.key;
+        }
+        const std::string stored = text ? "Wert " + row.key : row.defaultValue == "1" ? "0" : "1";
+        settingsFile(row.key + "=" + stored + "\r\n");
+        AppSettings expected = defaults;
+        if (text) {
+            row.Text(expected) = stored;
+        } else {
+            row.Truth(expected) = stored == "1";
+        }
+        const AppSettings read = load();
+        EXPECT_EQ(read, expected) << row.key;
+        if (row.saveOrder == 0) continue;
+        std::filesystem::remove(program / "Settings.ini");
+        SaveOptionSettings(read, program.path());
+        EXPECT_NE(
+            ReadBytes(program / "Settings.ini").find("\r\n" + row.key + "=" + stored + "\r\n"),
+            std::string::npos)
+            << row.key;
+        EXPECT_EQ(load(), read) << row.key;
+    }
+    EXPECT_TRUE(test::Logged(log, {}));
+}
+
+TEST_F(AppSettingsTest, InitialsAreWrittenAlsoWhenEmpty) {
     settingsFile("Kuerzel=MK\r\nSuffix=gdt\r\n");
-    SaveKuerzel("", program.path());
+    SaveInitials("", program.path());
     EXPECT_EQ(ReadBytes(program / "Settings.ini"), "[GDTService]\r\nKuerzel=\r\nSuffix=gdt\r\n");
-    EXPECT_EQ(load().Kuerzel, "");
+    EXPECT_EQ(load().initials, "");
 }
 
 }  // namespace

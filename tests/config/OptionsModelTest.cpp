@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "config/SettingsTable.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 
 namespace morvik {
 namespace {
@@ -19,11 +21,11 @@ class OptionsModelTest : public ::testing::Test, protected test::ProgramFolder {
         model_.reset(new OptionsModel(
             settings, program.path(), log, op, picker,
             [this](int i, const std::string& caption) { captions.emplace_back(i, caption); }));
-        model_->Form_Load();
+        model_->Load();
         return *model_;
     }
     void settingsFile(const std::string& body) {
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\n" + body);
+        test::WriteSettings(program.path(), body);
         settings = LoadAppSettings(program.path(), log);
     }
     std::string file() { return ReadBytes(program / "Settings.ini"); }
@@ -49,10 +51,11 @@ void PrintTo(const Boxes& b, std::ostream* os) {
 }
 
 Boxes shown(const OptionsForm& f) {
-    return {f.chkKonica, f.chkFactory, f.chkOneGDT};
+    return {f.values.konica, f.values.drFactory, f.values.oneFilePerPatient};
 }
 
 using F = OptionsForm;
+using S = AppSettings;
 
 // One click on a variant box changes the others by its rule.
 TEST_F(OptionsModelTest, OneClickChangesTheOtherBoxes) {
@@ -62,12 +65,12 @@ TEST_F(OptionsModelTest, OneClickChangesTheOtherBoxes) {
         Boxes after;
     };
     for (const Case& c :
-         {Case{{0, 1, 1}, &F::chkKonica, {1, 0, 0}}, Case{{1, 0, 0}, &F::chkOneGDT, {0, 1, 1}},
-          Case{{1, 0, 0}, &F::chkFactory, {0, 1, 0}}}) {
+         {Case{{0, 1, 1}, &S::konica, {1, 0, 0}}, Case{{1, 0, 0}, &S::oneFilePerPatient, {0, 1, 1}},
+          Case{{1, 0, 0}, &S::drFactory, {0, 1, 0}}}) {
         OptionsModel& m = open();
-        m.SetChecked(&F::chkKonica, c.before.konica);
-        if (c.before.factory) m.SetChecked(&F::chkFactory, true);
-        if (c.before.oneGDT) m.SetChecked(&F::chkOneGDT, true);
+        m.SetChecked(&S::konica, c.before.konica);
+        if (c.before.factory) m.SetChecked(&S::drFactory, true);
+        if (c.before.oneGDT) m.SetChecked(&S::oneFilePerPatient, true);
         ASSERT_EQ(shown(m.Form()), c.before);
         m.SetChecked(c.clicked, true);
         EXPECT_EQ(shown(m.Form()), c.after) << ::testing::PrintToString(c.before);
@@ -83,23 +86,23 @@ TEST_F(OptionsModelTest, DriveLetterEnabledOnlyWithItsNetworkBoxAndKeptWhileDisa
         bool OptionsForm::*enabled;
         std::string AppSettings::*stored;
     };
-    for (const Side& c : {Side{&F::chkQuellNetz, &F::txtQuellBuchstabe,
-                               &F::txtQuellBuchstabeEnabled, &AppSettings::QuellBuchstabe},
-                          Side{&F::chkZielNetz, &F::txtZielBuchstabe, &F::txtZielBuchstabeEnabled,
-                               &AppSettings::ZielBuchstabe}}) {
+    for (const Side& c : {Side{&S::connectSource, &S::sourceDrive, &F::sourceDriveEnabled,
+                               &AppSettings::sourceDrive},
+                          Side{&S::connectTarget, &S::targetDrive, &F::targetDriveEnabled,
+                               &AppSettings::targetDrive}}) {
         OptionsModel& m = open();
         EXPECT_FALSE(m.Form().*c.enabled);
         m.SetChecked(c.netz, true);
         EXPECT_TRUE(m.Form().*c.enabled);
         m.SetText(c.letter, "Ül");  // one whole character
-        EXPECT_EQ(m.Form().*c.letter, "Ü");
+        EXPECT_EQ(m.Form().values.*c.letter, "Ü");
         m.SetText(c.letter, "N");
         m.SetChecked(c.netz, false);
         EXPECT_FALSE(m.Form().*c.enabled);
-        ASSERT_TRUE(m.cmdOK_Click());
+        ASSERT_TRUE(m.Confirm());
         EXPECT_EQ(LoadAppSettings(program.path(), log).*c.stored, "N");
         // Opening again shows the letter that was saved, in a disabled box.
-        EXPECT_EQ(open().Form().*c.letter, "N");
+        EXPECT_EQ(open().Form().values.*c.letter, "N");
         EXPECT_FALSE(open().Form().*c.enabled);
     }
 }
@@ -116,19 +119,39 @@ TEST_F(OptionsModelTest, ForbiddenCombinationsShowAndAreSavedResolved) {
                      "OneGDT=" + bit(stored.oneGDT));
         OptionsModel& m = open();
         EXPECT_EQ(shown(m.Form()), resolved);
-        ASSERT_TRUE(m.cmdOK_Click());
+        ASSERT_TRUE(m.Confirm());
         const AppSettings saved = LoadAppSettings(program.path(), log);
-        EXPECT_EQ((Boxes{saved.Konica, saved.Factory, saved.OneGDT}), resolved);
+        EXPECT_EQ((Boxes{saved.konica, saved.drFactory, saved.oneFilePerPatient}), resolved);
     }
 }
 
 TEST_F(OptionsModelTest, LoadsFromMemoryNotFromTheFile) {
     settingsFile("Modalitaet0=CT\r\nGDTQuell=/praxis/in\\\r\n");
-    settings.GDTQuell = "/praxis/in";  // the main window drops the trailing separator
-    settings.Modalitaet[0] = "MRT";
+    settings.sourceFolder = "/praxis/in";  // the main window drops the trailing separator
+    settings.modalityNames[0] = "MRT";
     OptionsModel& m = open();
-    EXPECT_EQ(m.Form().txtButton[0], "MRT");
-    EXPECT_EQ(m.Form().txtQuell, "/praxis/in");
+    EXPECT_EQ(m.Form().values.modalityNames[0], "MRT");
+    EXPECT_EQ(m.Form().values.sourceFolder, "/praxis/in");
+}
+
+// Every key the dialog edits is shown as memory holds it, and OK saves it so.
+TEST_F(OptionsModelTest, EveryDialogKeyIsShownAndSavedAsMemoryHoldsIt) {
+    for (const Setting* row : OptionSettings()) {
+        settings = AppSettings{};
+        settings.accessionPrefix = "RAD";  // OK needs it with the box checked
+        const bool text = row->kind == Setting::Kind::Text;
+        if (text) {
+            row->Text(settings) = "W";
+        } else {
+            row->Truth(settings) = true;
+        }
+        OptionsModel& m = open();
+        const AppSettings& shown = m.Form().values;
+        EXPECT_TRUE(text ? row->Text(shown) == "W" : row->Truth(shown)) << row->key;
+        ASSERT_TRUE(m.Confirm()) << row->key;
+        const AppSettings saved = LoadAppSettings(program.path(), log);
+        EXPECT_TRUE(text ? row->Text(saved) == "W" : row->Truth(saved)) << row->key;
+    }
 }
 
 // --- OK ---------------------------------------------------------------------------------------
@@ -136,26 +159,26 @@ TEST_F(OptionsModelTest, LoadsFromMemoryNotFromTheFile) {
 OptionsModel& fillEveryField(OptionsModel& m) {
     const char* names[] = {"CT", "", "Ultraschall", "MRT", "DXA", "Mammo"};
     for (int i = 0; i < kModalityCount; ++i) {
-        m.SetButtonText(i, names[i]);
-        m.SetBodypart(i, i % 2 == 1);
+        m.SetModalityName(i, names[i]);
+        m.SetWithoutBodyParts(i, i % 2 == 1);
     }
-    m.SetText(&OptionsForm::txtQuell, "/srv/gdt/in/");
-    m.SetText(&OptionsForm::txtZiel, "\\\\server\\ziel");
-    m.SetText(&OptionsForm::txtSuffix, "GDT");
-    m.SetText(&OptionsForm::txtQuellBuchstabe, "Q");
-    m.SetText(&OptionsForm::txtZielBuchstabe, "Z");
-    m.SetText(&OptionsForm::txtCommentField, "6220");
-    m.SetText(&OptionsForm::txtAcc, "RAD");
-    m.SetChecked(&OptionsForm::chkOneGDT, true);
-    m.SetChecked(&OptionsForm::chkCarestream, true);
-    m.SetChecked(&OptionsForm::chkAcc, true);
-    m.SetChecked(&OptionsForm::chkQuellNetz, true);
+    m.SetText(&S::sourceFolder, "/srv/gdt/in/");
+    m.SetText(&S::targetFolder, "\\\\server\\ziel");
+    m.SetText(&S::requestSuffix, "GDT");
+    m.SetText(&S::sourceDrive, "Q");
+    m.SetText(&S::targetDrive, "Z");
+    m.SetText(&S::commentField, "6220");
+    m.SetText(&S::accessionPrefix, "RAD");
+    m.SetChecked(&S::oneFilePerPatient, true);
+    m.SetChecked(&S::carestream, true);
+    m.SetChecked(&S::accession, true);
+    m.SetChecked(&S::connectSource, true);
     return m;
 }
 
 TEST_F(OptionsModelTest, OkWritesEveryKeyInOrderKeepingOtherLines) {
     settingsFile("Kuerzel=MK\r\n");
-    ASSERT_TRUE(fillEveryField(open()).cmdOK_Click());
+    ASSERT_TRUE(fillEveryField(open()).Confirm());
 
     // Every key the dialog edits, in the order the dialog writes them, after the lines there were.
     EXPECT_EQ(ReadBytes(program / "Settings.ini"),
@@ -169,10 +192,10 @@ TEST_F(OptionsModelTest, OkWritesEveryKeyInOrderKeepingOtherLines) {
               "ZielNetz=0\r\nOneGDT=1\r\n");
 
     // Memory holds the texts exactly as typed, a trailing separator included.
-    EXPECT_EQ(settings.GDTQuell, "/srv/gdt/in/");
-    EXPECT_EQ(settings.Modalitaet[1], "");
-    EXPECT_TRUE(settings.Carestream);
-    EXPECT_EQ(settings.Kuerzel, "MK");  // never the dialog's business
+    EXPECT_EQ(settings.sourceFolder, "/srv/gdt/in/");
+    EXPECT_EQ(settings.modalityNames[1], "");
+    EXPECT_TRUE(settings.carestream);
+    EXPECT_EQ(settings.initials, "MK");  // never the dialog's business
     EXPECT_TRUE(op.messages.empty());
     EXPECT_EQ(captions,
               (std::vector<std::pair<int, std::string>>{
@@ -180,8 +203,8 @@ TEST_F(OptionsModelTest, OkWritesEveryKeyInOrderKeepingOtherLines) {
 
     // The next opening shows what was saved, and so does the next start.
     OptionsModel& again = open();
-    EXPECT_EQ(again.Form().txtButton[3], "MRT");
-    EXPECT_TRUE(again.Form().chkCarestream);
+    EXPECT_EQ(again.Form().values.modalityNames[3], "MRT");
+    EXPECT_TRUE(again.Form().values.carestream);
     EXPECT_EQ(LoadAppSettings(program.path(), log), settings);
 }
 
@@ -189,19 +212,19 @@ TEST_F(OptionsModelTest, OkWritesEveryKeyInOrderKeepingOtherLines) {
 // edits for the operator to complete.
 TEST_F(OptionsModelTest, AccessionPrefixIsNeededOnlyWithItsBox) {
     OptionsModel& m = open();
-    m.SetButtonText(0, "CT");
-    m.SetChecked(&OptionsForm::chkAcc, true);
-    EXPECT_FALSE(m.cmdOK_Click());
+    m.SetModalityName(0, "CT");
+    m.SetChecked(&S::accession, true);
+    EXPECT_FALSE(m.Confirm());
     EXPECT_EQ(op.Lines(), std::vector<std::string>{
                               "Morvik | no icon | Bitte geben Sie eine Accession Number ein"});
     EXPECT_FALSE(std::filesystem::exists(program / "Settings.ini"));
     EXPECT_TRUE(captions.empty());
     const std::pair<bool, const char*> accepted[] = {{true, " "}, {false, ""}};
     for (auto [acc, prefix] : accepted) {
-        m.SetChecked(&OptionsForm::chkAcc, acc);
-        m.SetText(&OptionsForm::txtAcc, prefix);
-        EXPECT_TRUE(m.cmdOK_Click()) << prefix;
-        EXPECT_EQ(settings.AccNum, prefix);
+        m.SetChecked(&S::accession, acc);
+        m.SetText(&S::accessionPrefix, prefix);
+        EXPECT_TRUE(m.Confirm()) << prefix;
+        EXPECT_EQ(settings.accessionPrefix, prefix);
     }
     EXPECT_EQ(op.messages.size(), 1u);
     EXPECT_TRUE(test::Logged(log, {}));
@@ -211,17 +234,17 @@ TEST_F(OptionsModelTest, FailedSaveIsToldAndLoggedAndCanBeRepeated) {
     // A folder where the file should be: the settings file cannot be replaced.
     std::filesystem::create_directory(program / "Settings.ini");
     OptionsModel& m = open();
-    m.SetButtonText(2, "Sono");
+    m.SetModalityName(2, "Sono");
 
-    EXPECT_FALSE(m.cmdOK_Click());
+    EXPECT_FALSE(m.Confirm());
     EXPECT_EQ(op.Lines(),
               (std::vector<std::string>{
                   "Morvik | warning | Die Einstellungen konnten nicht gespeichert werden."}));
     EXPECT_TRUE(test::Logged(log, {"cmdOK_Click"}));
 
     std::filesystem::remove(program / "Settings.ini");
-    EXPECT_TRUE(m.cmdOK_Click());
-    EXPECT_EQ(LoadAppSettings(program.path(), log).Modalitaet[2], "Sono");
+    EXPECT_TRUE(m.Confirm());
+    EXPECT_EQ(LoadAppSettings(program.path(), log).modalityNames[2], "Sono");
     EXPECT_EQ(op.messages.size(), 1u);
 }
 
@@ -230,29 +253,29 @@ TEST_F(OptionsModelTest, FailedSaveIsToldAndLoggedAndCanBeRepeated) {
 // A folder button fills its box only when a folder was chosen; a failing picker is logged under
 // the button's procedure. Nothing is saved until OK.
 TEST_F(OptionsModelTest, FolderButtonFillsOnlyWhenAFolderWasChosen) {
-    settings.GDTQuell = settings.GDTZiel = "/alt";
+    settings.sourceFolder = settings.targetFolder = "/alt";
     struct Button {
         const char* procedure;
         void (OptionsModel::*click)();
         OptionsText field;
     };
     for (const Button& c :
-         {Button{"cmdQuell_Click", &OptionsModel::cmdQuell_Click, &OptionsForm::txtQuell},
-          Button{"cmdZiel_Click", &OptionsModel::cmdZiel_Click, &OptionsForm::txtZiel}}) {
+         {Button{"cmdQuell_Click", &OptionsModel::BrowseSourceFolder, &S::sourceFolder},
+          Button{"cmdZiel_Click", &OptionsModel::BrowseTargetFolder, &S::targetFolder}}) {
         OptionsModel& m = open();
         picker = test::FakePicker();
         (m.*c.click)();
-        EXPECT_EQ(m.Form().*c.field, "/alt");
+        EXPECT_EQ(m.Form().values.*c.field, "/alt");
         picker.answer = "/daten/gdt";
         (m.*c.click)();
-        EXPECT_EQ(m.Form().*c.field, "/daten/gdt");
+        EXPECT_EQ(m.Form().values.*c.field, "/daten/gdt");
         picker.fail = true;
         (m.*c.click)();
-        EXPECT_EQ(m.Form().*c.field, "/daten/gdt");
+        EXPECT_EQ(m.Form().values.*c.field, "/daten/gdt");
         EXPECT_TRUE(test::LoggedErrors(log).back().loggedUnder(c.procedure));
     }
     EXPECT_EQ(test::LoggedErrors(log).size(), 2u);
-    EXPECT_EQ(settings.GDTQuell, "/alt");
+    EXPECT_EQ(settings.sourceFolder, "/alt");
     EXPECT_EQ(picker.titles, (std::vector<std::string>(3, "Bitte wählen Sie einen Ordner...")));
 }
 

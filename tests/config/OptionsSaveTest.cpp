@@ -31,10 +31,10 @@ TEST(OptionsSave, ReadOnlyFileIsNotReplacedAndNothingIsApplied) {
     {
         OptionsModel model(settings, program.path(), log, op, picker,
                            [&](int i, const std::string& c) { captions.emplace_back(i, c); });
-        model.Form_Load();
-        model.SetButtonText(2, "Sono");
-        model.SetText(&OptionsForm::txtZiel, "/neu");
-        EXPECT_FALSE(model.cmdOK_Click());
+        model.Load();
+        model.SetModalityName(2, "Sono");
+        model.SetText(&AppSettings::targetFolder, "/neu");
+        EXPECT_FALSE(model.Confirm());
     }  // "Abbrechen"
     EXPECT_EQ(op.Texts(), std::vector<std::string>{kOptionsNotSaved});
     EXPECT_EQ(ReadBytes(program / "Settings.ini"), text);

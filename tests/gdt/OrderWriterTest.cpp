@@ -35,32 +35,6 @@ class OrderWriterTest : public ::testing::Test, protected test::ProgramFolder {
     OrderFormat format;
 };
 
-TEST_F(OrderWriterTest, WorkedExampleComesOutByteForByte) {
-    format.konica = true;
-    format.accession = true;
-    format.accessionPrefix = "RAD";
-    WriteBytes(program / "AccNum.dat", "0000041");
-    auto number = AccessionCounter(program.path(), log).IssueNumbers(1);
-    ASSERT_TRUE(number);
-    auto file = WriteGDT(format, log, kRequest, {"Röntgen", "links", "AB"},
-                         {"Thorax", "THX", "T01"}, number->front());
-    ASSERT_TRUE(file);
-    file->commit();
-    EXPECT_EQ(onlyOrder(),
-              "0133000471\r\n"
-              "0153101Muster\r\n"
-              "0143102Erika\r\n"
-              "0168402R\xF6ntgen\r\n"
-              "0128751THX\r\n"
-              "0156227Thorax\r\n"
-              "0155015Thorax\r\n"
-              "0194100RAD0000042\r\n"
-              "0146227links\r\n"
-              "0118315AB\r\n");
-    EXPECT_EQ(ReadBytes(program / "AccNum.dat"), "0000042");
-    EXPECT_TRUE(test::Logged(log, {}));
-}
-
 // The vendor lines of the first switch set, in this order: Konica, Factory, Carestream.
 TEST_F(OrderWriterTest, VariantsWriteTheVendorLinesOfTheFirstSwitchSet) {
     struct Case {

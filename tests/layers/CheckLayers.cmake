@@ -1,5 +1,6 @@
 # Reads every #include "..." of src/ and fails, naming file and line, when a folder includes a
-# folder that is not below it, or when a core folder includes Qt.
+# folder that is not below it, when a core folder includes Qt, or when a file outside platform/
+# makes a raw system call on files (the platform layer is the one place that knows the system).
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 #
 # The order, lowest first. A folder may include its own headers and those of any folder with
@@ -17,6 +18,11 @@ set(rank_ui 6)
 set(rank_main 7)
 # Qt may be included from these folders only.
 set(qt_folders ui main)
+# Raw file calls: POSIX at global scope (::rename), the C library's, and Win32's by name.
+set(raw_posix "open|openat|close|read|write|pread|pwrite|rename|renameat|renameat2|unlink|unlinkat|link|linkat|symlink|fsync|fdatasync|stat|lstat|fstat|mkdir|rmdir|fcntl|flock|lseek|ftruncate|chmod|fchmod|opendir|readdir")
+set(raw_c "fopen|freopen|_wfopen|_wopen|_open")
+set(raw_win32 "CreateFileW|CreateFileA|MoveFileExW|MoveFileW|DeleteFileW|ReplaceFileW|ReadFile|WriteFile|FlushFileBuffers|LockFileEx|SetFileInformationByHandle|CreateDirectoryW|RemoveDirectoryW|FindFirstFileW")
+set(raw_call "(^|[^A-Za-z0-9_:.>])::(${raw_posix})[ \t]*[(]|(^|[^A-Za-z0-9_.>])(std::)?(${raw_c}|${raw_win32})[ \t]*[(]|std::rename[ \t]*[(]")
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -37,6 +43,11 @@ foreach(source IN LISTS sources)
   set(number 0)
   foreach(line IN LISTS lines)
     math(EXPR number "${number} + 1")
+    if(NOT folder STREQUAL "platform" AND line MATCHES "${raw_call}"
+       AND NOT line MATCHES "^[ \t]*//")
+      message(SEND_ERROR "src/${source}:${number}: a raw system call outside platform/: ${line}")
+      math(EXPR faults "${faults} + 1")
+    endif()
     if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^/\"]+)/[^\"]*\"")
       set(target ${CMAKE_MATCH_1})
       if(target STREQUAL folder OR NOT DEFINED rank_${target})
@@ -58,7 +69,7 @@ foreach(source IN LISTS sources)
 endforeach()
 
 if(faults GREATER 0)
-  message(FATAL_ERROR "${faults} include(s) against the layer order")
+  message(FATAL_ERROR "${faults} include(s) against the layer order or raw call(s)")
 endif()
 list(LENGTH sources count)
 message(STATUS "${count} files of src/ follow the layer order")

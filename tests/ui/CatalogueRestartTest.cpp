@@ -20,7 +20,7 @@ bool visible(const char* objectName) {
     return false;
 }
 
-int catalogueRows(FMain& window) {
+int catalogueRows(MainWindow& window) {
     return window.findChild<QTreeView*>("lvBodyparts")->model()->rowCount();
 }
 
@@ -29,7 +29,7 @@ class CatalogueRestart : public test::MainWindowFixture {};
 TEST_F(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesRowsAfterRestart) {
     test::FakePicker picker;
     window.SetOptionsOpener([&] {  // as the program's entry point opens them
-        FOptions options(
+        OptionsDialog options(
             session.Settings(), program.path(), log,
             [&](int i, const std::string& caption) { window.RenameModality(i, caption); }, picker);
         options.exec();
@@ -80,13 +80,13 @@ TEST_F(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesR
               (std::vector<std::string>{"0", "0", "1"}));
     // The options' OK renamed the button at once and saved the edits.
     EXPECT_EQ(find<QRadioButton>("optMod1")->text(), "DR");
-    EXPECT_TRUE(LoadAppSettings(program.path(), log).Konica);
+    EXPECT_TRUE(LoadAppSettings(program.path(), log).konica);
     // The running window keeps its list until the next start.
     EXPECT_EQ(catalogueRows(window), 2);
     window.close();
 
     OrderSession again(program.path(), log, op, nullptr);
-    FMain restarted(again);
+    MainWindow restarted(again);
     CatalogueDatabase reopened(program.path(), log);
     EXPECT_TRUE(SubMain(restarted, splash, reopened, log));
     EXPECT_EQ(catalogueRows(restarted), 1);

@@ -18,6 +18,7 @@
 #include "main/StartUp.h"
 #include "support/CatalogueFile.h"
 #include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 #include "ui/MainWindow.h"
 #include "ui/Splash.h"
 
@@ -69,9 +70,7 @@ class MainWindowFixture : public ::testing::Test, protected ProgramFolder {
     }
     // Settings.ini names the folders, `more` adds keys; no rows: no catalogue file.
     bool start(const std::vector<CatalogueRow>& rows, const std::string& more = "") {
-        WriteBytes(program / "Settings.ini", "[GDTService]\r\nGDTQuell=" + in.string() +
-                                                 "\r\nGDTZiel=" + out.string() +
-                                                 "\r\nKuerzel=AB\r\n" + more);
+        test::WriteSettings(program.path(), in, out, more);
         if (!rows.empty()) MakeCatalogue(program.path(), rows);
         return SubMain(window, splash, catalogue, log);
     }
@@ -83,7 +82,7 @@ class MainWindowFixture : public ::testing::Test, protected ProgramFolder {
     const std::filesystem::path in = program / "in", out = program / "out";
     ShotOperator op;
     OrderSession session{program.path(), log, op, nullptr};
-    FMain window{session};
+    MainWindow window{session};
     FSplash splash;
     CatalogueDatabase catalogue{program.path(), log};
 };

@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, EveryInputOfEveryWindowHasAnOwnNameAndLabelsKeepTheirText
     test::FakePicker picker;
     FLogin login;
     FSelectBodyparts select(program.path(), log);
-    FOptions options(
+    OptionsDialog options(
         session.Settings(), program.path(), log, [](int, const std::string&) {}, picker);
     for (QWidget* w : std::initializer_list<QWidget*>{&window, &login, &select, &options}) {
         const std::string where = w->objectName().toStdString();

@@ -19,8 +19,8 @@ using test::ModalScript;
 
 class OptionsDialogTest : public ::testing::Test, protected test::ProgramFolder {
   protected:
-    std::unique_ptr<FOptions> open() {
-        return std::make_unique<FOptions>(
+    std::unique_ptr<OptionsDialog> open() {
+        return std::make_unique<OptionsDialog>(
             settings, program.path(), log,
             [this](int i, const std::string& caption) {
                 buttons[static_cast<std::size_t>(i)] = caption;
@@ -45,8 +45,8 @@ class OptionsDialogTest : public ::testing::Test, protected test::ProgramFolder 
 // The rules themselves are the model's; here: the widgets show what the model decided, and
 // what they show is what OK saves and hands to the main window.
 TEST_F(OptionsDialogTest, WidgetsFollowTheModelAndOkSavesThem) {
-    settings.Konica = true;
-    settings.QuellBuchstabe = "Q";
+    settings.konica = true;
+    settings.sourceDrive = "Q";
     auto dlg = open();
     dlg->show();
     check(dlg.get(), "chkOneGDT")->click();
@@ -76,10 +76,12 @@ TEST_F(OptionsDialogTest, WidgetsFollowTheModelAndOkSavesThem) {
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(buttons, (std::array<std::string, kModalityCount>{
                            "Scan", "Röntgen", "Modalität 3", "MRT", "Modalität 5", "Modalität 6"}));
-    EXPECT_EQ(settings.QuellBuchstabe, "X");
-    EXPECT_EQ(settings.GDTQuell, "/daten/gdt");
-    EXPECT_TRUE(settings.OneGDT && settings.Factory && !settings.Konica && settings.Carestream);
-    EXPECT_EQ(settings.Bodypart, (std::array<bool, 6>{false, false, true, false, false, false}));
+    EXPECT_EQ(settings.sourceDrive, "X");
+    EXPECT_EQ(settings.sourceFolder, "/daten/gdt");
+    EXPECT_TRUE(settings.oneFilePerPatient && settings.drFactory && !settings.konica &&
+                settings.carestream);
+    EXPECT_EQ(settings.withoutBodyParts,
+              (std::array<bool, 6>{false, false, true, false, false, false}));
     EXPECT_EQ(LoadAppSettings(program.path(), log), settings);
     auto again = open();
     EXPECT_EQ(edit(again.get(), "txtButton3")->text(), "MRT");

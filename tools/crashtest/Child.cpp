@@ -160,7 +160,7 @@ void RunChild(const ChildPlan& childPlan) {
         session.SelectCatalogueRow(static_cast<std::size_t>(r));
         session.lvBodyparts_DblClick();
     }
-    const bool done = session.cmdOK_Click("Crashtest") == OrderSession::Confirmation::Done;
+    const bool done = session.Confirm("Crashtest") == OrderSession::Confirmation::Done;
     writeCalls();
     std::exit(done ? 0 : 3);
 }

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     ErrorLog log(program, clock);
     QtOperator op;
     OrderSession session(program, log, op, nullptr);
-    FMain window(session);
+    MainWindow window(session);
     FSplash splash;
     CatalogueDatabase catalogue(program, log);
     if (!SubMain(window, splash, catalogue, log)) return 1;

@@ -20,17 +20,17 @@ int main(int argc, char** argv) {
     morvik::SystemClock clock;
     morvik::ErrorLog log(programFolder, clock);
     morvik::AppSettings settings = morvik::LoadAppSettings(programFolder, log);
-    settings.Modalitaet[2] = "Ultraschall";
-    settings.GDTQuell = "\\\\praxis-server\\gdt\\eingang";
-    settings.QuellNetz = true;
-    settings.QuellBuchstabe = "G";
-    settings.GDTZiel = "C:\\Bildgebung\\Auftraege";
-    settings.Acc = true;
-    settings.AccNum = "RAD";
-    settings.Factory = true;
-    settings.OneGDT = true;
+    settings.modalityNames[2] = "Ultraschall";
+    settings.sourceFolder = "\\\\praxis-server\\gdt\\eingang";
+    settings.connectSource = true;
+    settings.sourceDrive = "G";
+    settings.targetFolder = "C:\\Bildgebung\\Auftraege";
+    settings.accession = true;
+    settings.accessionPrefix = "RAD";
+    settings.drFactory = true;
+    settings.oneFilePerPatient = true;
     morvik::QtFolderPicker picker;
-    morvik::FOptions dialog(settings, programFolder, log, nullptr, picker);
+    morvik::OptionsDialog dialog(settings, programFolder, log, nullptr, picker);
     dialog.show();
     QApplication::processEvents();
     if (!dialog.grab().save(QString::fromLocal8Bit(argv[1]))) {
