@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The setup program under Wine, as IT support would deploy it: a silent install, the files where
+# they belong, an order placed through the installed morvik.exe, a silent re-install that keeps
+# the practice's data byte for byte, and a silent removal that keeps data and counter.
+#
+#   tests/windows/installer-test.sh BUILD_DIR     (after `cpack -G NSIS` in BUILD_DIR)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+setup=$(ls "$build"/Morvik-*-setup.exe | head -1)
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/morvik-setup.XXXXXX")
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+cleanup() {
+  "$wineserver" -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+"$wine" wineboot --init >/dev/null 2>&1 || true
+
+failures=0
+check() { # what, command...
+  local what=$1
+  shift
+  if "$@"; then echo "  ok: $what"; else echo "  FAILED: $what" >&2; failures=$((failures + 1)); fi
+}
+folder=$WINEPREFIX/drive_c/Morvik
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvik'
+# wineserver -w: every process the setup program started has ended.
+run() { "$wine" "$@" >/dev/null 2>&1; "$wineserver" -w; }
+
+echo "== Silent install: $(basename "$setup") /S /D=C:\\Morvik"
+run "$setup" /S '/D=C:\Morvik'
+for f in morvik.exe morvik-catalogue.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libstdc++-6.dll \
+  libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+  translations/qtbase_de.qm qt.conf Uninstall.exe; do
+  check "$f installed" test -s "$folder/$f"
+done
+check "Settings.ini from the template" cmp -s "$folder/templates/Settings.ini" "$folder/Settings.ini"
+check "Bodypart.mdb from the template" cmp -s "$folder/templates/Bodypart.mdb" "$folder/Bodypart.mdb"
+check "a new counter: the next number is 0000001" test "$(cat "$folder/AccNum.dat")" = 0000000
+check "an empty counter lock" test -f "$folder/AccNum.lck" -a ! -s "$folder/AccNum.lck"
+check "Logs folder" test -d "$folder/Logs"
+check "Start menu entry" test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Morvik/Morvik.lnk"
+check "registered under Apps & Features" \
+  sh -c "'$wine' reg query '$key' /v DisplayName 2>/dev/null | grep -q Morvik"
+check "with its version" \
+  sh -c "'$wine' reg query '$key' /v DisplayVersion 2>/dev/null | grep -q '$(basename "$setup" | sed 's/Morvik-\(.*\)-setup.exe/\1/')'"
+
+echo "== An order through the installed program"
+# A fresh Wine session, on the display the window test brings.
+"$wineserver" -k 2>/dev/null || true
+"$here/window-blackbox.sh" "$build" "$folder"
+"$wineserver" -k 2>/dev/null || true
+
+echo "== Silent re-install keeps the practice's data"
+printf '0000417' >"$folder/AccNum.dat"
+printf '00000000000000000417' >"$folder/AccNum.lck"
+printf '07.12.2026 - 10:00:00 # 53 - Datei nicht gefunden - ReadGDT\r\n' >>"$folder/Logs/ErrorLog.log"
+printf 'a catalogue the practice edited' >"$folder/Bodypart.mdb"
+mkdir "$work/before"
+for f in Settings.ini Bodypart.mdb AccNum.dat AccNum.lck Logs/ErrorLog.log; do
+  cp "$folder/$f" "$work/before/$(basename "$f")"
+done
+run "$setup" /S '/D=C:\Morvik'
+for f in Settings.ini Bodypart.mdb AccNum.dat AccNum.lck Logs/ErrorLog.log; do
+  check "re-install keeps $f byte for byte" cmp -s "$work/before/$(basename "$f")" "$folder/$f"
+done
+check "programs still there" test -s "$folder/morvik.exe"
+
+echo "== Silent removal keeps data and counter"
+# _?= runs the uninstaller in place, so that it is done when it returns.
+run "$folder/Uninstall.exe" /S '_?=C:\Morvik'
+for f in morvik.exe morvik-catalogue.exe Qt6Core.dll platforms/qwindows.dll templates/Settings.ini; do
+  check "$f removed" test ! -e "$folder/$f"
+done
+for f in Settings.ini Bodypart.mdb AccNum.dat AccNum.lck Logs/ErrorLog.log; do
+  check "removal keeps $f byte for byte" cmp -s "$work/before/$(basename "$f")" "$folder/$f"
+done
+check "Start menu entry removed" \
+  test ! -e "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Morvik"
+check "no longer under Apps & Features" sh -c "! '$wine' reg query '$key' >/dev/null 2>&1"
+
+if [ "$failures" -ne 0 ]; then
+  echo "installer-test: $failures failed" >&2
+  exit 1
+fi
+echo "installer-test: setup.exe installs, upgrades and removes as IT support expects"
