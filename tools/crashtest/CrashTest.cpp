@@ -283,15 +283,7 @@ class CrashTest {
         for (int e = 0; e < 3; ++e) {
             for (int call = 1;; ++call) {
                 begin();
-                ChildPlan a = plan(0, true);
-                a.failCall = call;
-                a.failError = kErrors[e];
-                a.calls = calls();
-                fs::remove(calls());
-                run(a);
-                ++faultRounds_;
-                ++killsBy_[std::string("Fehler bei der Bestätigung: ") + kErrorNames[e]];
-                const int seen = std::atoi(readText(calls()).c_str());
+                const int seen = failing(plan(0, true), call, e, "Fehler bei der Bestätigung: ");
                 finish();
                 if (call >= seen) break;
             }
@@ -299,19 +291,23 @@ class CrashTest {
                 begin();
                 std::string name;
                 counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
-                ChildPlan b = plan(1, false);
-                b.failCall = call;
-                b.failError = kErrors[e];
-                b.calls = calls();
-                fs::remove(calls());
-                run(b);
-                ++faultRounds_;
-                ++killsBy_[std::string("Fehler beim Start: ") + kErrorNames[e]];
-                const int seen = std::atoi(readText(calls()).c_str());
+                const int seen = failing(plan(1, false), call, e, "Fehler beim Start: ");
                 finish();
                 if (call >= seen && call > 12) break;
             }
         }
+    }
+
+    // Runs `child` with its `call`-th file call failing with kErrors[e]; how many calls it made.
+    int failing(ChildPlan child, int call, int e, const char* label) {
+        child.failCall = call;
+        child.failError = kErrors[e];
+        child.calls = calls();
+        fs::remove(calls());
+        run(child);
+        ++faultRounds_;
+        ++killsBy_[label + std::string(kErrorNames[e])];
+        return std::atoi(readText(calls()).c_str());
     }
 
     void begin() {
