@@ -238,13 +238,13 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
         std::unique_ptr<OrderTransaction> order =
             OrderTransaction::Begin(PathFromUtf8(requestPath_), settings_.requestSuffix,
                                     Workplace{WorkstationName(), programFolder_},
-                                    settings_.targetFolder, PatientOf(gdtText_));
+                                    settings_.targetFolder, PatientOf(request_));
         if (!order) {
             // Gone: another request may be waiting, and it is the one to show now.
             forgetRequest();
             return showWaitingRequest();
         }
-        if (order->Bytes() != gdtText_) {
+        if (order->Bytes() != request_.text) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
             std::string bytes = order->Bytes();
             requestPath_ = Utf8Path(order->GiveBack());
@@ -259,10 +259,10 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
                 tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
                 break;
             case OrderTransaction::Outcome::Pending:
-                tell(IncompleteOrderMessage(PatientOf(gdtText_)), MessageIcon::Warning);
+                tell(IncompleteOrderMessage(PatientOf(request_)), MessageIcon::Warning);
                 break;
             case OrderTransaction::Outcome::Unsettled:
-                tell(UnsettledOrderMessage(PatientOf(gdtText_)), MessageIcon::Warning);
+                tell(UnsettledOrderMessage(PatientOf(request_)), MessageIcon::Warning);
                 break;
         }
         result = Confirmation::Done;
@@ -300,7 +300,7 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
     };
     if (withoutBodyParts) {
         op_.ProcessEvents();
-        keep(WriteGDTScan(format, log_, gdtText_, choice));
+        keep(WriteGDTScan(format, log_, request_.text, choice));
     } else if (settings_.oneFilePerPatient) {
         BodyPartEntry joined;
         for (std::size_t row = 1; row <= addedCount_; ++row) {
@@ -310,11 +310,11 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
             join(joined.abbreviation, ", ", part.abbreviation);
             join(joined.factoryCode, "|", part.factoryCode);
         }
-        keep(WriteGDT(format, log_, gdtText_, choice, joined, number(0)));
+        keep(WriteGDT(format, log_, request_.text, choice, joined, number(0)));
     } else {
         for (std::size_t row = 1; row <= addedCount_; ++row) {
             op_.ProcessEvents();
-            keep(WriteGDT(format, log_, gdtText_, choice, added_.Row(row), number(row - 1)));
+            keep(WriteGDT(format, log_, request_.text, choice, added_.Row(row), number(row - 1)));
         }
     }
     const OrderTransaction::Outcome outcome = order.Publish();

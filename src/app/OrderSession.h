@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/OrderTransaction.h"
+#include "app/PatientCaptions.h"
 #include "app/SessionView.h"
 #include "base/Operator.h"
 #include "catalogue/BodyPartList.h"
@@ -79,7 +80,7 @@ class OrderSession {
     const AppSettings& Settings() const { return settings_; }
     const std::array<std::string, kModalityCount>& ModalityCaptions() const { return captions_; }
     int CheckedModality() const { return checkedModality_; }
-    const PatientCaptions& Patient() const { return patient_; }
+    PatientCaptions Patient() const { return CaptionsOf(request_); }
     // What the patient area says while it shows no request: no source folder set, the folder
     // not reachable, or no request in it; empty otherwise.
     const std::string& RequestNotice() const { return notice_; }
@@ -88,7 +89,7 @@ class OrderSession {
     // The search text is not empty and no name starts with it.
     bool SearchMissed() const { return searchMissed_; }
     const std::string& RequestPath() const { return requestPath_; }
-    const std::string& GDTText() const { return gdtText_; }
+    const std::string& GDTText() const { return request_.text; }
     const std::string& QuellNetzText() const { return quellNetzText_; }
     const std::string& ZielNetzText() const { return zielNetzText_; }
     const BodyPartList& Catalogue() const { return catalogue_; }
@@ -137,9 +138,8 @@ class OrderSession {
     int checkedModality_ = -1;
     std::string modalityName_;       // taken at confirmation, kept between attempts
     bool withoutBodyParts_ = false;  // likewise
-    PatientCaptions patient_;
     std::string requestPath_;
-    std::string gdtText_;
+    PatientRequest request_;              // the request shown, parsed; empty when none
     bool requestShown_ = false;           // the operator has seen the request at requestPath_
     std::string notice_;                  // see RequestNotice()
     bool looking_ = false;                // a request search is under way

@@ -26,7 +26,7 @@ std::string tooLargeMessage(const std::string& path) {
 // Names the patient now on screen with both identifiers, so that the operator checks the right one.
 std::string newRequestMessage(const PatientRequest& r) {
     const std::string check = "Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
-    const std::string name = r.surname + (r.firstName.empty() ? "" : " ") + r.firstName;
+    const std::string name = DisplayedName(r);
     if (r.patientId.empty() && name.empty() && r.birthDate.empty()) {
         return "Neue Anforderung geladen. " + check;
     }
@@ -87,8 +87,7 @@ void OrderSession::lookForRequest(const char* procedure, bool quiet) {
 OrderSession::Read OrderSession::readRequest(bool quiet) {
     std::string tooLarge;
     try {
-        PatientRequest request = ReadGDT(PathFromUtf8(requestPath_), patient_);
-        gdtText_ = std::move(request.text);
+        request_ = ReadGDT(PathFromUtf8(requestPath_));
         requestShown_ = true;
         return Read::Shown;
     } catch (const AppError& e) {
@@ -168,23 +167,18 @@ void OrderSession::showWaitingRequest() {
 
 void OrderSession::forgetRequest() {
     requestPath_.clear();
-    gdtText_.clear();
-    patient_ = PatientCaptions{};
+    request_ = PatientRequest{};
     requestShown_ = false;
 }
 
-// Shows a request the operator has not seen yet, its labels started afresh so that two patients
-// never mix, and asks for a new confirmation.
+// Shows a request the operator has not seen yet (its labels are its own, so two patients never
+// mix) and asks for a new confirmation.
 void OrderSession::showNewRequest(std::string bytes) {
-    PatientRequest request;
-    request.path = PathFromUtf8(requestPath_);
-    PatientCaptions fresh;
-    ApplyRequestText(bytes, request, fresh);
-    patient_ = fresh;
-    gdtText_ = std::move(bytes);
+    request_ = ParseRequest(std::move(bytes));
+    request_.path = PathFromUtf8(requestPath_);
     requestShown_ = true;
     notice_.clear();
-    tell(newRequestMessage(request));
+    tell(newRequestMessage(request_));
 }
 
 }  // namespace morvik

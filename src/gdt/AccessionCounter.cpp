@@ -18,8 +18,12 @@ namespace morvik {
 AccessionCounter::AccessionCounter(std::filesystem::path programFolder, ErrorLog& log)
     : programFolder_(std::move(programFolder)), log_(log) {}
 
-std::filesystem::path AccessionCounter::file() const {
-    return programFolder_ / "AccNum.dat";
+std::filesystem::path AccessionCounter::FileIn(const std::filesystem::path& programFolder) {
+    return programFolder / "AccNum.dat";
+}
+
+std::filesystem::path AccessionCounter::RealFolder(const std::filesystem::path& programFolder) {
+    return FollowLinks(FileIn(programFolder)).parent_path();
 }
 
 std::string AccessionCounter::CounterText(std::uint64_t number) {
@@ -60,7 +64,7 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
     // folders sharing one counter through a link also share its lock.
     std::unique_ptr<FileLock> lock;
     if (!trap(log_, "WriteAccNumDat", [&] {
-            lock = std::make_unique<FileLock>(FollowLinks(file()).parent_path() / "AccNum.lck");
+            lock = std::make_unique<FileLock>(RealFolder(programFolder_) / "AccNum.lck");
         })) {
         return std::nullopt;
     }

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "catalogue/CatalogueLock.h"
+#include "app/CatalogueLock.h"
 #include "ui/SelectBodypartsDialog.h"
 
 namespace morvik {

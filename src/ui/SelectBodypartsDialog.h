@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <filesystem>
 
-#include "catalogue/CatalogueChoice.h"
+#include "app/CatalogueChoice.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "ui/QtOperator.h"
 

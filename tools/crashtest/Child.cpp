@@ -153,7 +153,7 @@ void RunChild(const ChildPlan& childPlan) {
     std::vector<BodyPartEntry> rows;
     for (int i = 1; i <= 4; ++i) rows.push_back({"Teil " + std::to_string(i), "T", "F"});
     session.FillCatalogue(rows);
-    const std::string& id = session.Patient().id;  // "ID: 17"
+    const std::string id = session.Patient().id;  // "ID: 17"
     const int patient = id.size() > 4 ? std::atoi(id.c_str() + 4) : 0;
     patientShown = std::to_string(patient);
     for (int r = 1; r <= PartsFor(patient); ++r) {

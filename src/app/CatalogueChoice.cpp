@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueChoice.h"
+#include "app/CatalogueChoice.h"
 
 #include <utility>
 
