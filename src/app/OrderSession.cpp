@@ -273,9 +273,10 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
     return result;
 }
 
-// Every order file is staged, then the transaction publishes them all (OrderTransaction.h): a
-// failure before the first final name leaves nothing and the request back; after it, the order
-// only goes forward and what is left is completed by the next start.
+// Issues the accession numbers and hands the transaction one writer per order file; it stages
+// them all and publishes them (OrderTransaction.h): a failure before the first final name leaves
+// nothing and the request back; after it, the order only goes forward and what is left is
+// completed by the next start.
 OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
                                                     bool withoutBodyParts,
                                                     OrderTransaction& order) {
@@ -293,14 +294,13 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
     }
     auto number = [&](std::size_t i) { return i < numbers.size() ? numbers[i] : std::string(); };
 
-    auto keep = [&](std::optional<StagedFile> file) {
-        if (!file)
-            throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
-        order.Stage(std::move(*file));
-    };
+    // The window stays alive while the files are written, one yield per body part.
+    std::vector<OrderTransaction::OrderFileWriter> writers;
     if (withoutBodyParts) {
-        op_.ProcessEvents();
-        keep(WriteGDTScan(format, log_, request_.text, choice));
+        writers.emplace_back([&] {
+            op_.ProcessEvents();
+            return WriteGDTScan(format, log_, request_.text, choice);
+        });
     } else if (settings_.oneFilePerPatient) {
         BodyPartEntry joined;
         for (std::size_t row = 1; row <= addedCount_; ++row) {
@@ -310,14 +310,19 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
             join(joined.abbreviation, ", ", part.abbreviation);
             join(joined.factoryCode, "|", part.factoryCode);
         }
-        keep(WriteGDT(format, log_, request_.text, choice, joined, number(0)));
+        writers.emplace_back([&, joined] {
+            return WriteGDT(format, log_, request_.text, choice, joined, number(0));
+        });
     } else {
         for (std::size_t row = 1; row <= addedCount_; ++row) {
-            op_.ProcessEvents();
-            keep(WriteGDT(format, log_, request_.text, choice, added_.Row(row), number(row - 1)));
+            writers.emplace_back([&, row] {
+                op_.ProcessEvents();
+                return WriteGDT(format, log_, request_.text, choice, added_.Row(row),
+                                number(row - 1));
+            });
         }
     }
-    const OrderTransaction::Outcome outcome = order.Publish();
+    const OrderTransaction::Outcome outcome = order.Place(writers);
     if (outcome != OrderTransaction::Outcome::Complete) {
         log_.LogError("cmdOK_Click", err::OrderWrite,
                       "Auftrag nicht abgeschlossen, beim nächsten Start fortgesetzt: " +

@@ -133,7 +133,17 @@ fs::path OrderTransaction::GiveBack() {
     return back;
 }
 
-void OrderTransaction::Stage(StagedFile file) {
+OrderTransaction::Outcome OrderTransaction::Place(const std::vector<OrderFileWriter>& writers) {
+    for (const OrderFileWriter& write : writers) {
+        std::optional<StagedFile> file = write();
+        if (!file)
+            throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
+        stage(std::move(*file));
+    }
+    return publish();
+}
+
+void OrderTransaction::stage(StagedFile file) {
     staged_.push_back(std::move(file));
     ReachedStep(ConfirmStep::Staged);
 }
@@ -183,7 +193,7 @@ bool OrderTransaction::place(StagedFile& file) {
     return false;
 }
 
-OrderTransaction::Outcome OrderTransaction::Publish() {
+OrderTransaction::Outcome OrderTransaction::publish() {
     // The staged files' names are durable before the journal names them.
     std::set<fs::path> targets;
     for (const StagedFile& file : staged_) {
