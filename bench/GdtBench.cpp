@@ -108,7 +108,7 @@ void BM_Write100Orders_2KB(benchmark::State& state) {
                 state.SkipWithError("order not written");
                 break;
             }
-            file->commit();
+            file->Commit();
         }
         state.PauseTiming();
         fs::remove_all(program / "out");

@@ -57,7 +57,7 @@ void OrderSession::tell(const std::string& text, MessageIcon icon) {
 
 // ---- Lifecycle -------------------------------------------------------------------------------
 
-void OrderSession::Form_Load() {
+void OrderSession::Load() {
     trap(log_, "Form_Load", [&] {
         settings_ = LoadAppSettings(programFolder_, log_);
         captions_ = settings_.modalityNames;
@@ -78,7 +78,7 @@ void OrderSession::Form_Load() {
     announce();
 }
 
-void OrderSession::Form_Unload() {
+void OrderSession::Unload() {
     trap(log_, "Form_Unload", [&] { SaveInitials(settings_.initials, programFolder_); });
 }
 
@@ -118,7 +118,7 @@ void OrderSession::enterWithoutBodyParts() {
     okEnabled_ = true;
 }
 
-std::size_t OrderSession::txtSearch_Change(const std::string& text) {
+std::size_t OrderSession::Search(const std::string& text) {
     std::size_t scrollTo = 0;
     searchMatched_ = false;
     searchMissed_ = false;
@@ -139,12 +139,12 @@ std::size_t OrderSession::txtSearch_Change(const std::string& text) {
     return scrollTo;
 }
 
-void OrderSession::txtSearch_Return() {
+void OrderSession::AddFoundBodyPart() {
     // After a miss the row still selected is not what the operator typed.
-    if (searchMatched_) lvBodyparts_DblClick();
+    if (searchMatched_) AddSelectedBodyPart();
 }
 
-void OrderSession::lvBodyparts_DblClick() {
+void OrderSession::AddSelectedBodyPart() {
     trap(log_, "lvBodyparts_DblClick", [&] {
         // No selected row: nothing to add, and no empty row either.
         if (!catalogue_.Enabled() || catalogue_.Selected() == 0) return;
@@ -156,7 +156,7 @@ void OrderSession::lvBodyparts_DblClick() {
     announce();
 }
 
-void OrderSession::lvAddBodyparts_DblClick() {
+void OrderSession::RemoveSelectedBodyPart() {
     trap(log_, "lvAddBodyparts_DblClick", [&] {
         added_.Remove(added_.Selected());
         pending_.addedRows = true;
@@ -166,12 +166,12 @@ void OrderSession::lvAddBodyparts_DblClick() {
     announce();
 }
 
-void OrderSession::lvAddBodyparts_KeyDelete() {
+void OrderSession::RemoveSelectedBodyPartIfAny() {
     // Unlike a double-click, a key press with nothing selected is no slip worth a log line.
-    if (added_.Selected() != 0) lvAddBodyparts_DblClick();
+    if (added_.Selected() != 0) RemoveSelectedBodyPart();
 }
 
-void OrderSession::optMod_GotFocus(int index) {
+void OrderSession::ChooseModality(int index) {
     if (index < 0 || index >= kModalityCount) return;
     checkedModality_ = index;
     if (settings_.withoutBodyParts[index]) {
@@ -183,7 +183,7 @@ void OrderSession::optMod_GotFocus(int index) {
     announce();
 }
 
-void OrderSession::txtKuerzel_Change(const std::string& text) {
+void OrderSession::SetInitials(const std::string& text) {
     settings_.initials = text;
 }
 

@@ -41,24 +41,27 @@ class OrderSession {
     // --- Lifecycle -------------------------------------------------------------------------
     // Settings, captions, the initial modality, drives, settling what a killed program left
     // behind (told to the operator), the request search and its reading.
-    void Form_Load();
+    void Load();
     // Writes the initials back to Settings.ini, also when empty.
-    void Form_Unload();
+    void Unload();
     // Puts the catalogue rows (already in name order) into the catalogue list in one go.
     void FillCatalogue(std::vector<BodyPartEntry> rows);
 
     // --- Events ----------------------------------------------------------------------------
+    // A failure is logged under the event's name in the window ("txtSearch_Change",
+    // "lvBodyparts_DblClick", "lvAddBodyparts_DblClick", "cmdOK_Click", ...), as the error log
+    // has always named them.
     // Search: selects the first name starting with the text. Returns the row to bring into
     // view (the match plus up to seven rows below it), 0 when nothing moved.
-    std::size_t txtSearch_Change(const std::string& text);
+    std::size_t Search(const std::string& text);
     // Enter in the search field adds the selected row, but only while the text found a name.
-    void txtSearch_Return();
-    void lvBodyparts_DblClick();
-    void lvAddBodyparts_DblClick();
+    void AddFoundBodyPart();
+    void AddSelectedBodyPart();
+    void RemoveSelectedBodyPart();
     // Delete in the added list: removes the selected row; with none selected it does nothing.
-    void lvAddBodyparts_KeyDelete();
-    void optMod_GotFocus(int index);
-    void txtKuerzel_Change(const std::string& text);
+    void RemoveSelectedBodyPartIfAny();
+    void ChooseModality(int index);
+    void SetInitials(const std::string& text);
     void SelectCatalogueRow(std::size_t row);  // 0 deselects
     void SelectAddedRow(std::size_t row);      // 0 deselects
 
@@ -70,7 +73,7 @@ class OrderSession {
 
     // The source folder watch, every few seconds: while no request is shown, the folder is
     // searched again and a request found there is shown exactly as if it had been there at start.
-    void tmrQuellordner_Timer();
+    void LookForRequest();
 
     // Options dialog "OK" renames a modality button at once.
     void SetModalityCaption(int index, const std::string& caption);
@@ -111,7 +114,7 @@ class OrderSession {
     void connectDrives();
     enum class Read { Shown, TooLarge, Failed };
     void showRequestAtStart();
-    void lookForRequest(const char* procedure, bool quiet);
+    void showFirstRequest(const char* procedure, bool quiet);
     Read readRequest(bool quiet);
     void logLookFailure(const char* procedure, bool quiet) noexcept;
     void passOverTooLarge(const std::string& description);

@@ -145,7 +145,7 @@ class Settler {
         try {
             held.emplace(claim);
         } catch (const AppError& e) {
-            if (e.number() == err::FileNotFound) return;  // settled meanwhile
+            if (e.Number() == err::FileNotFound) return;  // settled meanwhile
             throw;
         }
         if (!held->TryLock()) return;

@@ -37,16 +37,16 @@ std::string newRequestMessage(const PatientRequest& r) {
 }  // namespace
 
 void OrderSession::showRequestAtStart() {
-    lookForRequest("Form_Load", false);
+    showFirstRequest("Form_Load", false);
     if (notice_ == kNoRequest) tell(kNotFound);
 }
 
-void OrderSession::tmrQuellordner_Timer() {
+void OrderSession::LookForRequest() {
     // A confirmation or a search under way has the folder already.
     if (busy_ || looking_ || requestShown_) return;
     trap(log_, "tmrQuellordner_Timer", [&] {
         DropTrailingSeparator(settings_.sourceFolder);
-        lookForRequest("tmrQuellordner_Timer", true);
+        showFirstRequest("tmrQuellordner_Timer", true);
     });
     announce();
 }
@@ -54,7 +54,7 @@ void OrderSession::tmrQuellordner_Timer() {
 // Shows the first request of the source folder, passing over files too large to be one; without
 // one, notice_ says why. A failure is logged; `quiet` leaves out the one the last search logged,
 // so that the folder watch does not fill the log.
-void OrderSession::lookForRequest(const char* procedure, bool quiet) {
+void OrderSession::showFirstRequest(const char* procedure, bool quiet) {
     looking_ = true;
     struct Done {
         bool& flag;
@@ -91,7 +91,7 @@ OrderSession::Read OrderSession::readRequest(bool quiet) {
         requestShown_ = true;
         return Read::Shown;
     } catch (const AppError& e) {
-        if (e.number() != err::FileTooLarge) {
+        if (e.Number() != err::FileTooLarge) {
             logLookFailure("ReadGDT", quiet);
             return Read::Failed;
         }
@@ -145,7 +145,7 @@ std::optional<std::string> OrderSession::requestBytes() {
     try {
         return ReadRequestBytes(PathFromUtf8(requestPath_));
     } catch (const AppError& e) {
-        if (e.number() != err::FileTooLarge) throw;
+        if (e.Number() != err::FileTooLarge) throw;
         tooLarge = e.what();
     }
     passOverTooLarge(tooLarge);

@@ -39,7 +39,7 @@ class AccessionCounter {
     static std::uint64_t ParseCounter(std::string_view text);
 
     // "AccNum.dat" in the program folder.
-    std::filesystem::path file() const { return FileIn(programFolder_); }
+    std::filesystem::path File() const { return FileIn(programFolder_); }
     static std::filesystem::path FileIn(const std::filesystem::path& programFolder);
     // Where the counter really lies (a linked AccNum.dat followed): its lock and the temporary
     // files of its rewrite are there.

@@ -72,7 +72,7 @@ TEST_P(GoldenOrder, WritesTheOrderFileByteForByte) {
     auto file = g.part ? WriteGDT(f, log, request.text, g.choice, *g.part, number)
                        : WriteGDTScan(f, log, request.text, g.choice);
     ASSERT_TRUE(file);
-    file->commit();
+    file->Commit();
     const auto names = FileNames(program / "out");
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(ReadBytes(program / "out" / names[0]),

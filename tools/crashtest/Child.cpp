@@ -23,8 +23,8 @@ std::string patientShown;
 
 class FixedClock final : public Clock {
   public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
+    std::string Date() override { return "05.12.2026"; }
+    std::string Time() override { return "14:03:07"; }
 };
 
 // Writes down what the operator is told, line by line, with the patient then on screen.
@@ -145,7 +145,7 @@ void RunChild(const ChildPlan& childPlan) {
     ErrorLog log(plan->program, clock);
     RecordingOperator op;
     OrderSession session(plan->program, log, op, nullptr);
-    session.Form_Load();
+    session.Load();
     if (!plan->confirm) {
         writeCalls();
         std::exit(0);
@@ -158,7 +158,7 @@ void RunChild(const ChildPlan& childPlan) {
     patientShown = std::to_string(patient);
     for (int r = 1; r <= PartsFor(patient); ++r) {
         session.SelectCatalogueRow(static_cast<std::size_t>(r));
-        session.lvBodyparts_DblClick();
+        session.AddSelectedBodyPart();
     }
     const bool done = session.Confirm("Crashtest") == OrderSession::Confirmation::Done;
     writeCalls();
