@@ -77,8 +77,7 @@ void BM_ReadGDT(benchmark::State& state) {
     const auto bytes = static_cast<std::size_t>(state.range(0));
     fs::path file = writeRequest(scratch("morvik-bench-read"), bytes);
     for (auto _ : state) {
-        PatientCaptions captions;
-        benchmark::DoNotOptimize(ReadGDT(file, captions));
+        benchmark::DoNotOptimize(ReadGDT(file));
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
@@ -109,7 +108,7 @@ void BM_Write100Orders_2KB(benchmark::State& state) {
                 state.SkipWithError("order not written");
                 break;
             }
-            file->commit();
+            file->Commit();
         }
         state.PauseTiming();
         fs::remove_all(program / "out");

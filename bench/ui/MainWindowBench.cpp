@@ -67,7 +67,7 @@ fs::path programFolder(std::int64_t rows = 250) {
         for (int i = 0; i < rows; ++i)
             catalogue.push_back({i + 1, rowName(i), true, "AB", "F" + std::to_string(i)});
         ReplaceAllRows(db, catalogue);
-        db.close();
+        db.Close();
         return f;
     }();
     folders.emplace(rows, folder);
@@ -82,7 +82,7 @@ struct Fixture {
     OrderSession session{folder, log, op, nullptr};
     MainWindow window{session};
     explicit Fixture(std::int64_t rows) : folder(programFolder(rows)) {
-        window.Form_Load();
+        window.Load();
         window.SetUpColumns();
         window.show();
         QCoreApplication::processEvents();
@@ -188,13 +188,13 @@ void BM_ConfirmBodyParts(benchmark::State& state) {
         ErrorLog log(programFolder(), clock);
         SilentOperator op;
         OrderSession session(programFolder(), log, op, nullptr);
-        session.Form_Load();
+        session.Load();
         std::vector<BodyPartEntry> rows;
         for (int i = 0; i < parts; ++i) rows.push_back({rowName(i), "AB", "F" + std::to_string(i)});
         session.FillCatalogue(rows);
         for (std::size_t r = 1; r <= rows.size(); ++r) {
             session.SelectCatalogueRow(r);
-            session.lvBodyparts_DblClick();
+            session.AddSelectedBodyPart();
         }
         state.ResumeTiming();
         if (session.Confirm("Kommentar") != OrderSession::Confirmation::Done) {

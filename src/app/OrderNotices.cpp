@@ -1,6 +1,6 @@
 #include "app/OrderNotices.h"
 
-#include "gdt/RequestReader.h"
+#include "app/PatientCaptions.h"
 
 namespace morvik {
 
@@ -12,13 +12,8 @@ std::string describe(const std::string& id, const std::string& name, const std::
 
 }  // namespace
 
-JournalPatient PatientOf(std::string_view requestText) {
-    PatientRequest request;
-    PatientCaptions unused;
-    ApplyRequestText(requestText, request, unused);
-    return {request.patientId,
-            request.surname + (request.firstName.empty() ? "" : " ") + request.firstName,
-            request.birthDate};
+JournalPatient PatientOf(const PatientRequest& request) {
+    return {request.patientId, DisplayedName(request), request.birthDate};
 }
 
 std::string IncompleteOrderMessage(const JournalPatient& patient) {

@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "app/OrderTransaction.h"
+#include "gdt/RequestReader.h"
 
 namespace morvik {
 
-// The patient of a request's text: identifier and "surname first name".
-JournalPatient PatientOf(std::string_view requestText);
+// The patient of a request: identifier, "surname first name" and date of birth.
+JournalPatient PatientOf(const PatientRequest& request);
 
 // A confirmation that placed some order files and left the rest journaled.
 std::string IncompleteOrderMessage(const JournalPatient& patient);

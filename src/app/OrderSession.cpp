@@ -57,7 +57,7 @@ void OrderSession::tell(const std::string& text, MessageIcon icon) {
 
 // ---- Lifecycle -------------------------------------------------------------------------------
 
-void OrderSession::Form_Load() {
+void OrderSession::Load() {
     trap(log_, "Form_Load", [&] {
         settings_ = LoadAppSettings(programFolder_, log_);
         captions_ = settings_.modalityNames;
@@ -78,7 +78,7 @@ void OrderSession::Form_Load() {
     announce();
 }
 
-void OrderSession::Form_Unload() {
+void OrderSession::Unload() {
     trap(log_, "Form_Unload", [&] { SaveInitials(settings_.initials, programFolder_); });
 }
 
@@ -118,7 +118,7 @@ void OrderSession::enterWithoutBodyParts() {
     okEnabled_ = true;
 }
 
-std::size_t OrderSession::txtSearch_Change(const std::string& text) {
+std::size_t OrderSession::Search(const std::string& text) {
     std::size_t scrollTo = 0;
     searchMatched_ = false;
     searchMissed_ = false;
@@ -139,12 +139,12 @@ std::size_t OrderSession::txtSearch_Change(const std::string& text) {
     return scrollTo;
 }
 
-void OrderSession::txtSearch_Return() {
+void OrderSession::AddFoundBodyPart() {
     // After a miss the row still selected is not what the operator typed.
-    if (searchMatched_) lvBodyparts_DblClick();
+    if (searchMatched_) AddSelectedBodyPart();
 }
 
-void OrderSession::lvBodyparts_DblClick() {
+void OrderSession::AddSelectedBodyPart() {
     trap(log_, "lvBodyparts_DblClick", [&] {
         // No selected row: nothing to add, and no empty row either.
         if (!catalogue_.Enabled() || catalogue_.Selected() == 0) return;
@@ -156,7 +156,7 @@ void OrderSession::lvBodyparts_DblClick() {
     announce();
 }
 
-void OrderSession::lvAddBodyparts_DblClick() {
+void OrderSession::RemoveSelectedBodyPart() {
     trap(log_, "lvAddBodyparts_DblClick", [&] {
         added_.Remove(added_.Selected());
         pending_.addedRows = true;
@@ -166,12 +166,12 @@ void OrderSession::lvAddBodyparts_DblClick() {
     announce();
 }
 
-void OrderSession::lvAddBodyparts_KeyDelete() {
+void OrderSession::RemoveSelectedBodyPartIfAny() {
     // Unlike a double-click, a key press with nothing selected is no slip worth a log line.
-    if (added_.Selected() != 0) lvAddBodyparts_DblClick();
+    if (added_.Selected() != 0) RemoveSelectedBodyPart();
 }
 
-void OrderSession::optMod_GotFocus(int index) {
+void OrderSession::ChooseModality(int index) {
     if (index < 0 || index >= kModalityCount) return;
     checkedModality_ = index;
     if (settings_.withoutBodyParts[index]) {
@@ -183,7 +183,7 @@ void OrderSession::optMod_GotFocus(int index) {
     announce();
 }
 
-void OrderSession::txtKuerzel_Change(const std::string& text) {
+void OrderSession::SetInitials(const std::string& text) {
     settings_.initials = text;
 }
 
@@ -238,13 +238,13 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
         std::unique_ptr<OrderTransaction> order =
             OrderTransaction::Begin(PathFromUtf8(requestPath_), settings_.requestSuffix,
                                     Workplace{WorkstationName(), programFolder_},
-                                    settings_.targetFolder, PatientOf(gdtText_));
+                                    settings_.targetFolder, PatientOf(request_));
         if (!order) {
             // Gone: another request may be waiting, and it is the one to show now.
             forgetRequest();
             return showWaitingRequest();
         }
-        if (order->Bytes() != gdtText_) {
+        if (order->Bytes() != request_.text) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
             std::string bytes = order->Bytes();
             requestPath_ = Utf8Path(order->GiveBack());
@@ -259,10 +259,10 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
                 tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
                 break;
             case OrderTransaction::Outcome::Pending:
-                tell(IncompleteOrderMessage(PatientOf(gdtText_)), MessageIcon::Warning);
+                tell(IncompleteOrderMessage(PatientOf(request_)), MessageIcon::Warning);
                 break;
             case OrderTransaction::Outcome::Unsettled:
-                tell(UnsettledOrderMessage(PatientOf(gdtText_)), MessageIcon::Warning);
+                tell(UnsettledOrderMessage(PatientOf(request_)), MessageIcon::Warning);
                 break;
         }
         result = Confirmation::Done;
@@ -273,9 +273,10 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
     return result;
 }
 
-// Every order file is staged, then the transaction publishes them all (OrderTransaction.h): a
-// failure before the first final name leaves nothing and the request back; after it, the order
-// only goes forward and what is left is completed by the next start.
+// Issues the accession numbers and hands the transaction one writer per order file; it stages
+// them all and publishes them (OrderTransaction.h): a failure before the first final name leaves
+// nothing and the request back; after it, the order only goes forward and what is left is
+// completed by the next start.
 OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
                                                     bool withoutBodyParts,
                                                     OrderTransaction& order) {
@@ -293,14 +294,13 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
     }
     auto number = [&](std::size_t i) { return i < numbers.size() ? numbers[i] : std::string(); };
 
-    auto keep = [&](std::optional<StagedFile> file) {
-        if (!file)
-            throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
-        order.Stage(std::move(*file));
-    };
+    // The window stays alive while the files are written, one yield per body part.
+    std::vector<OrderTransaction::OrderFileWriter> writers;
     if (withoutBodyParts) {
-        op_.ProcessEvents();
-        keep(WriteGDTScan(format, log_, gdtText_, choice));
+        writers.emplace_back([&] {
+            op_.ProcessEvents();
+            return WriteGDTScan(format, log_, request_.text, choice);
+        });
     } else if (settings_.oneFilePerPatient) {
         BodyPartEntry joined;
         for (std::size_t row = 1; row <= addedCount_; ++row) {
@@ -310,14 +310,19 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
             join(joined.abbreviation, ", ", part.abbreviation);
             join(joined.factoryCode, "|", part.factoryCode);
         }
-        keep(WriteGDT(format, log_, gdtText_, choice, joined, number(0)));
+        writers.emplace_back([&, joined] {
+            return WriteGDT(format, log_, request_.text, choice, joined, number(0));
+        });
     } else {
         for (std::size_t row = 1; row <= addedCount_; ++row) {
-            op_.ProcessEvents();
-            keep(WriteGDT(format, log_, gdtText_, choice, added_.Row(row), number(row - 1)));
+            writers.emplace_back([&, row] {
+                op_.ProcessEvents();
+                return WriteGDT(format, log_, request_.text, choice, added_.Row(row),
+                                number(row - 1));
+            });
         }
     }
-    const OrderTransaction::Outcome outcome = order.Publish();
+    const OrderTransaction::Outcome outcome = order.Place(writers);
     if (outcome != OrderTransaction::Outcome::Complete) {
         log_.LogError("cmdOK_Click", err::OrderWrite,
                       "Auftrag nicht abgeschlossen, beim nächsten Start fortgesetzt: " +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/OrderTransaction.h"
+#include "app/PatientCaptions.h"
 #include "app/SessionView.h"
 #include "base/Operator.h"
 #include "catalogue/BodyPartList.h"
@@ -40,24 +41,27 @@ class OrderSession {
     // --- Lifecycle -------------------------------------------------------------------------
     // Settings, captions, the initial modality, drives, settling what a killed program left
     // behind (told to the operator), the request search and its reading.
-    void Form_Load();
+    void Load();
     // Writes the initials back to Settings.ini, also when empty.
-    void Form_Unload();
+    void Unload();
     // Puts the catalogue rows (already in name order) into the catalogue list in one go.
     void FillCatalogue(std::vector<BodyPartEntry> rows);
 
     // --- Events ----------------------------------------------------------------------------
+    // A failure is logged under the event's name in the window ("txtSearch_Change",
+    // "lvBodyparts_DblClick", "lvAddBodyparts_DblClick", "cmdOK_Click", ...), as the error log
+    // has always named them.
     // Search: selects the first name starting with the text. Returns the row to bring into
     // view (the match plus up to seven rows below it), 0 when nothing moved.
-    std::size_t txtSearch_Change(const std::string& text);
+    std::size_t Search(const std::string& text);
     // Enter in the search field adds the selected row, but only while the text found a name.
-    void txtSearch_Return();
-    void lvBodyparts_DblClick();
-    void lvAddBodyparts_DblClick();
+    void AddFoundBodyPart();
+    void AddSelectedBodyPart();
+    void RemoveSelectedBodyPart();
     // Delete in the added list: removes the selected row; with none selected it does nothing.
-    void lvAddBodyparts_KeyDelete();
-    void optMod_GotFocus(int index);
-    void txtKuerzel_Change(const std::string& text);
+    void RemoveSelectedBodyPartIfAny();
+    void ChooseModality(int index);
+    void SetInitials(const std::string& text);
     void SelectCatalogueRow(std::size_t row);  // 0 deselects
     void SelectAddedRow(std::size_t row);      // 0 deselects
 
@@ -69,7 +73,7 @@ class OrderSession {
 
     // The source folder watch, every few seconds: while no request is shown, the folder is
     // searched again and a request found there is shown exactly as if it had been there at start.
-    void tmrQuellordner_Timer();
+    void LookForRequest();
 
     // Options dialog "OK" renames a modality button at once.
     void SetModalityCaption(int index, const std::string& caption);
@@ -79,7 +83,7 @@ class OrderSession {
     const AppSettings& Settings() const { return settings_; }
     const std::array<std::string, kModalityCount>& ModalityCaptions() const { return captions_; }
     int CheckedModality() const { return checkedModality_; }
-    const PatientCaptions& Patient() const { return patient_; }
+    PatientCaptions Patient() const { return CaptionsOf(request_); }
     // What the patient area says while it shows no request: no source folder set, the folder
     // not reachable, or no request in it; empty otherwise.
     const std::string& RequestNotice() const { return notice_; }
@@ -88,7 +92,7 @@ class OrderSession {
     // The search text is not empty and no name starts with it.
     bool SearchMissed() const { return searchMissed_; }
     const std::string& RequestPath() const { return requestPath_; }
-    const std::string& GDTText() const { return gdtText_; }
+    const std::string& GDTText() const { return request_.text; }
     const std::string& QuellNetzText() const { return quellNetzText_; }
     const std::string& ZielNetzText() const { return zielNetzText_; }
     const BodyPartList& Catalogue() const { return catalogue_; }
@@ -110,7 +114,7 @@ class OrderSession {
     void connectDrives();
     enum class Read { Shown, TooLarge, Failed };
     void showRequestAtStart();
-    void lookForRequest(const char* procedure, bool quiet);
+    void showFirstRequest(const char* procedure, bool quiet);
     Read readRequest(bool quiet);
     void logLookFailure(const char* procedure, bool quiet) noexcept;
     void passOverTooLarge(const std::string& description);
@@ -137,9 +141,8 @@ class OrderSession {
     int checkedModality_ = -1;
     std::string modalityName_;       // taken at confirmation, kept between attempts
     bool withoutBodyParts_ = false;  // likewise
-    PatientCaptions patient_;
     std::string requestPath_;
-    std::string gdtText_;
+    PatientRequest request_;              // the request shown, parsed; empty when none
     bool requestShown_ = false;           // the operator has seen the request at requestPath_
     std::string notice_;                  // see RequestNotice()
     bool looking_ = false;                // a request search is under way

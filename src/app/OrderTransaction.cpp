@@ -46,7 +46,7 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
         try {
             t->held_ = std::make_unique<HeldFile>(request);
         } catch (const AppError& e) {
-            if (e.number() == err::FileNotFound || e.number() == err::NotRegularFile) {
+            if (e.Number() == err::FileNotFound || e.Number() == err::NotRegularFile) {
                 return nullptr;
             }
             throw;
@@ -112,7 +112,7 @@ OrderTransaction::~OrderTransaction() {
 
 void OrderTransaction::takeBack() {
     state_ = State::Done;
-    for (StagedFile& file : staged_) file.discard();
+    for (StagedFile& file : staged_) file.Discard();
     GiveBackClaim(claim_, head_.request);
     journal_->Remove();
     FlushFolder(folder_);
@@ -122,7 +122,7 @@ fs::path OrderTransaction::GiveBack() {
     if (state_ != State::Claimed)
         throw AppError(err::InternalError, "Auftrag ist schon veröffentlicht");
     state_ = State::Done;
-    for (StagedFile& file : staged_) file.discard();
+    for (StagedFile& file : staged_) file.Discard();
     const fs::path back = GiveBackClaim(claim_, head_.request);
     try {
         journal_->Remove();
@@ -133,7 +133,17 @@ fs::path OrderTransaction::GiveBack() {
     return back;
 }
 
-void OrderTransaction::Stage(StagedFile file) {
+OrderTransaction::Outcome OrderTransaction::Place(const std::vector<OrderFileWriter>& writers) {
+    for (const OrderFileWriter& write : writers) {
+        std::optional<StagedFile> file = write();
+        if (!file)
+            throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
+        stage(std::move(*file));
+    }
+    return publish();
+}
+
+void OrderTransaction::stage(StagedFile file) {
     staged_.push_back(std::move(file));
     ReachedStep(ConfirmStep::Staged);
 }
@@ -156,8 +166,8 @@ OrderTransaction::Outcome OrderTransaction::leave(Outcome outcome) noexcept {
 // The file gets its final name, or has it already: a rename that failed may have happened all
 // the same (a lost reply from the file server), or left both names.
 bool OrderTransaction::place(StagedFile& file) {
-    const fs::path temporary = file.temporary();
-    const fs::path& final = file.target();
+    const fs::path temporary = file.Temporary();
+    const fs::path& final = file.Target();
     for (int attempt = 0; attempt < kTries; ++attempt) {
         try {
             switch (RenameNoReplace(temporary, final)) {
@@ -183,22 +193,22 @@ bool OrderTransaction::place(StagedFile& file) {
     return false;
 }
 
-OrderTransaction::Outcome OrderTransaction::Publish() {
+OrderTransaction::Outcome OrderTransaction::publish() {
     // The staged files' names are durable before the journal names them.
     std::set<fs::path> targets;
     for (const StagedFile& file : staged_) {
-        targets.insert(file.target().parent_path());
+        targets.insert(file.Target().parent_path());
         // Once published, a missing temporary counts as placed: none may be missing before.
-        if (!present(file.temporary())) {
-            throw AppError(err::OrderWrite, Utf8Path(file.temporary()) + " ist verschwunden");
+        if (!present(file.Temporary())) {
+            throw AppError(err::OrderWrite, Utf8Path(file.Temporary()) + " ist verschwunden");
         }
     }
     for (const fs::path& folder : targets) FlushFolder(folder);
 
     Journal publish = head_;
     for (const StagedFile& file : staged_) {
-        publish.files.emplace_back(Utf8Path(file.temporary().filename()),
-                                   Utf8Path(file.target().filename()));
+        publish.files.emplace_back(Utf8Path(file.Temporary().filename()),
+                                   Utf8Path(file.Target().filename()));
     }
     try {
         journal_->Append(publish.PublishText());
@@ -214,7 +224,7 @@ OrderTransaction::Outcome OrderTransaction::Publish() {
         if (!place(file)) {
             if (placed > 0) return leave(Outcome::Pending);
             if (!cutBackToHead()) return leave(Outcome::Unsettled);
-            throw AppError(err::OrderWrite, "Umbenennen nach " + Utf8Path(file.target()));
+            throw AppError(err::OrderWrite, "Umbenennen nach " + Utf8Path(file.Target()));
         }
         state_ = State::Published;
         ++placed;

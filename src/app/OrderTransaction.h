@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,21 +52,25 @@ class OrderTransaction {
     // journal gone. Returns where the request is now.
     std::filesystem::path GiveBack();
 
-    // One more order file, complete under its temporary name.
-    void Stage(StagedFile file);
+    // Writes one order file complete under its temporary name; nullopt when it could not (the
+    // writer logs why).
+    using OrderFileWriter = std::function<std::optional<StagedFile>()>;
 
     enum class Outcome {
         Complete,   // every order file in place, the request gone
         Pending,    // some order files in place: the next start completes the order
         Unsettled,  // unknown whether the journal says publish: the next start decides
     };
-    // Publishes every staged file. Throws AppError when nothing got its name; everything is
-    // back then (or, should giving back fail, left for the next start to give back).
-    Outcome Publish();
+    // Places the order: stages the file of every writer in turn, then publishes them all.
+    // Throws AppError when a file cannot be staged or none got its name; everything is back
+    // then (or, should giving back fail, left for the next start to give back).
+    Outcome Place(const std::vector<OrderFileWriter>& writers);
 
   private:
     enum class State { Claimed, Published, Left, Done };
     OrderTransaction() = default;
+    void stage(StagedFile file);
+    Outcome publish();
     void takeBack();
     bool place(StagedFile& file);
     bool cutBackToHead() noexcept;

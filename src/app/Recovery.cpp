@@ -8,6 +8,7 @@
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "gdt/AccessionCounter.h"
 #include "gdt/RequestReader.h"
 #include "platform/FileSystem.h"
 #include "platform/OwnedFile.h"
@@ -144,7 +145,7 @@ class Settler {
         try {
             held.emplace(claim);
         } catch (const AppError& e) {
-            if (e.number() == err::FileNotFound) return;  // settled meanwhile
+            if (e.Number() == err::FileNotFound) return;  // settled meanwhile
             throw;
         }
         if (!held->TryLock()) return;
@@ -159,8 +160,7 @@ class Settler {
     void sweep() {
         std::set<fs::path> folders{program_};
         if (!target_.empty()) folders.insert(target_);
-        trap(log_, "Form_Load",
-             [&] { folders.insert(FollowLinks(program_ / "AccNum.dat").parent_path()); });
+        trap(log_, "Form_Load", [&] { folders.insert(AccessionCounter::RealFolder(program_)); });
         for (const fs::path& folder : folders) {
             for (const FolderEntry& entry : entriesOf(folder)) {
                 const fs::path file = folder / PathFromUtf8(entry.name);
@@ -218,7 +218,7 @@ class Settler {
 
     static void nameFromClaim(const fs::path& claim, RecoveredOrder& order) {
         try {
-            const JournalPatient patient = PatientOf(ReadFileBytes(claim));
+            const JournalPatient patient = PatientOf(ParseRequest(ReadFileBytes(claim)));
             order.patientId = patient.id;
             order.patientName = patient.name;
             order.patientBorn = patient.born;

@@ -26,7 +26,7 @@ std::string tooLargeMessage(const std::string& path) {
 // Names the patient now on screen with both identifiers, so that the operator checks the right one.
 std::string newRequestMessage(const PatientRequest& r) {
     const std::string check = "Bitte prüfen Sie den Patienten und bestätigen Sie erneut.";
-    const std::string name = r.surname + (r.firstName.empty() ? "" : " ") + r.firstName;
+    const std::string name = DisplayedName(r);
     if (r.patientId.empty() && name.empty() && r.birthDate.empty()) {
         return "Neue Anforderung geladen. " + check;
     }
@@ -37,16 +37,16 @@ std::string newRequestMessage(const PatientRequest& r) {
 }  // namespace
 
 void OrderSession::showRequestAtStart() {
-    lookForRequest("Form_Load", false);
+    showFirstRequest("Form_Load", false);
     if (notice_ == kNoRequest) tell(kNotFound);
 }
 
-void OrderSession::tmrQuellordner_Timer() {
+void OrderSession::LookForRequest() {
     // A confirmation or a search under way has the folder already.
     if (busy_ || looking_ || requestShown_) return;
     trap(log_, "tmrQuellordner_Timer", [&] {
         DropTrailingSeparator(settings_.sourceFolder);
-        lookForRequest("tmrQuellordner_Timer", true);
+        showFirstRequest("tmrQuellordner_Timer", true);
     });
     announce();
 }
@@ -54,7 +54,7 @@ void OrderSession::tmrQuellordner_Timer() {
 // Shows the first request of the source folder, passing over files too large to be one; without
 // one, notice_ says why. A failure is logged; `quiet` leaves out the one the last search logged,
 // so that the folder watch does not fill the log.
-void OrderSession::lookForRequest(const char* procedure, bool quiet) {
+void OrderSession::showFirstRequest(const char* procedure, bool quiet) {
     looking_ = true;
     struct Done {
         bool& flag;
@@ -87,12 +87,11 @@ void OrderSession::lookForRequest(const char* procedure, bool quiet) {
 OrderSession::Read OrderSession::readRequest(bool quiet) {
     std::string tooLarge;
     try {
-        PatientRequest request = ReadGDT(PathFromUtf8(requestPath_), patient_);
-        gdtText_ = std::move(request.text);
+        request_ = ReadGDT(PathFromUtf8(requestPath_));
         requestShown_ = true;
         return Read::Shown;
     } catch (const AppError& e) {
-        if (e.number() != err::FileTooLarge) {
+        if (e.Number() != err::FileTooLarge) {
             logLookFailure("ReadGDT", quiet);
             return Read::Failed;
         }
@@ -146,7 +145,7 @@ std::optional<std::string> OrderSession::requestBytes() {
     try {
         return ReadRequestBytes(PathFromUtf8(requestPath_));
     } catch (const AppError& e) {
-        if (e.number() != err::FileTooLarge) throw;
+        if (e.Number() != err::FileTooLarge) throw;
         tooLarge = e.what();
     }
     passOverTooLarge(tooLarge);
@@ -168,23 +167,18 @@ void OrderSession::showWaitingRequest() {
 
 void OrderSession::forgetRequest() {
     requestPath_.clear();
-    gdtText_.clear();
-    patient_ = PatientCaptions{};
+    request_ = PatientRequest{};
     requestShown_ = false;
 }
 
-// Shows a request the operator has not seen yet, its labels started afresh so that two patients
-// never mix, and asks for a new confirmation.
+// Shows a request the operator has not seen yet (its labels are its own, so two patients never
+// mix) and asks for a new confirmation.
 void OrderSession::showNewRequest(std::string bytes) {
-    PatientRequest request;
-    request.path = PathFromUtf8(requestPath_);
-    PatientCaptions fresh;
-    ApplyRequestText(bytes, request, fresh);
-    patient_ = fresh;
-    gdtText_ = std::move(bytes);
+    request_ = ParseRequest(std::move(bytes));
+    request_.path = PathFromUtf8(requestPath_);
     requestShown_ = true;
     notice_.clear();
-    tell(newRequestMessage(request));
+    tell(newRequestMessage(request_));
 }
 
 }  // namespace morvik

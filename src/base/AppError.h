@@ -12,8 +12,7 @@ class AppError : public std::runtime_error {
     AppError(std::int32_t number, const std::string& description)
         : std::runtime_error(description), number_(number) {}
 
-    std::int32_t number() const noexcept { return number_; }
-    std::string description() const { return what(); }
+    std::int32_t Number() const noexcept { return number_; }
 
   private:
     std::int32_t number_;

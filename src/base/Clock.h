@@ -9,8 +9,8 @@ namespace morvik {
 class Clock {
   public:
     virtual ~Clock() = default;
-    virtual std::string date() = 0;
-    virtual std::string time() = 0;
+    virtual std::string Date() = 0;
+    virtual std::string Time() = 0;
 };
 
 }  // namespace morvik

@@ -20,7 +20,7 @@ namespace morvik {
 class CatalogueCsvError : public std::runtime_error {
   public:
     CatalogueCsvError(int line, const std::string& message);
-    int line() const { return line_; }
+    int Line() const { return line_; }
 
   private:
     int line_;

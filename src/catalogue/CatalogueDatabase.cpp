@@ -19,12 +19,12 @@ constexpr int BusyTimeoutMs = 2000;
 CatalogueDatabase::CatalogueDatabase(std::filesystem::path programFolder, ErrorLog& log)
     : programFolder_(std::move(programFolder)), log_(log) {}
 
-std::filesystem::path CatalogueDatabase::file() const {
+std::filesystem::path CatalogueDatabase::File() const {
     return programFolder_ / CatalogueFileName;
 }
 
 bool CatalogueDatabase::IsOpen() const {
-    return connection_.isOpen();
+    return connection_.IsOpen();
 }
 
 void CatalogueDatabase::Open() {
@@ -39,26 +39,26 @@ void CatalogueDatabase::Close() {
 
 void CatalogueDatabase::openFile() {
     // Without SQLITE_OPEN_CREATE: a missing catalogue is a failure, not a new empty file.
-    SqliteConnection db(file(), SQLITE_OPEN_READWRITE);
-    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
-    UseGermanNameOrder(db.get());
+    SqliteConnection db(File(), SQLITE_OPEN_READWRITE);
+    sqlite3_busy_timeout(db.Get(), BusyTimeoutMs);
+    UseGermanNameOrder(db.Get());
     // SQLite reads the file lazily; read the schema now so that a file that is no database
     // fails here, under "Connection", like a missing one.
-    if (sqlite3_exec(db.get(), "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) !=
+    if (sqlite3_exec(db.Get(), "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
-        throw SqliteError(db.get(), "Öffnen von " + Utf8Path(file()));
+        throw SqliteError(db.Get(), "Öffnen von " + Utf8Path(File()));
     }
     connection_ = std::move(db);
 }
 
 void CatalogueDatabase::closeFile() {
-    openConnection().close();
+    openConnection().Close();
 }
 
 SqliteConnection& CatalogueDatabase::openConnection() {
     if (!IsOpen()) {
         throw AppError(err::DatabaseClosed,
-                       "Die Verbindung zu " + Utf8Path(file()) + " ist nicht geöffnet");
+                       "Die Verbindung zu " + Utf8Path(File()) + " ist nicht geöffnet");
     }
     return connection_;
 }

@@ -25,7 +25,7 @@ class CatalogueDatabase {
     void Open();
     void Close();
     bool IsOpen() const;
-    std::filesystem::path file() const;
+    std::filesystem::path File() const;
 
     // "SELECT * FROM tblBodypart WHERE f_Show = True ORDER BY f_Name", in German name order.
     std::vector<BodyPartEntry> ShownBodyParts();

@@ -28,7 +28,7 @@ constexpr const char* InsertRow =
 }  // namespace
 
 void CreateCatalogueTable(SqliteConnection& db) {
-    db.execute(CreateTable);
+    db.Execute(CreateTable);
 }
 
 std::vector<BodyPartEntry> SelectShownBodyParts(SqliteConnection& db) {
@@ -37,36 +37,36 @@ std::vector<BodyPartEntry> SelectShownBodyParts(SqliteConnection& db) {
 
 std::vector<BodyPartEntry> SelectBodyParts(SqliteConnection& db, std::string_view sql) {
     SqliteStatement query(db, sql);
-    const int name = query.column("f_Name");
-    const int konica = query.column("f_Konica");
-    const int factory = query.column("f_Factory");
+    const int name = query.Column("f_Name");
+    const int konica = query.Column("f_Konica");
+    const int factory = query.Column("f_Factory");
     std::vector<BodyPartEntry> entries;
-    while (query.step()) {
-        entries.push_back({query.text(name), query.text(konica), query.text(factory)});
+    while (query.Step()) {
+        entries.push_back({query.Text(name), query.Text(konica), query.Text(factory)});
     }
     return entries;
 }
 
 void SelectAllRows(SqliteConnection& db, const std::function<void(const CatalogueRow&)>& row) {
     SqliteStatement query(db, SelectAll);
-    const int id = query.column("ID");
-    const int name = query.column("f_Name");
-    const int show = query.column("f_Show");
-    const int konica = query.column("f_Konica");
-    const int factory = query.column("f_Factory");
-    while (query.step()) {
+    const int id = query.Column("ID");
+    const int name = query.Column("f_Name");
+    const int show = query.Column("f_Show");
+    const int konica = query.Column("f_Konica");
+    const int factory = query.Column("f_Factory");
+    while (query.Step()) {
         CatalogueRow current;
-        current.id = query.integer(id);
-        current.name = query.text(name);
-        std::optional<bool> shown = query.truth(show);
+        current.id = query.Integer(id);
+        current.name = query.Text(name);
+        std::optional<bool> shown = query.Truth(show);
         if (!shown) {
             throw AppError(
                 err::InvalidUseOfNull,
                 "f_Show ist kein Ja/Nein-Wert in der Zeile mit ID " + std::to_string(current.id));
         }
         current.show = *shown;
-        current.abbreviation = query.text(konica);
-        current.factoryCode = query.text(factory);
+        current.abbreviation = query.Text(konica);
+        current.factoryCode = query.Text(factory);
         row(current);
     }
 }
@@ -76,29 +76,29 @@ void UpdateShowFlags(SqliteConnection& db,
     SqliteTransaction transaction(db);
     SqliteStatement update(db, UpdateShow);
     for (const auto& [id, shown] : flags) {
-        update.bind(1, std::int64_t{shown ? 1 : 0});
-        update.bind(2, id);
-        update.step();
-        update.reset();
+        update.Bind(1, std::int64_t{shown ? 1 : 0});
+        update.Bind(2, id);
+        update.Step();
+        update.Reset();
     }
-    transaction.commit();
+    transaction.Commit();
 }
 
 void ReplaceAllRows(SqliteConnection& db, const std::vector<CatalogueRow>& rows) {
     SqliteTransaction transaction(db);
     CreateCatalogueTable(db);
-    db.execute(DeleteAll);
+    db.Execute(DeleteAll);
     SqliteStatement insert(db, InsertRow);
     for (const CatalogueRow& row : rows) {
-        insert.bind(1, row.id);
-        insert.bind(2, row.name);
-        insert.bind(3, std::int64_t{row.show ? 1 : 0});
-        insert.bind(4, row.abbreviation);
-        insert.bind(5, row.factoryCode);
-        insert.step();
-        insert.reset();
+        insert.Bind(1, row.id);
+        insert.Bind(2, row.name);
+        insert.Bind(3, std::int64_t{row.show ? 1 : 0});
+        insert.Bind(4, row.abbreviation);
+        insert.Bind(5, row.factoryCode);
+        insert.Step();
+        insert.Reset();
     }
-    transaction.commit();
+    transaction.Commit();
 }
 
 }  // namespace morvik

@@ -45,7 +45,7 @@ SqliteConnection openExisting(const fs::path& file, int flags) {
         throw std::runtime_error("Die Katalogdatenbank " + Utf8Path(file) + " gibt es nicht");
     }
     SqliteConnection db(file, flags);
-    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    sqlite3_busy_timeout(db.Get(), BusyTimeoutMs);
     return db;
 }
 
@@ -120,9 +120,9 @@ void importFrom(const fs::path& file, const std::string& csv, std::istream& in, 
     const bool created = !fs::exists(file);
     try {
         SqliteConnection db(file, SQLITE_OPEN_READWRITE | (created ? SQLITE_OPEN_CREATE : 0));
-        sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+        sqlite3_busy_timeout(db.Get(), BusyTimeoutMs);
         ReplaceAllRows(db, rows);
-        db.close();
+        db.Close();
     } catch (...) {
         // A file made by this import and left half-done would look like a catalogue.
         std::error_code ignored;

@@ -45,20 +45,20 @@ SqliteConnection& SqliteConnection::operator=(SqliteConnection&& other) noexcept
     return *this;
 }
 
-void SqliteConnection::execute(const char* sql) {
+void SqliteConnection::Execute(const char* sql) {
     if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
         throw SqliteError(db_, sql);
     }
 }
 
-void SqliteConnection::close() {
+void SqliteConnection::Close() {
     if (db_ == nullptr) return;
     if (sqlite3_close(db_) != SQLITE_OK) throw SqliteError(db_, "Schließen der Datenbank");
     db_ = nullptr;
 }
 
 SqliteStatement::SqliteStatement(SqliteConnection& connection, std::string_view sql)
-    : db_(connection.get()) {
+    : db_(connection.Get()) {
     if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &statement_, nullptr) !=
         SQLITE_OK) {
         throw SqliteError(db_, sql);
@@ -69,32 +69,32 @@ SqliteStatement::~SqliteStatement() {
     sqlite3_finalize(statement_);
 }
 
-bool SqliteStatement::step() {
+bool SqliteStatement::Step() {
     int rc = sqlite3_step(statement_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     throw SqliteError(db_, sqlite3_sql(statement_));
 }
 
-void SqliteStatement::reset() {
+void SqliteStatement::Reset() {
     sqlite3_reset(statement_);
     sqlite3_clear_bindings(statement_);
 }
 
-void SqliteStatement::bind(int index, std::int64_t value) {
+void SqliteStatement::Bind(int index, std::int64_t value) {
     if (sqlite3_bind_int64(statement_, index, value) != SQLITE_OK) {
         throw SqliteError(db_, sqlite3_sql(statement_));
     }
 }
 
-void SqliteStatement::bind(int index, std::string_view text) {
+void SqliteStatement::Bind(int index, std::string_view text) {
     if (sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
                           SQLITE_TRANSIENT) != SQLITE_OK) {
         throw SqliteError(db_, sqlite3_sql(statement_));
     }
 }
 
-int SqliteStatement::column(std::string_view name) const {
+int SqliteStatement::Column(std::string_view name) const {
     int count = sqlite3_column_count(statement_);
     for (int i = 0; i < count; ++i) {
         if (sqlite3_strnicmp(sqlite3_column_name(statement_, i), name.data(),
@@ -107,22 +107,22 @@ int SqliteStatement::column(std::string_view name) const {
                                       std::string(sqlite3_sql(statement_)));
 }
 
-bool SqliteStatement::isNull(int column) const {
+bool SqliteStatement::IsNull(int column) const {
     return sqlite3_column_type(statement_, column) == SQLITE_NULL;
 }
 
-std::int64_t SqliteStatement::integer(int column) const {
+std::int64_t SqliteStatement::Integer(int column) const {
     return sqlite3_column_int64(statement_, column);
 }
 
-std::string SqliteStatement::text(int column) const {
+std::string SqliteStatement::Text(int column) const {
     const unsigned char* text = sqlite3_column_text(statement_, column);
     if (text == nullptr) return {};
     return std::string(reinterpret_cast<const char*>(text),
                        static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
 }
 
-std::optional<bool> SqliteStatement::truth(int column) const {
+std::optional<bool> SqliteStatement::Truth(int column) const {
     switch (sqlite3_column_type(statement_, column)) {
         case SQLITE_INTEGER:
             return sqlite3_column_int64(statement_, column) != 0;
@@ -134,16 +134,16 @@ std::optional<bool> SqliteStatement::truth(int column) const {
 }
 
 SqliteTransaction::SqliteTransaction(SqliteConnection& connection) : connection_(connection) {
-    connection_.execute("BEGIN IMMEDIATE");
+    connection_.Execute("BEGIN IMMEDIATE");
 }
 
 SqliteTransaction::~SqliteTransaction() {
     // Nothing useful can be done if the rollback fails; SQLite then rolls back on close.
-    if (open_) sqlite3_exec(connection_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (open_) sqlite3_exec(connection_.Get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void SqliteTransaction::commit() {
-    connection_.execute("COMMIT");
+void SqliteTransaction::Commit() {
+    connection_.Execute("COMMIT");
     open_ = false;
 }
 

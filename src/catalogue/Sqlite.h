@@ -30,13 +30,13 @@ class SqliteConnection {
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
-    bool isOpen() const { return db_ != nullptr; }
-    sqlite3* get() const { return db_; }
+    bool IsOpen() const { return db_ != nullptr; }
+    sqlite3* Get() const { return db_; }
 
     // Runs statements that return no rows. Throws AppError.
-    void execute(const char* sql);
+    void Execute(const char* sql);
     // Closes the connection; throws AppError if SQLite refuses (the handle is then kept).
-    void close();
+    void Close();
 
   private:
     sqlite3* db_ = nullptr;
@@ -51,27 +51,27 @@ class SqliteStatement {
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     // True while there is a row to read, false at the end. Throws AppError on failure.
-    bool step();
-    void reset();
+    bool Step();
+    void Reset();
 
-    void bind(int index, std::int64_t value);
-    void bind(int index, std::string_view text);
+    void Bind(int index, std::int64_t value);
+    void Bind(int index, std::string_view text);
 
     // The index of a column of the result, or throws AppError if the result has none such.
-    int column(std::string_view name) const;
-    bool isNull(int column) const;
-    std::int64_t integer(int column) const;
+    int Column(std::string_view name) const;
+    bool IsNull(int column) const;
+    std::int64_t Integer(int column) const;
     // The text of a column; Null reads as empty.
-    std::string text(int column) const;
+    std::string Text(int column) const;
     // The column's value as a truth value; Null or a value that is no number gives nullopt.
-    std::optional<bool> truth(int column) const;
+    std::optional<bool> Truth(int column) const;
 
   private:
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
 };
 
-// BEGIN IMMEDIATE ... COMMIT. Destroyed without commit() it rolls back.
+// BEGIN IMMEDIATE ... COMMIT. Destroyed without Commit() it rolls back.
 class SqliteTransaction {
   public:
     explicit SqliteTransaction(SqliteConnection& connection);
@@ -79,7 +79,7 @@ class SqliteTransaction {
     SqliteTransaction(const SqliteTransaction&) = delete;
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
 
-    void commit();
+    void Commit();
 
   private:
     SqliteConnection& connection_;

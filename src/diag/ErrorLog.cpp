@@ -13,11 +13,11 @@ namespace fs = std::filesystem;
 ErrorLog::ErrorLog(fs::path programFolder, Clock& clock)
     : programFolder_(std::move(programFolder)), clock_(clock) {}
 
-fs::path ErrorLog::folder() const {
+fs::path ErrorLog::Folder() const {
     return programFolder_ / "Logs";
 }
-fs::path ErrorLog::file() const {
-    return folder() / "ErrorLog.log";
+fs::path ErrorLog::File() const {
+    return Folder() / "ErrorLog.log";
 }
 
 std::string ErrorLog::FormatLine(std::string_view date, std::string_view time, std::int32_t number,
@@ -33,16 +33,16 @@ void ErrorLog::LogError(std::string_view procedure, std::int32_t number,
                         std::string_view description) noexcept {
     std::string line;
     try {
-        std::string date = clock_.date();
-        std::string time = clock_.time();
+        std::string date = clock_.Date();
+        std::string time = clock_.Time();
         line = FormatLine(date, time, number, description, procedure);
         // A description must not break the one-line-per-entry form the log is read in.
         for (char& c : line) {
             if (c == '\r' || c == '\n') c = ' ';
         }
         std::error_code ec;
-        fs::create_directories(folder(), ec);
-        std::ofstream out(file(), std::ios::binary | std::ios::app);
+        fs::create_directories(Folder(), ec);
+        std::ofstream out(File(), std::ios::binary | std::ios::app);
         std::string bytes = ToAnsi(line) + "\r\n";
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();

@@ -25,8 +25,8 @@ class ErrorLog {
     // trouble is, since the log cannot say it.
     bool LastLineWritten() const noexcept { return lastLineWritten_; }
 
-    std::filesystem::path folder() const;
-    std::filesystem::path file() const;
+    std::filesystem::path Folder() const;
+    std::filesystem::path File() const;
 
     // The line as it is written, without its CR LF (UTF-8).
     static std::string FormatLine(std::string_view date, std::string_view time, std::int32_t number,

@@ -15,13 +15,13 @@ void LogCurrentException(ErrorLog& log, std::string_view procedure) noexcept {
     try {
         throw;
     } catch (const AppError& e) {
-        log.LogError(procedure, e.number(), e.what());
+        log.LogError(procedure, e.Number(), e.what());
     } catch (const std::filesystem::filesystem_error& e) {
         AppError mapped = FileError(e.code(), Utf8Path(e.path1()));
-        log.LogError(procedure, mapped.number(), mapped.what());
+        log.LogError(procedure, mapped.Number(), mapped.what());
     } catch (const std::system_error& e) {
         AppError mapped = FileError(e.code(), e.what());
-        log.LogError(procedure, mapped.number(), mapped.what());
+        log.LogError(procedure, mapped.Number(), mapped.what());
     } catch (const std::bad_alloc&) {
         log.LogError(procedure, err::OutOfMemory, "Nicht genügend Speicher");
     } catch (const std::out_of_range& e) {

@@ -18,8 +18,12 @@ namespace morvik {
 AccessionCounter::AccessionCounter(std::filesystem::path programFolder, ErrorLog& log)
     : programFolder_(std::move(programFolder)), log_(log) {}
 
-std::filesystem::path AccessionCounter::file() const {
-    return programFolder_ / "AccNum.dat";
+std::filesystem::path AccessionCounter::FileIn(const std::filesystem::path& programFolder) {
+    return programFolder / "AccNum.dat";
+}
+
+std::filesystem::path AccessionCounter::RealFolder(const std::filesystem::path& programFolder) {
+    return FollowLinks(FileIn(programFolder)).parent_path();
 }
 
 std::string AccessionCounter::CounterText(std::uint64_t number) {
@@ -42,11 +46,11 @@ std::uint64_t AccessionCounter::ParseCounter(std::string_view text) {
 
 std::uint64_t AccessionCounter::readFile() {
     std::error_code ec;
-    if (!std::filesystem::exists(file(), ec)) {
-        if (ec) throw AppError(err::PathFileAccess, "Zugriff auf " + Utf8Path(file()));
+    if (!std::filesystem::exists(File(), ec)) {
+        if (ec) throw AppError(err::PathFileAccess, "Zugriff auf " + Utf8Path(File()));
         return 0;
     }
-    return ParseCounter(ReadFileBytes(file()));
+    return ParseCounter(ReadFileBytes(File()));
 }
 
 std::optional<std::uint64_t> AccessionCounter::ReadAccNum() {
@@ -60,7 +64,7 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
     // folders sharing one counter through a link also share its lock.
     std::unique_ptr<FileLock> lock;
     if (!trap(log_, "WriteAccNumDat", [&] {
-            lock = std::make_unique<FileLock>(FollowLinks(file()).parent_path() / "AccNum.lck");
+            lock = std::make_unique<FileLock>(RealFolder(programFolder_) / "AccNum.lck");
         })) {
         return std::nullopt;
     }
@@ -69,13 +73,13 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
     if (!trap(log_, "ReadAccNum", [&] {
             const std::string note = lock->ReadNote();
             highest = note.empty() ? 0 : ParseCounter(note);
-            const bool present = std::filesystem::exists(FollowLinks(file()));
+            const bool present = std::filesystem::exists(FollowLinks(File()));
             last = readFile();
             // The counter never goes back: a counter that lost numbers would issue them twice.
             if (highest > 0 && (!present || last < highest)) {
                 throw AppError(
                     err::CounterWentBack,
-                    Utf8Path(file()) +
+                    Utf8Path(File()) +
                         (present ? " enthält " + CounterText(last) : std::string(" fehlt")) +
                         ", vergeben wurde schon " + CounterText(highest) +
                         "; die Zählung wird nicht zurückgesetzt");
@@ -94,7 +98,7 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
         for (std::uint64_t n = last + 1; n <= last + count; ++n) issued.push_back(CounterText(n));
         if (count > 0) {
             // The counter first: killed before the note, the counter is merely ahead of it.
-            ReplaceFile(file(), issued.back());
+            ReplaceFile(File(), issued.back());
             std::string note = std::to_string(last + count);
             lock->WriteNote(std::string(20 - std::min<std::size_t>(20, note.size()), '0') + note);
         }

@@ -38,7 +38,12 @@ class AccessionCounter {
     // Throws AppError when `text` is no non-negative whole number.
     static std::uint64_t ParseCounter(std::string_view text);
 
-    std::filesystem::path file() const;
+    // "AccNum.dat" in the program folder.
+    std::filesystem::path File() const { return FileIn(programFolder_); }
+    static std::filesystem::path FileIn(const std::filesystem::path& programFolder);
+    // Where the counter really lies (a linked AccNum.dat followed): its lock and the temporary
+    // files of its rewrite are there.
+    static std::filesystem::path RealFolder(const std::filesystem::path& programFolder);
 
   private:
     std::uint64_t readFile();

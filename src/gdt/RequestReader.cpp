@@ -63,7 +63,10 @@ std::string shownBirthDate(const std::string& content) {
 
 }  // namespace
 
-void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCaptions& captions) {
+PatientRequest ParseRequest(std::string bytes) {
+    PatientRequest request;
+    request.text = std::move(bytes);
+    const std::string_view text = request.text;
     // Only the patient fields (3000, 3101 to 3103) and the character set (9206) matter, so the
     // walk visits just the lines whose field starts with "3" or "9": walking a request costs less
     // than reading its file. The fields are decoded once the character set is known.
@@ -92,18 +95,21 @@ void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCap
         std::string content = ControlsAsBlanks(ToUtf8(line.substr(7), charset));
         if (field == "3000") {
             request.patientId = content;
-            captions.id = "ID: " + request.patientId;
+            request.hasPatientId = true;
         } else if (field == "3102") {
             request.firstName = content;
-            captions.name += " " + request.firstName;
+            request.spelledName += ' ';
+            request.spelledName += request.firstName;
         } else if (field == "3103") {
             request.birthDate = shownBirthDate(content);
-            captions.born = "geb. " + request.birthDate;
+            request.hasBirthDate = true;
         } else {
             request.surname = content;
-            captions.name = "Name: " + request.surname;
+            request.spelledName = ' ';
+            request.spelledName += request.surname;
         }
     }
+    return request;
 }
 
 std::string PatientDescription(std::string_view id, std::string_view name,
@@ -131,11 +137,9 @@ std::string ReadRequestBytes(const std::filesystem::path& path) {
     return HeldFile(path).ReadAll(kMaxRequestBytes);
 }
 
-PatientRequest ReadGDT(const std::filesystem::path& path, PatientCaptions& captions) {
-    PatientRequest request;
+PatientRequest ReadGDT(const std::filesystem::path& path) {
+    PatientRequest request = ParseRequest(ReadRequestBytes(path));
     request.path = path;
-    request.text = ReadRequestBytes(path);
-    ApplyRequestText(request.text, request, captions);
     return request;
 }
 

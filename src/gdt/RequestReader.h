@@ -17,23 +17,20 @@ struct PatientRequest {
     std::string firstName;  // field 3102
     std::string
         birthDate;  // field 3103, as shown: 30061922 as 30.06.1922, any other form as written
-};
-
-// The patient labels of the main window. A request updates them line by line and never
-// clears them first: 3000 sets the identifier, 3101 sets the name, 3102 appends a blank and
-// the first name to whatever the name caption holds at that point, 3103 sets the date of birth.
-struct PatientCaptions {
-    std::string id = "ID:";
-    std::string name = "Name:";
-    std::string born = "geb.:";
+    // Which of the fields 3000 and 3103 the request has at all (an empty content counts).
+    bool hasPatientId = false;
+    bool hasBirthDate = false;
+    // The name as the lines spell it in file order: a 3101 line starts it afresh with a blank and
+    // the surname, each 3102 line appends a blank and the first name. Empty without either line;
+    // a 3102 line before the last 3101 line is not part of it.
+    std::string spelledName;
 };
 
 // Walks the lines of a request text (a line ends at CR LF, LF or a lone CR; field from
-// characters 4 to 7, content from character 8 on, trailing blanks kept), filling `request`'s
-// patient fields and updating `captions`. Every line is examined, whatever the file's size. The
-// fields are decoded in the request's declared character set, control characters shown as
-// blanks.
-void ApplyRequestText(std::string_view text, PatientRequest& request, PatientCaptions& captions);
+// characters 4 to 7, content from character 8 on, trailing blanks kept) and fills the patient
+// fields of a request holding it. Every line is examined, whatever the file's size. The fields
+// are decoded in the request's declared character set, control characters shown as blanks.
+PatientRequest ParseRequest(std::string text);
 
 // "Patient 471 (Muster Erika, geb. 30.06.1922)", for messages naming a patient; what the request
 // lacks is left out.
@@ -44,12 +41,12 @@ std::string PatientDescription(std::string_view id, std::string_view name,
 // and its bytes would be copied into every order file.
 inline constexpr std::uint64_t kMaxRequestBytes = 10u << 20;
 
-// Reads the request file whole and applies it. A link is not followed and a file larger than
+// Reads the request file whole and parses it. A link is not followed and a file larger than
 // kMaxRequestBytes is not loaded (AppError FileTooLarge). Throws AppError when the file cannot
-// be read; then neither the captions nor anything else has changed.
-PatientRequest ReadGDT(const std::filesystem::path& path, PatientCaptions& captions);
+// be read.
+PatientRequest ReadGDT(const std::filesystem::path& path);
 
-// The request's bytes by the same rules, without applying them.
+// The request's bytes by the same rules, without parsing them.
 std::string ReadRequestBytes(const std::filesystem::path& path);
 
 }  // namespace morvik

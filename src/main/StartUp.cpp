@@ -12,9 +12,9 @@
 
 namespace morvik {
 
-bool SubMain(MainWindow& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
+bool SubMain(MainWindow& fMain, Splash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
     bool started = trap(log, "Sub Main", [&] {
-        fMain.Form_Load();
+        fMain.Load();
         fMain.show();
         splash.show();
         splash.Progress()->setValue(0);

@@ -5,12 +5,12 @@ namespace morvik {
 class CatalogueDatabase;
 class ErrorLog;
 class MainWindow;
-class FSplash;
+class Splash;
 
 // Sub Main's sequence: load the main window (settings, drives, request), show it and the
 // splash, set up the list columns, fill the catalogue from the database, close the splash and
 // leave the main window active. A failure is logged under "Sub Main"; the main window is then
 // shown with whatever loaded, so the operator can still work. Returns false after a failure.
-bool SubMain(MainWindow& fMain, FSplash& splash, CatalogueDatabase& catalogue, ErrorLog& log);
+bool SubMain(MainWindow& fMain, Splash& splash, CatalogueDatabase& catalogue, ErrorLog& log);
 
 }  // namespace morvik

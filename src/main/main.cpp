@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
             picker);
         options.exec();
     });
-    FSplash splash;
+    Splash splash;
     CatalogueDatabase catalogue(programFolder, log);
 
     SubMain(fMain, splash, catalogue, log);

@@ -113,7 +113,7 @@ bool RemoveStaleTemporary(const fs::path& file) noexcept {
 }
 
 StagedFile::~StagedFile() {
-    discard();
+    Discard();
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -127,7 +127,7 @@ StagedFile::StagedFile(StagedFile&& other) noexcept
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
     if (this != &other) {
-        discard();
+        Discard();
         target_ = std::move(other.target_);
         temporary_ = std::move(other.temporary_);
         file_ = other.file_;
@@ -140,7 +140,7 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
     StagedFile file(target, bytes);
-    file.commit();
+    file.Commit();
 }
 
 }  // namespace morvik

@@ -113,7 +113,7 @@ fs::path JoinPath(std::string_view folder, std::string_view name);
 void DropTrailingSeparator(std::string& folder);
 
 // A file written under a temporary name in its target folder, flushed to disk, and only
-// moved to its final name by commit(). A reader of the folder therefore never sees half a
+// moved to its final name by Commit(). A reader of the folder therefore never sees half a
 // file. The temporary name starts with "~" and ends in ".tmp", so it never looks like a
 // GDT file. The temporary stays locked until it has its name, so a sweep of stale temporaries
 // never takes it. Destroying an uncommitted file removes the temporary. `mode` is what the new
@@ -130,16 +130,16 @@ class StagedFile {
 
     // Renames the temporary over the target. Throws AppError if that fails. A caller that
     // commits several files in one folder may sync the folder once itself (SyncFolder).
-    void commit(bool syncFolder = true);
+    void Commit(bool syncFolder = true);
     // Removes the temporary (or, after commit, nothing). Never throws.
-    void discard() noexcept;
+    void Discard() noexcept;
     // Lets go of the file and its lock but leaves the temporary where it is: a journal names it,
     // or the caller has given it its name itself. Never throws.
     void Keep() noexcept;
 
-    const fs::path& target() const { return target_; }
-    const fs::path& temporary() const { return temporary_; }
-    bool committed() const { return committed_; }
+    const fs::path& Target() const { return target_; }
+    const fs::path& Temporary() const { return temporary_; }
+    bool Committed() const { return committed_; }
 
   private:
     fs::path target_;

@@ -195,7 +195,7 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode)
     file_ = fd.release();
 }
 
-void StagedFile::commit(bool syncFolder) {
+void StagedFile::Commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
     if (int e = BeforeFileCall(FileCall::Rename, temporary_, target_)) {
@@ -211,7 +211,7 @@ void StagedFile::commit(bool syncFolder) {
     if (syncFolder) SyncFolder(target_.parent_path());
 }
 
-void StagedFile::discard() noexcept {
+void StagedFile::Discard() noexcept {
     if (!committed_ && !temporary_.empty()) RemoveFileQuietly(temporary_);
     Keep();
 }
@@ -322,7 +322,7 @@ fs::path FollowLinks(const fs::path& path) {
 namespace {
 
 bool folderRefused(const AppError& e) {
-    return e.number() == err::PermissionDenied;
+    return e.Number() == err::PermissionDenied;
 }
 
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
@@ -352,7 +352,7 @@ void ReplaceFile(const fs::path& target, std::string_view bytes) {
     }
     try {
         StagedFile file(real, bytes, exists ? static_cast<int>(st.st_mode & 07777) : -1);
-        file.commit();
+        file.Commit();
     } catch (const AppError& e) {
         if (!exists || !folderRefused(e) || ::access(real.c_str(), W_OK) != 0) throw;
         rewriteInPlace(real, bytes);

@@ -224,7 +224,7 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode)
     file_ = h.release();
 }
 
-void StagedFile::commit(bool syncFolder) {
+void StagedFile::Commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
     // Returns only once the move is on disk.
@@ -244,7 +244,7 @@ void StagedFile::commit(bool syncFolder) {
     if (syncFolder) SyncFolder(target_.parent_path());
 }
 
-void StagedFile::discard() noexcept {
+void StagedFile::Discard() noexcept {
     if (!committed_ && !temporary_.empty()) DeleteFileW(temporary_.c_str());
     Keep();
 }
@@ -365,10 +365,10 @@ void ReplaceFile(const fs::path& target, std::string_view bytes) {
     }
     try {
         StagedFile file(real, bytes, exists ? static_cast<int>(attributes) : -1);
-        file.commit();
+        file.Commit();
     } catch (const AppError& e) {
         // A folder that takes no new file, while the file itself may be written.
-        if (!exists || e.number() != err::PermissionDenied) throw;
+        if (!exists || e.Number() != err::PermissionDenied) throw;
         rewriteInPlace(real, bytes);
     }
 }

@@ -8,8 +8,8 @@ namespace morvik {
 // the user's regional settings on Windows).
 class SystemClock final : public Clock {
   public:
-    std::string date() override;
-    std::string time() override;
+    std::string Date() override;
+    std::string Time() override;
 };
 
 }  // namespace morvik

@@ -20,10 +20,10 @@ std::string formatNow(const char* pattern) {
 
 // %x and %X are the locale's short date and long time; under de_DE they read 05.12.2026 and
 // 14:03:07. main() adopts the user's locale before anything is logged.
-std::string SystemClock::date() {
+std::string SystemClock::Date() {
     return formatNow("%x");
 }
-std::string SystemClock::time() {
+std::string SystemClock::Time() {
     return formatNow("%X");
 }
 

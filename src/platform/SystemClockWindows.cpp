@@ -7,14 +7,14 @@
 
 namespace morvik {
 
-std::string SystemClock::date() {
+std::string SystemClock::Date() {
     wchar_t buffer[128];
     const int n = GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr,
                                   buffer, 128, nullptr);
     return n > 1 ? Utf8FromWide(std::wstring_view(buffer, static_cast<std::size_t>(n - 1))) : "";
 }
 
-std::string SystemClock::time() {
+std::string SystemClock::Time() {
     wchar_t buffer[128];
     const int n = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
     return n > 1 ? Utf8FromWide(std::wstring_view(buffer, static_cast<std::size_t>(n - 1))) : "";

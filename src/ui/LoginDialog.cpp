@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "catalogue/CatalogueLock.h"
+#include "app/CatalogueLock.h"
 #include "ui/SelectBodypartsDialog.h"
 
 namespace morvik {
@@ -26,7 +26,7 @@ class StarPasswordStyle : public QProxyStyle {
 
 }  // namespace
 
-FLogin::FLogin(QWidget* parent) : QDialog(parent) {
+LoginDialog::LoginDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("frmLogin");
     setWindowTitle(QString::fromUtf8(kLoginTitle));
 
@@ -61,11 +61,11 @@ FLogin::FLogin(QWidget* parent) : QDialog(parent) {
     setTabOrder(cmdOK_, cmdCancel_);
     txtPassword_->setFocus();
 
-    connect(cmdOK_, &QPushButton::clicked, this, &FLogin::Confirm);
+    connect(cmdOK_, &QPushButton::clicked, this, &LoginDialog::Confirm);
     connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void FLogin::Confirm() {
+void LoginDialog::Confirm() {
     if (UnlockCatalogue(txtPassword_->text().toStdString(), op_)) {
         accept();
         return;
@@ -78,11 +78,11 @@ void FLogin::Confirm() {
 void ShowCatalogueLock(const std::filesystem::path& programFolder, ErrorLog& log) {
     bool unlocked = false;
     {
-        FLogin login;
+        LoginDialog login;
         unlocked = login.exec() == QDialog::Accepted;
     }
     if (!unlocked) return;
-    FSelectBodyparts choice(programFolder, log);
+    SelectBodypartsDialog choice(programFolder, log);
     choice.exec();
 }
 

@@ -14,10 +14,10 @@ class ErrorLog;
 
 // frmLogin "Anmeldung": the password prompt. Accepted only with the right password; every
 // opening starts with an empty box.
-class FLogin : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit FLogin(QWidget* parent = nullptr);
+    explicit LoginDialog(QWidget* parent = nullptr);
 
   private:
     void Confirm();

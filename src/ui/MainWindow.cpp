@@ -168,13 +168,12 @@ void MainWindow::buildWidgets() {
 }
 
 void MainWindow::connectEvents() {
-    connect(txtSearch_, &QLineEdit::textChanged, this, &MainWindow::txtSearch_Change);
-    connect(txtSearch_, &QLineEdit::returnPressed, this, &MainWindow::txtSearch_Return);
+    connect(txtSearch_, &QLineEdit::textChanged, this, &MainWindow::Search);
+    connect(txtSearch_, &QLineEdit::returnPressed, this, &MainWindow::AddFoundBodyPart);
     connect(txtKuerzel_, &QLineEdit::textChanged, this,
-            [this](const QString& text) { session_.txtKuerzel_Change(text.toStdString()); });
-    connect(lvBodyparts_, &QTreeView::doubleClicked, this, [this] { lvBodyparts_DblClick(); });
-    connect(lvAddBodyparts_, &QTreeView::doubleClicked, this,
-            [this] { lvAddBodyparts_DblClick(); });
+            [this](const QString& text) { session_.SetInitials(text.toStdString()); });
+    connect(lvBodyparts_, &QTreeView::doubleClicked, this, [this] { AddSelectedBodyPart(); });
+    connect(lvAddBodyparts_, &QTreeView::doubleClicked, this, [this] { RemoveSelectedBodyPart(); });
     connect(lvBodyparts_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (syncing_) return;
         auto rows = lvBodyparts_->selectionModel()->selectedRows();
@@ -190,16 +189,16 @@ void MainWindow::connectEvents() {
             });
     for (int i = 0; i < kModalityCount; ++i) {
         connect(optMod_[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on && !syncing_) optMod_GotFocus(i);
+            if (on && !syncing_) ChooseModality(i);
         });
         optMod_[i]->installEventFilter(this);
     }
     lvBodyparts_->installEventFilter(this);
     lvAddBodyparts_->installEventFilter(this);
     connect(cmdOK_, &QPushButton::clicked, this, &MainWindow::Confirm);
-    connect(tmrQuellordner_, &QTimer::timeout, this, &MainWindow::tmrQuellordner_Timer);
-    connect(mnuBeenden_, &QAction::triggered, this, &MainWindow::mnu_Beenden_Click);
-    connect(mnuOptions_, &QAction::triggered, this, &MainWindow::mnu_Options_Click);
+    connect(tmrQuellordner_, &QTimer::timeout, this, &MainWindow::LookForRequest);
+    connect(mnuBeenden_, &QAction::triggered, this, &MainWindow::Quit);
+    connect(mnuOptions_, &QAction::triggered, this, &MainWindow::ShowOptions);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -207,18 +206,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // Focus reaches a modality button with its selection (click, arrow keys, Tab into the
         // group); focus that lands on an unchecked button by itself chooses nothing.
         for (int i = 0; i < kModalityCount; ++i) {
-            if (watched == optMod_[i] && optMod_[i]->isChecked()) optMod_GotFocus(i);
+            if (watched == optMod_[i] && optMod_[i]->isChecked()) ChooseModality(i);
         }
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         // Without a mouse: Enter adds the selected catalogue row, Delete removes an added one.
         if (watched == lvBodyparts_ &&
             (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-            lvBodyparts_DblClick();
+            AddSelectedBodyPart();
             return true;
         }
         if (watched == lvAddBodyparts_ && key->key() == Qt::Key_Delete) {
-            session_.lvAddBodyparts_KeyDelete();
+            session_.RemoveSelectedBodyPartIfAny();
             return true;
         }
     }
@@ -227,8 +226,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Start-up ------------------------------------------------------------------------------
 
-void MainWindow::Form_Load() {
-    session_.Form_Load();
+void MainWindow::Load() {
+    session_.Load();
     syncing_ = true;
     txtKuerzel_->setText(q(session_.Settings().initials));
     syncing_ = false;
@@ -319,8 +318,8 @@ void MainWindow::syncSelection() {
 
 // ---- Events ---------------------------------------------------------------------------------
 
-void MainWindow::txtSearch_Change(const QString& text) {
-    std::size_t scrollTo = session_.txtSearch_Change(text.toStdString());
+void MainWindow::Search(const QString& text) {
+    std::size_t scrollTo = session_.Search(text.toStdString());
     if (scrollTo > 0) {
         lvBodyparts_->scrollTo(catalogueModel_->index(static_cast<int>(scrollTo) - 1, 0));
         QModelIndex match =
@@ -329,22 +328,22 @@ void MainWindow::txtSearch_Change(const QString& text) {
     }
 }
 
-void MainWindow::txtSearch_Return() {
-    session_.txtSearch_Return();
+void MainWindow::AddFoundBodyPart() {
+    session_.AddFoundBodyPart();
     txtSearch_->selectAll();  // the next body part is typed over this one
 }
 
-void MainWindow::lvBodyparts_DblClick() {
-    session_.lvBodyparts_DblClick();
+void MainWindow::AddSelectedBodyPart() {
+    session_.AddSelectedBodyPart();
 }
 
-void MainWindow::lvAddBodyparts_DblClick() {
-    session_.lvAddBodyparts_DblClick();
+void MainWindow::RemoveSelectedBodyPart() {
+    session_.RemoveSelectedBodyPart();
 }
 
-void MainWindow::optMod_GotFocus(int index) {
+void MainWindow::ChooseModality(int index) {
     if (syncing_) return;
-    session_.optMod_GotFocus(index);
+    session_.ChooseModality(index);
 }
 
 void MainWindow::Confirm() {
@@ -359,17 +358,17 @@ void MainWindow::Confirm() {
     }
 }
 
-void MainWindow::tmrQuellordner_Timer() {
+void MainWindow::LookForRequest() {
     // An open dialog is not interrupted; the next tick comes soon enough.
     if (QApplication::activeModalWidget()) return;
-    session_.tmrQuellordner_Timer();
+    session_.LookForRequest();
 }
 
-void MainWindow::mnu_Beenden_Click() {
+void MainWindow::Quit() {
     trap(session_.Log(), "mnu_Beenden_Click", [&] { close(); });
 }
 
-void MainWindow::mnu_Options_Click() {
+void MainWindow::ShowOptions() {
     trap(session_.Log(), "mnu_Options_Click", [&] {
         if (openOptions_) openOptions_();
     });
@@ -386,7 +385,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (!unloaded_) {
         unloaded_ = true;
-        session_.Form_Unload();
+        session_.Unload();
     }
     event->accept();
 }

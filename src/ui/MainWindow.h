@@ -32,7 +32,7 @@ class MainWindow : public QMainWindow, public SessionView {
     ~MainWindow() override;
 
     // Start-up steps driven by the program's entry point.
-    void Form_Load();
+    void Load();
     void SetUpColumns();
     void FillCatalogue(std::vector<BodyPartEntry> rows);
 
@@ -58,15 +58,15 @@ class MainWindow : public QMainWindow, public SessionView {
     void syncSelection();
     void setInputsEnabled(bool enabled);
 
-    void txtSearch_Change(const QString& text);
-    void txtSearch_Return();
-    void lvBodyparts_DblClick();
-    void lvAddBodyparts_DblClick();
-    void optMod_GotFocus(int index);
+    void Search(const QString& text);
+    void AddFoundBodyPart();
+    void AddSelectedBodyPart();
+    void RemoveSelectedBodyPart();
+    void ChooseModality(int index);
     void Confirm();
-    void tmrQuellordner_Timer();
-    void mnu_Beenden_Click();
-    void mnu_Options_Click();
+    void LookForRequest();
+    void Quit();
+    void ShowOptions();
 
     OrderSession& session_;
     std::function<void()> openOptions_;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/OptionsModel.h"
+#include "app/OptionsModel.h"
 #include "ui/QtOperator.h"
 
 class QCheckBox;

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <string>
 
-#include "gdt/RequestReader.h"
+#include "app/PatientCaptions.h"
 
 class QLabel;
 

@@ -24,8 +24,8 @@ QPushButton* button(const QString& text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-FSelectBodyparts::FSelectBodyparts(const std::filesystem::path& programFolder, ErrorLog& log,
-                                   QWidget* parent)
+SelectBodypartsDialog::SelectBodypartsDialog(const std::filesystem::path& programFolder,
+                                             ErrorLog& log, QWidget* parent)
     : QDialog(parent), db_(programFolder, log), model_(db_, log, op_) {
     setObjectName("frmSelectBodyparts");
     setWindowTitle(QStringLiteral("Bodyparts auswählen"));
@@ -68,7 +68,7 @@ FSelectBodyparts::FSelectBodyparts(const std::filesystem::path& programFolder, E
     setTabOrder(cmdNone, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 
-    model_.Form_Load();
+    model_.Load();
     for (const auto& item : model_.Items()) {
         auto* row = new QTreeWidgetItem(lvSelectBodyparts_, {QString::fromStdString(item.name)});
         row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -79,23 +79,24 @@ FSelectBodyparts::FSelectBodyparts(const std::filesystem::path& programFolder, E
         lvSelectBodyparts_->setCurrentItem(lvSelectBodyparts_->topLevelItem(0));
     }
 
-    connect(lvSelectBodyparts_, &QTreeWidget::itemChanged, this, &FSelectBodyparts::itemChanged);
+    connect(lvSelectBodyparts_, &QTreeWidget::itemChanged, this,
+            &SelectBodypartsDialog::itemChanged);
     connect(cmdAlle, &QPushButton::clicked, this, [this] {
-        model_.cmdAlle_Click();
+        model_.CheckAll();
         showChecks();
     });
     connect(cmdNone, &QPushButton::clicked, this, [this] {
-        model_.cmdNone_Click();
+        model_.CheckNone();
         showChecks();
     });
-    connect(cmdOK, &QPushButton::clicked, this, &FSelectBodyparts::Confirm);
+    connect(cmdOK, &QPushButton::clicked, this, &SelectBodypartsDialog::Confirm);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     cmdOK->installEventFilter(this);
     cmdCancel->installEventFilter(this);
 }
 
 // Enter presses a focused "OK" or "Abbrechen": both take the choice as it stands.
-bool FSelectBodyparts::eventFilter(QObject* watched, QEvent* event) {
+bool SelectBodypartsDialog::eventFilter(QObject* watched, QEvent* event) {
     auto* focused = qobject_cast<QPushButton*>(watched);
     if (focused && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -107,7 +108,7 @@ bool FSelectBodyparts::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void FSelectBodyparts::showChecks() {
+void SelectBodypartsDialog::showChecks() {
     const QSignalBlocker quiet(lvSelectBodyparts_);
     const auto& items = model_.Items();
     for (int i = 0; i < lvSelectBodyparts_->topLevelItemCount(); ++i) {
@@ -116,13 +117,13 @@ void FSelectBodyparts::showChecks() {
     }
 }
 
-void FSelectBodyparts::itemChanged(QTreeWidgetItem* item) {
+void SelectBodypartsDialog::itemChanged(QTreeWidgetItem* item) {
     const int index = lvSelectBodyparts_->indexOfTopLevelItem(item);
     if (index < 0) return;
     model_.SetChecked(static_cast<std::size_t>(index), item->checkState(0) == Qt::Checked);
 }
 
-void FSelectBodyparts::Confirm() {
+void SelectBodypartsDialog::Confirm() {
     if (model_.Confirm()) accept();
 }
 

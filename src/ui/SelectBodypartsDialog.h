@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <filesystem>
 
-#include "catalogue/CatalogueChoice.h"
+#include "app/CatalogueChoice.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "ui/QtOperator.h"
 
@@ -16,11 +16,11 @@ class ErrorLog;
 
 // frmSelectBodyparts "Bodyparts auswählen": which catalogue rows the main window offers from
 // its next start on. Loaded from Bodypart.mdb at every opening.
-class FSelectBodyparts : public QDialog {
+class SelectBodypartsDialog : public QDialog {
     Q_OBJECT
   public:
-    FSelectBodyparts(const std::filesystem::path& programFolder, ErrorLog& log,
-                     QWidget* parent = nullptr);
+    SelectBodypartsDialog(const std::filesystem::path& programFolder, ErrorLog& log,
+                          QWidget* parent = nullptr);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

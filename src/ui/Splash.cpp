@@ -53,11 +53,11 @@ QPixmap productPicture() {
 
 }  // namespace
 
-QString FSplash::VersionText(int major, int minor, int revision) {
+QString Splash::VersionText(int major, int minor, int revision) {
     return QString("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
 }
 
-FSplash::FSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint) {
+Splash::Splash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint) {
     setObjectName("frmSplash");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 6);

@@ -8,10 +8,10 @@ class QProgressBar;
 namespace morvik {
 
 // frmSplash: the product picture, the progress of the catalogue load and the version.
-class FSplash : public QWidget {
+class Splash : public QWidget {
     Q_OBJECT
   public:
-    explicit FSplash(QWidget* parent = nullptr);
+    explicit Splash(QWidget* parent = nullptr);
 
     QProgressBar* Progress() const { return prgStatus_; }
 

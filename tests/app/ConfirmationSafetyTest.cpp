@@ -29,11 +29,11 @@ const char* const kNotFound = "GDT-File wurde nicht gefunden.";
 struct Copy {
     explicit Copy(const fs::path& program) : log(program, clock), session(program, log, op, {}) {}
     void load(std::size_t parts) {
-        session.Form_Load();
+        session.Load();
         session.FillCatalogue({{"Abdomen", "A", "F1"}, {"Becken", "B", "F2"}, {"Knie", "K", "F3"}});
         for (std::size_t r = 1; r <= parts; ++r) {
             session.SelectCatalogueRow(r);
-            session.lvBodyparts_DblClick();
+            session.AddSelectedBodyPart();
         }
     }
     test::FixedClock clock;
@@ -100,7 +100,7 @@ TEST_F(ConfirmationSafety, TwoCopiesConfirmingTheSameRequestOrderOnce) {
         if (++yields != 2) return;
         secondResult = second.session.Confirm("");
         Copy third(program.path());
-        third.session.Form_Load();
+        third.session.Load();
         EXPECT_TRUE(third.op.messages.empty() || third.op.Texts()[0] == kNotFound);
     };
     EXPECT_EQ(first.session.Confirm(""), OrderSession::Confirmation::Done);
@@ -147,7 +147,7 @@ TEST_P(ConfirmationCrash, NextStartSettlesTheOrderAndSaysSo) {
     ASSERT_TRUE(WIFSIGNALED(status));
 
     Copy next(program.path());
-    next.session.Form_Load();
+    next.session.Load();
     const bool completed = GetParam().completed;
     EXPECT_EQ(ordersFor(kRequest), completed ? 3u : 0u);
     EXPECT_EQ(FileNames(out()).size(), completed ? 3u : 0u);

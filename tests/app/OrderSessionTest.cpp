@@ -38,7 +38,7 @@ class OrderSessionTest : public ::testing::Test, protected test::ProgramFolder {
     }
 
     void load() {
-        session.Form_Load();
+        session.Load();
         session.FillCatalogue({{"Abdomen", "A1", "F1"},
                                {"Becken", "A2", "F2"},
                                {"Knie links", "A3", "F3"},
@@ -55,7 +55,7 @@ class OrderSessionTest : public ::testing::Test, protected test::ProgramFolder {
     void add(std::initializer_list<std::size_t> catalogueRows) {
         for (std::size_t row : catalogueRows) {
             session.SelectCatalogueRow(row);
-            session.lvBodyparts_DblClick();
+            session.AddSelectedBodyPart();
         }
     }
 
@@ -75,14 +75,14 @@ class OrderSessionTest : public ::testing::Test, protected test::ProgramFolder {
 
 // The empty source folder of a first start cannot be listed: logged, and no not-found message.
 TEST_F(OrderSessionTest, FirstStartWithoutSettingsFileLogsTheListing) {
-    session.Form_Load();
+    session.Load();
     EXPECT_TRUE(op.messages.empty());
     EXPECT_TRUE(test::Logged(log, {"Form_Load"}));
 }
 
 TEST_F(OrderSessionTest, ModalityOneWithoutBodyPartsAtLoad) {
     settings("Bodypart1=1\r\n");
-    session.Form_Load();
+    session.Load();
     EXPECT_FALSE(session.Catalogue().Enabled());
     EXPECT_TRUE(session.OkEnabled());
     EXPECT_EQ(session.AddedCount(), 0u);
@@ -91,7 +91,7 @@ TEST_F(OrderSessionTest, ModalityOneWithoutBodyPartsAtLoad) {
 TEST_F(OrderSessionTest, NoRequestSaysSoWithTheProgramsName) {
     settings();
     WriteBytes(in() / "notiz.txt", "x");
-    session.Form_Load();
+    session.Load();
     EXPECT_EQ(op.Lines(), std::vector<std::string>{"Morvik | no icon | " + std::string(kNotFound)});
     EXPECT_TRUE(session.RequestPath().empty());
 }
@@ -102,7 +102,7 @@ TEST_F(OrderSessionTest, FirstRequestByNameIsShownLetterCaseAsideAndSuffixNeedsN
     for (const char* name : {"c.gdt", "b3.gdt", "notegdt", "B2.GDT", "D.gdt", "a.txt", "e.gdt"}) {
         WriteBytes(in() / name, kRequest);
     }
-    session.Form_Load();
+    session.Load();
     EXPECT_EQ(session.RequestPath(), (in() / "B2.GDT").string());
     EXPECT_EQ(session.Patient().id, "ID: 471");
     EXPECT_EQ(session.Patient().name, "Name: Muster Erika");
@@ -114,7 +114,7 @@ TEST_F(OrderSessionTest, DrivesAreConnectedWithTheirLettersAndReportedOnlyOnSucc
     WriteBytes(in() / "a.gdt", kRequest);
     for (bool connects : {false, true}) {
         driveResult = connects;
-        session.Form_Load();
+        session.Load();
         EXPECT_EQ(session.QuellNetzText(), connects ? "Quellnetzlaufwerk ist verbunden" : "");
         EXPECT_EQ(session.ZielNetzText(), connects ? "Zielnetzlaufwerk ist verbunden" : "");
         EXPECT_EQ(session.Patient().id, "ID: 471");  // the search still uses the folder itself
@@ -127,13 +127,13 @@ TEST_F(OrderSessionTest, DrivesAreConnectedWithTheirLettersAndReportedOnlyOnSucc
 
 TEST_F(OrderSessionTest, SearchCoversEveryRowAndAsksToShowSevenBelowTheMatch) {
     settings();
-    session.Form_Load();
+    session.Load();
     std::vector<BodyPartEntry> rows;
     for (int i = 0; i < 2000; ++i) rows.push_back({"Teil " + std::to_string(100000 + i), "", ""});
     session.FillCatalogue(rows);
-    EXPECT_EQ(session.txtSearch_Change("teil 100761"), 762u + 7u);
+    EXPECT_EQ(session.Search("teil 100761"), 762u + 7u);
     EXPECT_EQ(session.Catalogue().Selected(), 762u);
-    EXPECT_EQ(session.txtSearch_Change("Teil 101999"), 2000u);  // last row: nothing below it
+    EXPECT_EQ(session.Search("Teil 101999"), 2000u);  // last row: nothing below it
 }
 
 // ---- Lists and the confirm button -------------------------------------------------------------
@@ -146,7 +146,7 @@ TEST_F(OrderSessionTest, DoubleClickWithoutSelectionChangesNothing) {
     EXPECT_FALSE(session.OkEnabled());
     add({1});
     session.SelectAddedRow(0);
-    session.lvAddBodyparts_DblClick();
+    session.RemoveSelectedBodyPart();
     EXPECT_EQ(session.AddedCount(), 1u);
     EXPECT_TRUE(session.OkEnabled());
     EXPECT_TRUE(test::Logged(log, {"lvAddBodyparts_DblClick"}));
@@ -156,9 +156,9 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsEmptiesAndLocksTheList) {
     settings();
     load();
     add({1, 3});
-    session.optMod_GotFocus(2);  // another modality with body parts keeps them
+    session.ChooseModality(2);  // another modality with body parts keeps them
     EXPECT_EQ(session.AddedCount(), 2u);
-    session.optMod_GotFocus(0);  // Scan: without body parts by default
+    session.ChooseModality(0);  // Scan: without body parts by default
     EXPECT_EQ(session.Added().Count(), 0u);
     EXPECT_TRUE(session.OkEnabled());
     add({2});  // the disabled list takes no double-click
@@ -168,7 +168,7 @@ TEST_F(OrderSessionTest, ModalityWithoutBodyPartsEmptiesAndLocksTheList) {
 // ---- Confirmation ---------------------------------------------------------------------------
 
 TEST_F(OrderSessionTest, ChecksComeInTheirOrder) {
-    session.Form_Load();
+    session.Load();
     session.Confirm("");
     EXPECT_EQ(op.Texts(), std::vector<std::string>{"Bitte geben Sie einen Quellpfad an."});
     session.Settings().sourceFolder = in().string();
@@ -237,11 +237,11 @@ TEST_F(OrderSessionTest, OneGdtJoinsTheAddedBodyParts) {
         settings("OneGDT=1\r\n" + std::string(c.variant) + "=1\r\n");
         WriteBytes(in() / "a.gdt", kRequest);
         OrderSession one{program.path(), log, op, nullptr};
-        one.Form_Load();
+        one.Load();
         one.FillCatalogue(c.parts);
         for (std::size_t r = 1; r <= c.parts.size(); ++r) {
             one.SelectCatalogueRow(r);
-            one.lvBodyparts_DblClick();
+            one.AddSelectedBodyPart();
         }
         ASSERT_EQ(one.Confirm(""), OrderSession::Confirmation::Done) << c.lines[0];
         ASSERT_EQ(orders().size(), 1u);
@@ -263,7 +263,7 @@ TEST_F(OrderSessionTest, OneGdtWithoutAddedRowsWritesOneFileWithoutBodyPartLines
 TEST_F(OrderSessionTest, ModalityWithoutBodyPartsWritesExactlyOneScanFile) {
     ready("Bodypart2=1\r\nModalitaet2=CT\r\nAcc=1\r\n");
     add({1, 2});
-    session.optMod_GotFocus(2);
+    session.ChooseModality(2);
     ASSERT_EQ(session.Confirm("nativ"), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_EQ(ReadBytes(out() / orders()[0]),
@@ -328,10 +328,10 @@ TEST_F(OrderSessionTest, AnOversizedRequestIsPassedOverOncePerStart) {
 
     const std::string lf = "0133000472\n0153101Muster\n0123102Max\n017310301021990\n";
     WriteBytes(in() / "c.gdt", lf);
-    session.tmrQuellordner_Timer();
+    session.LookForRequest();
     EXPECT_EQ(session.Patient().name, "Name: Muster Max");
     EXPECT_EQ(session.Patient().born, "geb. 01.02.1990");
-    session.optMod_GotFocus(0);
+    session.ChooseModality(0);
     EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with(lf + "0138402Scan\r\n"));
@@ -362,9 +362,9 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
         test::WriteSettings(folder.program.path(), "GDTQuell=" + setting + "\r\n");
         test::RecordingOperator op;
         OrderSession session(folder.program.path(), folder.log, op, nullptr);
-        session.Form_Load();
-        session.tmrQuellordner_Timer();
-        session.tmrQuellordner_Timer();
+        session.Load();
+        session.LookForRequest();
+        session.LookForRequest();
         EXPECT_EQ(session.RequestNotice(), c.notice + (c.notice.ends_with(": ") ? setting : ""));
         EXPECT_EQ(op.Texts(), c.messages);
         EXPECT_TRUE(test::Logged(folder.log, c.logged));
@@ -374,7 +374,7 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
         session.Settings().sourceFolder = source.string();
         std::filesystem::create_directory(source);
         WriteBytes(source / "a.gdt", kRequest);
-        session.tmrQuellordner_Timer();
+        session.LookForRequest();
         EXPECT_EQ(session.Patient().id, "ID: 471");
         EXPECT_EQ(session.Patient().name, "Name: Muster Erika");
         EXPECT_EQ(session.GDTText(), kRequest);
@@ -393,13 +393,13 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
     SetStepHook([](ConfirmStep step) {
         if (step == ConfirmStep::Renamed) throw std::runtime_error("killed");
     });
-    session.optMod_GotFocus(0);
+    session.ChooseModality(0);
     session.Confirm("");
     SetStepHook(nullptr);
     WriteBytes(in() / "~0123456789abcdef0123456789abcdef~b.gdt.claim", kRequest);
     test::RecordingOperator next;
     OrderSession restarted{program.path(), log, next, nullptr};
-    restarted.Form_Load();
+    restarted.Load();
     ASSERT_FALSE(next.messages.empty());
     for (const char* settled : {"wurde jetzt vollständig angelegt", "wurde zurückgenommen"}) {
         EXPECT_NE(next.Texts()[0].find(

@@ -46,10 +46,10 @@ TEST(RequestCharset, NameShownInTheDeclaredSetAndOrderBytesUnchanged) {
         WriteBytes(program / "a.gdt", request);
         test::RecordingOperator op;
         OrderSession session(program.path(), folder.log, op, nullptr);
-        session.Form_Load();
+        session.Load();
         EXPECT_EQ(session.Patient().name, c.shown);
 
-        session.optMod_GotFocus(0);  // Scan: one order file, no body parts
+        session.ChooseModality(0);  // Scan: one order file, no body parts
         ASSERT_EQ(session.Confirm("K\xC3\xB6rper"), OrderSession::Confirmation::Done);
         const auto orders = test::FileNames(program / "out");
         ASSERT_EQ(orders.size(), 1u);

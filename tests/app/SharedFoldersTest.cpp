@@ -50,11 +50,11 @@ struct Workstation {
         test::WriteSettings(program, in, out, "Acc=1\r\n");
     }
     OrderSession::Confirmation confirm(std::size_t parts) {
-        session.Form_Load();
+        session.Load();
         session.FillCatalogue({{"Abdomen", "A", "F1"}, {"Becken", "B", "F2"}, {"Knie", "K", "F3"}});
         for (std::size_t r = 1; r <= parts; ++r) {
             session.SelectCatalogueRow(r);
-            session.lvBodyparts_DblClick();
+            session.AddSelectedBodyPart();
         }
         return session.Confirm("");
     }
@@ -122,7 +122,7 @@ TEST_F(SharedFolders, AnotherProgramFolderCompletesAKilledConfirmation) {
     };
     confirmInChildKilledBy(hook);
     Workstation second(b(), in(), out());
-    second.session.Form_Load();
+    second.session.Load();
     EXPECT_EQ(orders(), 3u);
     EXPECT_FALSE(fs::exists(in() / "a.gdt"));
     EXPECT_TRUE(leftovers().empty());
@@ -133,7 +133,7 @@ TEST_F(SharedFolders, AnotherProgramFolderCompletesAKilledConfirmation) {
               std::string::npos)
         << notice;
     Workstation first(a(), in(), out());
-    first.session.Form_Load();
+    first.session.Load();
     EXPECT_EQ(first.op.Texts(), std::vector<std::string>{"GDT-File wurde nicht gefunden."});
     EXPECT_EQ(orders(), 3u);
 }
@@ -161,7 +161,7 @@ TEST_P(LinkThenUnlink, NextStartSettlesTheTwoNames) {
     };
     confirmInChildKilledBy(hook);
     Workstation next(b(), in(), out());
-    next.session.Form_Load();
+    next.session.Load();
     EXPECT_EQ(orders(), GetParam().orders);
     EXPECT_EQ(FileNames(in()), GetParam().orders == 0 ? std::vector<std::string>{"a.gdt"}
                                                       : std::vector<std::string>{});
@@ -203,7 +203,7 @@ TEST_P(ForwardOnly, IncompleteOrderIsCompletedAtTheNextStart) {
     ASSERT_TRUE(taken.ends_with(".gdt"));
     fs::remove(out() / taken);
     Workstation next(b(), in(), out());
-    next.session.Form_Load();
+    next.session.Load();
     EXPECT_EQ(orders(), 2u);
     EXPECT_FALSE(fs::exists(in() / "a.gdt"));
     EXPECT_TRUE(leftovers().empty()) << leftovers().front();

@@ -20,7 +20,7 @@ TEST(BodyPartList, RowsOutsideTheListAreAFailureNumberNine) {
         list.Row(3);
         ADD_FAILURE();
     } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), 9);
+        EXPECT_EQ(e.Number(), 9);
     }
     EXPECT_THROW(list.Row(0), AppError);
     EXPECT_THROW(list.Cell(1, 4), AppError);

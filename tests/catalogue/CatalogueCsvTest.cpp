@@ -38,7 +38,7 @@ TEST(CatalogueCsv, RejectedFileNamesTheLineAndTheFault) {
             ParseCatalogueCsv(c.text);
             ADD_FAILURE() << "accepted: " << c.says;
         } catch (const CatalogueCsvError& e) {
-            EXPECT_EQ(e.line(), c.line) << c.says;
+            EXPECT_EQ(e.Line(), c.line) << c.says;
             EXPECT_THAT(e.what(), HasSubstr("Zeile " + std::to_string(c.line) + ":"));
             EXPECT_THAT(e.what(), HasSubstr(c.says));
         }

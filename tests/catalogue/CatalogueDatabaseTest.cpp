@@ -123,7 +123,7 @@ TEST_F(CatalogueDatabaseTest, EveryStatementRefusesAClosedConnection) {
         db.SetShowFlags({{1, false}});
         ADD_FAILURE() << "a statement ran on a closed connection";
     } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), err::DatabaseClosed);
+        EXPECT_EQ(e.Number(), err::DatabaseClosed);
     }
     EXPECT_THAT(flags(), ElementsAre("1"));
 }

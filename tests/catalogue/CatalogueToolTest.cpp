@@ -66,7 +66,7 @@ TEST_F(CatalogueToolTest, ImportListExportRoundTrip) {
                                 BodyPartEntry{"Knie links", "KNIE-L", "K7201L"},
                                 BodyPartEntry{"Ösophagus", "OES", "K4501M"}));
         db.Close();
-        EXPECT_FALSE(fs::exists(log.file()));
+        EXPECT_FALSE(fs::exists(log.File()));
     }
     ASSERT_EQ(run({programFolder(), "list"}), 0) << err.str();
     EXPECT_EQ(out.str(),

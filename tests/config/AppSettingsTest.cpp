@@ -35,7 +35,7 @@ TEST(ToBool, ConvertsNumbersAndTheTwoWordsAndRejectsAnythingElse) {
             ToBool(text);
             ADD_FAILURE() << "accepted \"" << text << "\"";
         } catch (const AppError& e) {
-            EXPECT_EQ(e.number(), 13) << text;
+            EXPECT_EQ(e.Number(), 13) << text;
         }
     }
 }

@@ -20,7 +20,7 @@ class ErrorLogTest : public ::testing::Test, protected test::ProgramFolder {};
 TEST_F(ErrorLogTest, EachErrorAppendsOneLineInItsFixedForm) {
     ASSERT_FALSE(std::filesystem::exists(program / "Logs"));
     log.LogError("A", 1, "eins");
-    std::filesystem::remove(log.file());
+    std::filesystem::remove(log.File());
     log.LogError("ReadGDT", 53, "Datei nicht gefunden");
     log.LogError("Connection", -2147467259, "");
     log.LogError("Form_Load", 13, "Typen unverträglich\r\nzweite");
@@ -49,7 +49,7 @@ TEST_F(ErrorLogTest, TrapLogsTheFailureUnderItsNameAndStopsTheBody) {
     EXPECT_FALSE(ranAfterThrow);
     EXPECT_TRUE(trap(log, "A", [] {}));  // a body that succeeds logs nothing
     EXPECT_EQ(
-        CrLfLines(log.file()),
+        CrLfLines(log.File()),
         (std::vector<std::string>{
             "05.12.2026 - 14:03:07 # 1020 - Datenbankfehler - cmdOK_Click - frmSelectBoyparts"}));
 }
@@ -61,7 +61,7 @@ TEST_F(ErrorLogTest, TrapGivesForeignExceptionsAMeaningfulNumber) {
     });
     trap(log, "B", [] { throw std::out_of_range("Zeile 0"); });
     trap(log, "C", [] { throw 42; });
-    auto lines = CrLfLines(log.file());
+    auto lines = CrLfLines(log.File());
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find("# 53 - "), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find("# 9 - Zeile 0 - B"), std::string::npos) << lines[1];

@@ -85,7 +85,7 @@ TEST_F(OrderWriterTest, RequestHeadsTheFileAsItIs) {
     const std::string request = "0133000471\r\n0118315XY";
     auto file = WriteGDTScan(format, log, request, {"Scan", "", "AB"});
     ASSERT_TRUE(file);
-    file->commit();
+    file->Commit();
     EXPECT_EQ(onlyOrder(), request + "0138402Scan\r\n0118315AB\r\n");
 }
 
@@ -100,12 +100,11 @@ TEST_F(OrderWriterTest, FolderWithUmlauts) {
     const auto found = FindRequest(text, "gdt", {});
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, text + separator + "Müller.GDT");
-    PatientCaptions captions;
-    EXPECT_EQ(ReadGDT(PathFromUtf8(*found), captions).text, kRequest);
+    EXPECT_EQ(ReadGDT(PathFromUtf8(*found)).text, kRequest);
     format.targetFolder = text;
     auto file = WriteGDT(format, log, kRequest, {"Röntgen", "", ""}, {"Thorax", "THX", ""}, "");
     ASSERT_TRUE(file);
-    file->commit();
+    file->Commit();
     EXPECT_EQ(FileNames(folder).size(), 2u);
 }
 

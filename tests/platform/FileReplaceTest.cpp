@@ -29,7 +29,7 @@ TEST(ReplaceFile, RefusesAReadOnlyFile) {
         ReplaceFile(dir / "Settings.ini", "neu");
         ADD_FAILURE() << "read-only file replaced";
     } catch (const AppError& e) {
-        EXPECT_EQ(e.number(), err::PermissionDenied);
+        EXPECT_EQ(e.Number(), err::PermissionDenied);
     }
     EXPECT_EQ(ReadBytes(dir / "Settings.ini"), "alt");
     EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"Settings.ini"});

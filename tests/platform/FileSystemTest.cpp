@@ -29,7 +29,7 @@ TEST(StagedFile, NothingUnderTheFinalNameUntilCommitAndNoGdtLookalike) {
         const auto names = FileNames(dir.path());
         ASSERT_EQ(names.size(), 1u);
         EXPECT_TRUE(names[0].starts_with("~") && names[0].ends_with(".tmp")) << names[0];
-        file.commit();
+        file.Commit();
         EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"A.gdt"});
         EXPECT_EQ(ReadBytes(dir / "A.gdt"), "inhalt");
     }
@@ -42,9 +42,9 @@ TEST(StagedFile, NothingUnderTheFinalNameUntilCommitAndNoGdtLookalike) {
     } catch (const AppError& e) {
         // Each system says it its own way: no such file, or no such path.
 #ifdef _WIN32
-        EXPECT_EQ(e.number(), err::PathNotFound);
+        EXPECT_EQ(e.Number(), err::PathNotFound);
 #else
-        EXPECT_EQ(e.number(), err::FileNotFound);
+        EXPECT_EQ(e.Number(), err::FileNotFound);
 #endif
     }
 }
@@ -56,7 +56,7 @@ TEST(StagedFile, EveryByteSurvivesWritingAndReading) {
     std::string bytes = "01380006301\r\n\x1A\r\n\n\r";
     for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
     bytes += "\x1A";
-    StagedFile(dir / "A.gdt", bytes).commit();
+    StagedFile(dir / "A.gdt", bytes).Commit();
     EXPECT_EQ(ReadBytes(dir / "A.gdt"), bytes);
     EXPECT_EQ(ReadFileBytes(dir / "A.gdt"), bytes);
     EXPECT_EQ(HeldFile(dir / "A.gdt").ReadAll(1024), bytes);
@@ -68,11 +68,11 @@ TEST(StagedFile, EveryByteSurvivesWritingAndReading) {
 TEST(HeldFile, LocksStopSweepsAndSecondHoldersButNoReader) {
     TempFolder dir;
     StagedFile live(dir / "A.gdt", "x");
-    EXPECT_FALSE(RemoveStaleTemporary(live.temporary()));
+    EXPECT_FALSE(RemoveStaleTemporary(live.Temporary()));
     const std::string stale = NewTemporaryName();
     WriteBytes(dir / stale, "alt");
     EXPECT_TRUE(RemoveStaleTemporary(dir / stale));
-    live.commit();
+    live.Commit();
     EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"A.gdt"});
 
     HeldFile held(dir / "A.gdt");
@@ -115,7 +115,7 @@ TEST(StagedFile, IsOnDiskBeforeCommit) {
     if (!plain.value_or(false)) {
         GTEST_SKIP() << "this file system does not show data still waiting for the disk";
     }
-    EXPECT_EQ(WaitsForDisk(file.temporary()), false);
+    EXPECT_EQ(WaitsForDisk(file.Temporary()), false);
 }
 #endif
 

@@ -30,8 +30,8 @@ bool germanUserSettings() {
 TEST(SystemClock, GermanUserSettingsGiveAGermanDateAndTime) {
     if (!germanUserSettings()) GTEST_SKIP() << "this machine's user settings are not German";
     SystemClock clock;
-    const std::string date = clock.date();
-    const std::string time = clock.time();
+    const std::string date = clock.Date();
+    const std::string time = clock.Time();
 #ifndef _WIN32
     std::setlocale(LC_TIME, "C");
 #endif

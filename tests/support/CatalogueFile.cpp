@@ -13,20 +13,20 @@ void MakeCatalogue(const std::filesystem::path& programFolder,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     CreateCatalogueTable(db);
     ReplaceAllRows(db, rows);
-    db.close();
+    db.Close();
 }
 
 void MakeCatalogue(const std::filesystem::path& folder, const std::string& sql) {
     SqliteConnection db(folder / CatalogueFileName, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     CreateCatalogueTable(db);
-    db.execute(sql.c_str());
+    db.Execute(sql.c_str());
 }
 
 std::vector<std::string> PlainQuery(const std::filesystem::path& file, const std::string& sql) {
     SqliteConnection db(file, SQLITE_OPEN_READONLY);
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-        throw SqliteError(db.get(), sql);
+    if (sqlite3_prepare_v2(db.Get(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        throw SqliteError(db.Get(), sql);
     }
     std::vector<std::string> rows;
     int rc = SQLITE_ROW;
@@ -40,7 +40,7 @@ std::vector<std::string> PlainQuery(const std::filesystem::path& file, const std
         rows.push_back(row);
     }
     sqlite3_finalize(statement);
-    if (rc != SQLITE_DONE) throw SqliteError(db.get(), sql);
+    if (rc != SQLITE_DONE) throw SqliteError(db.Get(), sql);
     return rows;
 }
 

@@ -4,8 +4,8 @@ namespace morvik::test {
 
 std::vector<LoggedError> LoggedErrors(const ErrorLog& log) {
     std::vector<LoggedError> errors;
-    if (!std::filesystem::exists(log.file())) return errors;
-    for (const std::string& line : CrLfLines(log.file())) {
+    if (!std::filesystem::exists(log.File())) return errors;
+    for (const std::string& line : CrLfLines(log.File())) {
         // "date - time # number - description - procedure"
         const std::size_t hash = line.find(" # ");
         const std::size_t afterNumber = line.find(" - ", hash);

@@ -15,8 +15,8 @@ namespace morvik::test {
 // A clock that always reads the same German date and time.
 class FixedClock final : public Clock {
   public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
+    std::string Date() override { return "05.12.2026"; }
+    std::string Time() override { return "14:03:07"; }
 };
 
 // A fresh program folder with its error log, as most tests need one.

@@ -24,7 +24,7 @@ TEST(LoginDialog, WrongPasswordsAreAnsweredEveryTimeUntilTheRightOne) {
     // only the exact text opens, so case, blanks and a letter too few do not.
     const std::vector<QString> attempts = {"KOLBRIN", "kolbrin ", "", "kolbri", "kolbrin"};
     int messages = 0;
-    FLogin login;
+    LoginDialog login;
     ModalScript script;
     for (std::size_t i = 0; i < attempts.size(); ++i) {
         script.when("frmLogin", [&, i](QWidget* w) {

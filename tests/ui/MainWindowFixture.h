@@ -83,7 +83,7 @@ class MainWindowFixture : public ::testing::Test, protected ProgramFolder {
     ShotOperator op;
     OrderSession session{program.path(), log, op, nullptr};
     MainWindow window{session};
-    FSplash splash;
+    Splash splash;
     CatalogueDatabase catalogue{program.path(), log};
 };
 

@@ -260,8 +260,8 @@ QString spokenName(QWidget* window, QWidget* input) {
 TEST_F(MainWindowTest, EveryInputOfEveryWindowHasAnOwnNameAndLabelsKeepTheirText) {
     ASSERT_TRUE(start(kRows));
     test::FakePicker picker;
-    FLogin login;
-    FSelectBodyparts select(program.path(), log);
+    LoginDialog login;
+    SelectBodypartsDialog select(program.path(), log);
     OptionsDialog options(
         session.Settings(), program.path(), log, [](int, const std::string&) {}, picker);
     for (QWidget* w : std::initializer_list<QWidget*>{&window, &login, &select, &options}) {

@@ -42,7 +42,7 @@ class SelectBodypartsDialogTest : public ::testing::Test, protected test::Progra
 
 TEST_F(SelectBodypartsDialogTest, AbbrechenAndTheCloseBoxWriteNothing) {
     for (bool closeBox : {false, true}) {
-        FSelectBodyparts dlg(program.path(), log);
+        SelectBodypartsDialog dlg(program.path(), log);
         dlg.show();
         EXPECT_EQ(shown(dlg),
                   (std::vector<std::string>{"Knie [x] 4", "Schulter [ ] 9", "Thorax [x] 11"}));
@@ -56,7 +56,7 @@ TEST_F(SelectBodypartsDialogTest, AbbrechenAndTheCloseBoxWriteNothing) {
 }
 
 TEST_F(SelectBodypartsDialogTest, AFailedWriteKeepsTheDialogOpen) {
-    FSelectBodyparts dlg(program.path(), log);
+    SelectBodypartsDialog dlg(program.path(), log);
     dlg.show();
     dlg.findChild<QPushButton*>("cmdNone")->click();
     test::MakeCatalogue(program.path(), "DROP TABLE tblBodypart; CREATE TABLE tblBodypart(x);");
@@ -69,7 +69,7 @@ TEST_F(SelectBodypartsDialogTest, AFailedWriteKeepsTheDialogOpen) {
 // Enter confirms what the operator unchecked: in the list and on "Alle auswählen" it presses
 // nothing, on a focused "OK" it saves.
 TEST_F(SelectBodypartsDialogTest, EnterNeverPressesAButtonThatChangesTheChoice) {
-    FSelectBodyparts dlg(program.path(), log);
+    SelectBodypartsDialog dlg(program.path(), log);
     dlg.show();
     auto* lv = dlg.findChild<QTreeWidget*>("lvSelectBodyparts");
     lv->topLevelItem(0)->setCheckState(0, Qt::Unchecked);

@@ -23,8 +23,8 @@ std::string patientShown;
 
 class FixedClock final : public Clock {
   public:
-    std::string date() override { return "05.12.2026"; }
-    std::string time() override { return "14:03:07"; }
+    std::string Date() override { return "05.12.2026"; }
+    std::string Time() override { return "14:03:07"; }
 };
 
 // Writes down what the operator is told, line by line, with the patient then on screen.
@@ -145,7 +145,7 @@ void RunChild(const ChildPlan& childPlan) {
     ErrorLog log(plan->program, clock);
     RecordingOperator op;
     OrderSession session(plan->program, log, op, nullptr);
-    session.Form_Load();
+    session.Load();
     if (!plan->confirm) {
         writeCalls();
         std::exit(0);
@@ -153,12 +153,12 @@ void RunChild(const ChildPlan& childPlan) {
     std::vector<BodyPartEntry> rows;
     for (int i = 1; i <= 4; ++i) rows.push_back({"Teil " + std::to_string(i), "T", "F"});
     session.FillCatalogue(rows);
-    const std::string& id = session.Patient().id;  // "ID: 17"
+    const std::string id = session.Patient().id;  // "ID: 17"
     const int patient = id.size() > 4 ? std::atoi(id.c_str() + 4) : 0;
     patientShown = std::to_string(patient);
     for (int r = 1; r <= PartsFor(patient); ++r) {
         session.SelectCatalogueRow(static_cast<std::size_t>(r));
-        session.lvBodyparts_DblClick();
+        session.AddSelectedBodyPart();
     }
     const bool done = session.Confirm("Crashtest") == OrderSession::Confirmation::Done;
     writeCalls();

@@ -47,13 +47,13 @@ int main(int argc, char** argv) {
     QtOperator op;
     OrderSession session(program, log, op, nullptr);
     MainWindow window(session);
-    FSplash splash;
+    Splash splash;
     CatalogueDatabase catalogue(program, log);
     if (!SubMain(window, splash, catalogue, log)) return 1;
     auto* search = window.findChild<QLineEdit*>("txtSearch");
     for (const char* part : {"Knie links", "Thorax p.a."}) {
         search->setText(QString::fromUtf8(part));
-        session.txtSearch_Return();
+        session.AddFoundBodyPart();
     }
     search->setText(QStringLiteral("Hand"));
     window.findChild<QLineEdit*>("txtComment")->setText(QStringLiteral("bitte stehend"));

@@ -1,4 +1,4 @@
-#include "config/OptionsModel.h"
+#include "app/OptionsModel.h"
 
 #include <gtest/gtest.h>
 

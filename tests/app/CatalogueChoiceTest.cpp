@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueChoice.h"
+#include "app/CatalogueChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ class CatalogueChoiceTest : public ::testing::Test, protected test::ProgramFolde
   protected:
     CatalogueChoice& open() {
         model_ = std::make_unique<CatalogueChoice>(db, log, op);
-        model_->Form_Load();
+        model_->Load();
         return *model_;
     }
     std::vector<std::string> showFlags() {
@@ -80,7 +80,7 @@ TEST_F(CatalogueChoiceTest, AFailedWriteChangesNoRowAndCanBeRepeated) {
                             "BEGIN SELECT RAISE(ABORT, 'gesperrt'); END;");
     const auto before = showFlags();
     CatalogueChoice& choice = open();
-    choice.cmdNone_Click();
+    choice.CheckNone();
 
     EXPECT_FALSE(choice.Confirm());
     // Rows 3 and 8 came before the refused one and are unchanged all the same.

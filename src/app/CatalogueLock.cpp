@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueLock.h"
+#include "app/CatalogueLock.h"
 
 namespace morvik {
 

@@ -29,12 +29,12 @@ class CatalogueChoice {
 
     // Every catalogue row in delivery order, checked where f_Show is set. A failure stops the
     // loading; the items read so far stay.
-    void Form_Load();
+    void Load();
 
     const std::vector<CatalogueChoiceItem>& Items() const { return items_; }
     void SetChecked(std::size_t item, bool checked);
-    void cmdAlle_Click();
-    void cmdNone_Click();
+    void CheckAll();
+    void CheckNone();
 
     // Writes every item's state in one transaction. True when the dialog is to close: after the
     // write, or when the catalogue cannot be opened at all (logged, nothing written). When a

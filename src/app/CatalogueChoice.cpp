@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueChoice.h"
+#include "app/CatalogueChoice.h"
 
 #include <utility>
 
@@ -10,7 +10,7 @@ namespace morvik {
 CatalogueChoice::CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator& op)
     : db_(db), log_(log), op_(op) {}
 
-void CatalogueChoice::Form_Load() {
+void CatalogueChoice::Load() {
     trap(log_, "Form_Load - frmSelectBodyparts", [&] {
         items_.clear();
         db_.Open();
@@ -26,11 +26,11 @@ void CatalogueChoice::SetChecked(std::size_t item, bool checked) {
     items_.at(item).checked = checked;
 }
 
-void CatalogueChoice::cmdAlle_Click() {
+void CatalogueChoice::CheckAll() {
     for (auto& item : items_) item.checked = true;
 }
 
-void CatalogueChoice::cmdNone_Click() {
+void CatalogueChoice::CheckNone() {
     for (auto& item : items_) item.checked = false;
 }
 

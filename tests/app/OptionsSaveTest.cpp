@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/OptionsModel.h"
+#include "app/OptionsModel.h"
 #include "diag/ErrorLog.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
