@@ -21,6 +21,9 @@ own_prefix=
 if [ -z "${WINEPREFIX:-}" ] || [ ! -d "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$work/prefix
   own_prefix=1
+else
+  # A session of that prefix started without a display would keep every window unseen.
+  "$wineserver" -k 2>/dev/null || true
 fi
 xvfb_pid=
 cleanup() {
