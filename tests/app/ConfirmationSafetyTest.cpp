@@ -9,6 +9,7 @@
 #include "diag/ErrorLog.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SampleRequest.h"
 #include "support/SettingsFile.h"
 #include "support/TempFolder.h"
 
@@ -21,7 +22,7 @@ using test::TempFolder;
 using test::WriteBytes;
 namespace fs = std::filesystem;
 
-const std::string kRequest = "01380006301\r\n0133000471\r\n0153101Muster\r\n0143102Erika\r\n";
+const std::string& kRequest = test::kMusterErika;
 const std::string kOther = "0133000999\r\n0153101Andere\r\n";
 const char* const kNotFound = "GDT-File wurde nicht gefunden.";
 

@@ -11,6 +11,7 @@
 #include "platform/FileCalls.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
+#include "support/SampleRequest.h"
 #include "support/SettingsFile.h"
 #include "support/TempFolder.h"
 
@@ -23,7 +24,7 @@ using test::TempFolder;
 using test::WriteBytes;
 namespace fs = std::filesystem;
 
-const std::string kRequest = "01380006301\r\n0133000471\r\n0153101Muster\r\n0143102Erika\r\n";
+const std::string& kRequest = test::kMusterErika;
 const char* const kIncomplete =
     "Der Auftrag für Patient 471 (Muster Erika) ist noch nicht vollständig angelegt; er wird "
     "beim nächsten Start von Morvik vervollständigt.";
