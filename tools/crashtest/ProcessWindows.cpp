@@ -39,9 +39,18 @@ ChildProcess::ChildProcess(const ChildPlan& plan, const std::filesystem::path& p
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Suspended until its events exist, so that it cannot stop before the parent can see it.
-    if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        nullptr, &startup, &info)) {
-        failed("CreateProcessW");
+    // Under Wine a child now and then dies while Wine itself starts it (ERROR_INTERNAL_ERROR,
+    // before any code of ours ran); such a start is tried again, and said, rather than ending the
+    // run.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                           nullptr, &startup, &info)) {
+            break;
+        }
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 5) failed("CreateProcessW");
+        std::fprintf(stderr, "CreateProcessW: Windows-Fehler %lu, Versuch %d von 5\n",
+                     GetLastError(), attempt);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100 * attempt));
     }
     process_ = info.hProcess;
     id_ = static_cast<long>(info.dwProcessId);
