@@ -9,6 +9,7 @@
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
 #include "platform/Guid.h"
+#include "platform/ReadAt.h"
 
 namespace morvik {
 
@@ -18,7 +19,7 @@ std::size_t ReadReservation(std::uint64_t expected, std::uint64_t stopAfter) noe
     // stopAfter + 1 would overflow for UINT64_MAX, and a string never holds more than this.
     const std::uint64_t most =
         std::min<std::uint64_t>(stopAfter, std::numeric_limits<std::size_t>::max() / 2);
-    return static_cast<std::size_t>(std::min(std::max(expected, kLeast - 1), most) + 1);
+    return static_cast<std::size_t>(std::min(expected > 0 ? expected : kLeast - 1, most) + 1);
 }
 
 fs::path PathFromUtf8(std::string_view utf8) {
@@ -88,16 +89,69 @@ void DropTrailingSeparator(std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
 }
 
-std::string HeldFile::ReadAll(std::uint64_t limit) const {
-    const std::uint64_t size = Size();
+std::string ReadFromStartSized(NativeFile file, std::uint64_t stopAfter, const fs::path& name,
+                               std::uint64_t expected) {
+    // Straight into the string, sized to the file and one byte more: that byte is where a file
+    // that grew shows itself without a second allocation.
+    std::string bytes(ReadReservation(expected, stopAfter), '\0');
+    std::size_t used = 0;
+    while (used <= stopAfter) {
+        if (used == bytes.size()) bytes.resize(ReadReservation(2 * used + 4096, stopAfter));
+        const std::size_t asked = bytes.size() - used;
+        const std::size_t n = ReadAt(file, bytes.data() + used, asked, used, name);
+        if (n == 0) break;
+        used += n;
+        if (n < asked && used == expected) break;
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
+std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
+    return ReadFromStartSized(file, stopAfter, name, SizeOf(file));
+}
+
+namespace {
+
+// Every byte of an open plain file, `size` what the system said of it when it was opened: a file
+// far too large is refused unread, and the read itself finds the end as it is now.
+std::string readAtMost(NativeFile file, std::uint64_t limit, const fs::path& name,
+                       std::uint64_t size) {
     if (size > limit) {
-        throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist " + std::to_string(size) +
+        throw AppError(err::FileTooLarge, Utf8Path(name) + " ist " + std::to_string(size) +
                                               " Bytes groß, erlaubt sind " + std::to_string(limit));
     }
-    std::string bytes = ReadFromStart(file_, limit, path_);
+    std::string bytes = ReadFromStartSized(file, limit, name, size);
     // It may have grown since.
-    if (bytes.size() > limit) throw AppError(err::FileTooLarge, Utf8Path(path_) + " ist zu groß");
+    if (bytes.size() > limit) throw AppError(err::FileTooLarge, Utf8Path(name) + " ist zu groß");
     return bytes;
+}
+
+}  // namespace
+
+HeldFile::HeldFile(const fs::path& file) : path_(file) {
+    file_ = OpenPlainFile(file, sizeWhenOpened_);
+}
+
+HeldFile::~HeldFile() {
+    CloseFile(file_);
+}
+
+std::string HeldFile::ReadAll(std::uint64_t limit) const {
+    return readAtMost(file_, limit, path_, sizeWhenOpened_);
+}
+
+std::string ReadPlainFile(const fs::path& file, std::uint64_t limit) {
+    std::uint64_t size = 0;
+    const NativeFile opened = OpenPlainFile(file, size);
+    try {
+        std::string bytes = readAtMost(opened, limit, file, size);
+        CloseFile(opened);
+        return bytes;
+    } catch (...) {
+        CloseFile(opened);
+        throw;
+    }
 }
 
 bool RemoveStaleTemporary(const fs::path& file) noexcept {

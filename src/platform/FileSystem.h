@@ -25,8 +25,8 @@ inline constexpr NativeFile kNoFile = -1;
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name);
 
 // How many bytes ReadFromStart sets aside for a file of `expected` bytes: one more than it
-// would read, at least 64 KiB for a file that says nothing of its size, never more than one
-// past `stopAfter` (which may be UINT64_MAX: no limit).
+// would read, 4 KiB for a file that says nothing of its size (0), never more than one past
+// `stopAfter` (which may be UINT64_MAX: no limit).
 std::size_t ReadReservation(std::uint64_t expected, std::uint64_t stopAfter) noexcept;
 
 // Paths and UTF-8 text. Text in memory is UTF-8, and a path is made from it only here: Windows
@@ -54,6 +54,10 @@ struct FolderEntry {
 };
 std::vector<FolderEntry> ListEntries(const fs::path& folder);
 
+// A plain file, not followed when it is a link, read whole: the rules and errors of
+// HeldFile(file).ReadAll(limit), without holding the file any longer.
+std::string ReadPlainFile(const fs::path& file, std::uint64_t limit);
+
 // A plain file opened for reading without following a link, held open: its lock and identity
 // stay with the file when it is renamed. Throws AppError: FileNotFound when nothing is there,
 // NotRegularFile for a link or anything but a plain file.
@@ -69,8 +73,8 @@ class HeldFile {
     // A shared byte-range lock without waiting: false while a writer holds the file's exclusive
     // byte-range lock (StagedFile, OwnedFile), or when such a lock cannot be taken or tested.
     bool TryShareLock() noexcept;
-    std::uint64_t Size() const;
-    // Every byte from the start; throws AppError FileTooLarge beyond `limit` bytes.
+    // Every byte from the start, also of a file that has grown or shrunk since it was opened;
+    // throws AppError FileTooLarge beyond `limit` bytes.
     std::string ReadAll(std::uint64_t limit) const;
     // Whether `path` names this very file (not a replacement under the same name).
     bool IsAt(const fs::path& path) const noexcept;
@@ -78,6 +82,8 @@ class HeldFile {
   private:
     fs::path path_;
     NativeFile file_ = kNoFile;
+    // What the system said of the file's size when it was opened.
+    std::uint64_t sizeWhenOpened_ = 0;
 };
 
 enum class RenameOutcome { Done, TargetExists, SourceMissing };

@@ -17,6 +17,7 @@
 #include "platform/Errno.h"
 #include "platform/FileCalls.h"
 #include "platform/RangeLock.h"
+#include "platform/ReadAt.h"
 
 namespace morvik {
 
@@ -92,27 +93,18 @@ void SyncFolder(const fs::path& folder) noexcept {
     }
 }
 
-std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
-    // Read straight into the string, sized to the file and one byte more: that byte is where the
-    // read that finds the end (or a file that grew) lands without a second allocation.
+std::uint64_t SizeOf(NativeFile file) noexcept {
     struct stat st {};
-    const std::uint64_t expected =
-        ::fstat(file, &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-    std::string bytes(ReadReservation(expected, stopAfter), '\0');
-    std::size_t used = 0;
-    while (used <= stopAfter) {
-        if (used == bytes.size()) bytes.resize(ReadReservation(2 * used, stopAfter));
-        const ssize_t n =
-            ::pread(file, bytes.data() + used, bytes.size() - used, static_cast<off_t>(used));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(errno, "Lesen von " + Utf8Path(name));
-        }
-        if (n == 0) break;
-        used += static_cast<std::size_t>(n);
+    return ::fstat(file, &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+std::size_t ReadAt(NativeFile file, char* into, std::size_t count, std::uint64_t offset,
+                   const fs::path& name) {
+    for (;;) {
+        const ssize_t n = ::pread(file, into, count, static_cast<off_t>(offset));
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw FileError(errno, "Lesen von " + Utf8Path(name));
     }
-    bytes.resize(used);
-    return bytes;
 }
 
 std::string ReadFileBytes(const fs::path& file) {
@@ -222,24 +214,24 @@ void StagedFile::Keep() noexcept {
     file_ = -1;
 }
 
-HeldFile::HeldFile(const fs::path& file) : path_(file) {
-    file_ = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (file_ < 0) {
+NativeFile OpenPlainFile(const fs::path& file, std::uint64_t& size) {
+    Fd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
         if (errno == ELOOP) {
             throw AppError(err::NotRegularFile, Utf8Path(file) + " ist ein Verweis, keine Datei");
         }
         throw FileError(errno, "Öffnen von " + Utf8Path(file));
     }
     struct stat st {};
-    if (::fstat(file_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(file_);
-        file_ = -1;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         throw AppError(err::NotRegularFile, Utf8Path(file) + " ist keine gewöhnliche Datei");
     }
+    size = st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return fd.release();
 }
 
-HeldFile::~HeldFile() {
-    if (file_ >= 0) ::close(file_);
+void CloseFile(NativeFile file) noexcept {
+    if (file >= 0) ::close(file);
 }
 
 bool HeldFile::TryLock() noexcept {
@@ -251,12 +243,6 @@ bool HeldFile::TryLock() noexcept {
 
 bool HeldFile::TryShareLock() noexcept {
     return LockRange(file_, RangeLock::Shared, false);
-}
-
-std::uint64_t HeldFile::Size() const {
-    struct stat st {};
-    if (::fstat(file_, &st) != 0) throw FileError(errno, "Lesen von " + Utf8Path(path_));
-    return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool HeldFile::IsAt(const fs::path& path) const noexcept {

@@ -80,30 +80,26 @@ bool sameFile(HANDLE a, HANDLE b) {
 
 }  // namespace
 
-std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
-    // Read straight into the string, sized to the file and one byte more (see the POSIX twin).
+std::uint64_t SizeOf(NativeFile file) noexcept {
     LARGE_INTEGER size{};
-    const std::uint64_t expected = GetFileSizeEx(handleOf(file), &size) && size.QuadPart > 0
-                                       ? static_cast<std::uint64_t>(size.QuadPart)
-                                       : 0;
-    std::string bytes(ReadReservation(expected, stopAfter), '\0');
-    std::size_t used = 0;
-    while (used <= stopAfter) {
-        if (used == bytes.size()) bytes.resize(ReadReservation(2 * used, stopAfter));
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(used));
-        where.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(used) >> 32);
-        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
-        DWORD n = 0;
-        if (!ReadFile(handleOf(file), bytes.data() + used, ask, &n, &where)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) break;
-            ThrowLastFileError("Lesen von", name);
-        }
-        if (n == 0) break;
-        used += n;
+    return GetFileSizeEx(handleOf(file), &size) && size.QuadPart > 0
+               ? static_cast<std::uint64_t>(size.QuadPart)
+               : 0;
+}
+
+std::size_t ReadAt(NativeFile file, char* into, std::size_t count, std::uint64_t offset,
+                   const fs::path& name) {
+    // By position, as pread: the handle's file pointer stays.
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    DWORD n = 0;
+    if (!ReadFile(handleOf(file), into, ask, &n, &where)) {
+        if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+        ThrowLastFileError("Lesen von", name);
     }
-    bytes.resize(used);
-    return bytes;
+    return n;
 }
 
 void FlushFolder(const fs::path& folder) {
@@ -255,7 +251,7 @@ void StagedFile::Keep() noexcept {
     file_ = kNoFile;
 }
 
-HeldFile::HeldFile(const fs::path& file) : path_(file) {
+NativeFile OpenPlainFile(const fs::path& file, std::uint64_t& size) {
     // The name itself, not what a link or junction points at; shared so that the file can be
     // renamed and deleted while it is held.
     Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
@@ -269,11 +265,12 @@ HeldFile::HeldFile(const fs::path& file) : path_(file) {
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         throw AppError(err::NotRegularFile, Utf8Path(file) + " ist keine gewöhnliche Datei");
     }
-    file_ = h.release();
+    size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return h.release();
 }
 
-HeldFile::~HeldFile() {
-    if (file_ != kNoFile) CloseHandle(handleOf(file_));
+void CloseFile(NativeFile file) noexcept {
+    if (file != kNoFile) CloseHandle(handleOf(file));
 }
 
 bool HeldFile::TryLock() noexcept {
@@ -282,12 +279,6 @@ bool HeldFile::TryLock() noexcept {
 
 bool HeldFile::TryShareLock() noexcept {
     return lockFar(handleOf(file_), false);
-}
-
-std::uint64_t HeldFile::Size() const {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handleOf(file_), &size)) ThrowLastFileError("Lesen von", path_);
-    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 bool HeldFile::IsAt(const fs::path& path) const noexcept {

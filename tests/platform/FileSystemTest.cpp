@@ -85,6 +85,24 @@ TEST(HeldFile, LocksStopSweepsAndSecondHoldersButNoReader) {
     EXPECT_EQ(held.ReadAll(10), "x");
 }
 
+// A held request is read as it is when it is read, not as it was when it was opened: the practice
+// system may still be writing it, or write it anew.
+TEST(HeldFile, ReadsTheFileAsItIsNow) {
+    TempFolder dir;
+    // Beyond the least a read sets aside, so that the size at opening is what sizes the read.
+    const std::string first(10000, 'a');
+    WriteBytes(dir / "A.gdt", first);
+    HeldFile held(dir / "A.gdt");
+    WriteBytes(dir / "A.gdt", first + "bcd");
+    // Compared whole, without printing ten thousand bytes when it fails.
+    EXPECT_TRUE(held.ReadAll(20000) == first + "bcd");
+    WriteBytes(dir / "A.gdt", "01234");
+    EXPECT_EQ(held.ReadAll(20000), "01234");
+    WriteBytes(dir / "A.gdt", std::string(20001, 'x'));
+    EXPECT_THROW(held.ReadAll(20000), AppError);
+    EXPECT_THROW(HeldFile(dir / "A.gdt").ReadAll(20000), AppError);
+}
+
 #ifdef __linux__
 // Whether the file system still holds blocks of this file back in memory, not yet given a place
 // on disk (delayed allocation). nullopt: the file system does not say.
