@@ -29,22 +29,23 @@ std::size_t Utf8CharacterLength(std::string_view text, std::size_t at) {
     return length;
 }
 
-std::string ControlsAsBlanks(std::string_view utf8) {
-    std::string shown;
-    shown.reserve(utf8.size());
+std::string ControlsAsBlanks(std::string utf8) {
+    // Rewritten in place: what is shown is never longer than what was written.
+    std::size_t out = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
         if (c < 0x20 || c == 0x7F) {
-            shown.push_back(' ');
+            utf8[out++] = ' ';
         } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {  // U+0080 to U+009F
-            shown.push_back(' ');
+            utf8[out++] = ' ';
             ++i;
         } else {
-            shown.push_back(utf8[i]);
+            utf8[out++] = utf8[i];
         }
     }
-    return shown;
+    utf8.resize(out);
+    return utf8;
 }
 
 char32_t Utf8CodePoint(std::string_view text, std::size_t at, std::size_t length) {

@@ -33,7 +33,7 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 
 // A UTF-8 text as a label may show it: every control character (C0, DEL and C1) becomes a blank,
 // so that no byte of a file can break, move or hide what the operator reads.
-std::string ControlsAsBlanks(std::string_view utf8);
+std::string ControlsAsBlanks(std::string utf8);
 
 // Whether every byte is ASCII: such a text is the same in UTF-8 and in every code page here.
 inline bool IsAscii(std::string_view s) {

@@ -1,4 +1,5 @@
-// Code pages on POSIX through iconv.
+// Code pages on POSIX: Windows-1252 and ISO 8859-1 to UTF-8 by hand, everything else through
+// iconv.
 #include "platform/CodePage.h"
 
 #include <iconv.h>
@@ -52,25 +53,41 @@ Converter& toAnsiConverter() {
     return c;
 }
 
-Converter& fromAnsiConverter() {
-    thread_local Converter c("UTF-8", "WINDOWS-1252");
-    return c;
-}
-
-// The declared character sets by iconv's names; ISO646-DE is DIN 66003.
+// The declared character sets that need a table of iconv's; ISO646-DE is DIN 66003.
 Converter& toUtf8Converter(Charset charset) {
     thread_local Converter din("UTF-8", "ISO646-DE");
     thread_local Converter cp437("UTF-8", "IBM437");
-    thread_local Converter latin1("UTF-8", "ISO-8859-1");
-    switch (charset) {
-        case Charset::Din66003:
-            return din;
-        case Charset::Cp437:
-            return cp437;
-        default:
-            return latin1;
-    }
+    return charset == Charset::Din66003 ? din : cp437;
 }
+
+// Single-byte text to UTF-8 without iconv: bytes below 80 and from A0 on are their own code
+// points in both Windows-1252 and ISO 8859-1; `high` gives 80 to 9F.
+std::string decodeSingleByte(std::string_view bytes, const char16_t (&high)[32]) {
+    if (IsAscii(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b < 0x80) {
+            out.push_back(byte);
+        } else {
+            AppendUtf8(out, b < 0xA0 ? high[b - 0x80] : char32_t{b});
+        }
+    }
+    return out;
+}
+
+// Windows-1252 from 80 to 9F. The five bytes it leaves undefined stand for themselves (U+0081,
+// U+008D, U+008F, U+0090, U+009D), as on Windows, so that ToAnsi gives them back.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// ISO 8859-1 from 80 to 9F: the C1 controls, each its own code point.
+constexpr char16_t kLatin1High[32] = {
+    0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F,
+    0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F};
 
 }  // namespace
 
@@ -101,21 +118,12 @@ std::string ToAnsi(std::string_view utf8) {
 }
 
 std::string FromAnsi(std::string_view ansi) {
-    if (IsAscii(ansi)) return std::string(ansi);
-    std::string out;
-    out.reserve(ansi.size() + ansi.size() / 4);
-    const char* in = ansi.data();
-    std::size_t left = ansi.size();
-    while (!fromAnsiConverter().convert(in, left, out)) {
-        AppendUtf8(out, static_cast<unsigned char>(*in));
-        ++in;
-        --left;
-    }
-    return out;
+    return decodeSingleByte(ansi, kWindows1252High);
 }
 
 std::string ToUtf8(std::string_view bytes, Charset charset) {
     if (charset == Charset::Ansi) return FromAnsi(bytes);
+    if (charset == Charset::Latin1) return decodeSingleByte(bytes, kLatin1High);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     const char* in = bytes.data();
