@@ -1,5 +1,10 @@
 #include "gdt/RequestReader.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "base/Text.h"
@@ -7,45 +12,156 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
-// Several copies of the request walk, each for a processor generation, chosen at start-up.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__clang__)
-#define MORVIK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define MORVIK_VECTOR_CLONES
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define MORVIK_X86_64 1
 #endif
 
 namespace morvik {
 
 namespace {
 
+std::atomic<RequestWalk> chosenWalk{RequestWalk::Best};
+
 // The line from `start` to the next line end: CR LF, LF or a lone CR. Files that passed through
 // a Unix tool or a version control system end their lines in LF alone, a few in CR.
 std::string_view lineAt(std::string_view text, std::size_t start) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    return text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    std::size_t end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    return text.substr(start, end - start);
 }
 
-// The first CR or LF from `from` on (before `n`) whose next byte but three, the start of a field,
-// is "3" or "9"; `n` when there is none. Blocks of bytes are tested without branches, which the
-// compiler turns into vector compares (AVX2 where the processor has it).
-MORVIK_VECTOR_CLONES std::size_t nextCandidate(const char* d, std::size_t from, std::size_t n) {
-    auto candidate = [d](std::size_t k) {
-        return ((d[k] == '\n') | (d[k] == '\r')) & ((d[k + 4] == '3') | (d[k + 4] == '9'));
-    };
-    constexpr std::size_t kBlock = 128;
+#ifdef MORVIK_X86_64
+// The walk in vector registers: 32 bytes at a time with AVX2 where the processor has it, 16 with
+// SSE2 (which every x86-64 has) elsewhere. A byte b is marked when (b | 07) + (b4 | 0A) == 4A,
+// with b4 the byte four on: true for CR or LF before "3" or "9", and for few other pairs (any
+// byte from 08 to 0F before "1", "3", "9" or ";", among them), so every mark is checked again
+// byte by byte. A group of four blocks without a mark costs one test. The marking calls nothing,
+// so that it keeps its constants in registers, and it writes where the marks are as a list, so
+// that checking them has no branch to guess wrong; the bytes are still in the cache then.
+constexpr std::size_t kStretch = 4096;
+// Where the marks of one stretch are, from its start: every byte may be marked, and a block's
+// four first places are written whether it has that many or not.
+using MarkList = std::uint32_t[kStretch + 128 + 4];
+
+__attribute__((target("avx2"), always_inline)) inline __m256i marks32(const char* p) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i ahead = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 4));
+    return _mm256_cmpeq_epi8(_mm256_add_epi8(_mm256_or_si256(here, _mm256_set1_epi8(0x07)),
+                                             _mm256_or_si256(ahead, _mm256_set1_epi8(0x0A))),
+                             _mm256_set1_epi8(0x4A));
+}
+
+__attribute__((target("avx2,bmi,popcnt"), always_inline)) inline void list32(
+    std::uint32_t* out, std::size_t& count, std::uint32_t at, __m256i marks, unsigned skip = 0) {
+    std::uint32_t bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(marks)) >> skip;
+    std::uint32_t* p = out + count;
+    count += static_cast<std::size_t>(_mm_popcnt_u32(bits));
+    for (int i = 0; i < 4; ++i) {
+        p[i] = at + _tzcnt_u32(bits);
+        bits = _blsr_u32(bits);
+    }
+    for (p += 4; bits != 0; bits = _blsr_u32(bits)) *p++ = at + _tzcnt_u32(bits);
+}
+
+// Marks kStretch bytes from `from` on, or what is left of them (each block reads four bytes
+// past its end), into `out`; returns where it stopped.
+__attribute__((target("avx2,bmi,popcnt"))) std::size_t markAvx2(const char* d, std::size_t from,
+                                                                std::size_t n, MarkList& out,
+                                                                std::size_t& count) {
+    const std::size_t stop = std::min(n, from + kStretch + 4);
     std::size_t k = from;
-    for (; k + kBlock + 4 <= n; k += kBlock) {
-        unsigned char any = 0;
-        for (std::size_t j = k; j < k + kBlock; ++j) any |= candidate(j);
-        if (!any) continue;
-        for (std::size_t j = k; j < k + kBlock; ++j) {
-            if (candidate(j)) return j;
-        }
+    for (; k + 132 <= stop; k += 128) {
+        const __m256i a = marks32(d + k), b = marks32(d + k + 32);
+        const __m256i c = marks32(d + k + 64), e = marks32(d + k + 96);
+        const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, e));
+        if (_mm256_testz_si256(any, any)) continue;
+        const auto at = static_cast<std::uint32_t>(k - from);
+        list32(out, count, at, a);
+        list32(out, count, at + 32, b);
+        list32(out, count, at + 64, c);
+        list32(out, count, at + 96, e);
     }
-    for (; k + 4 < n; ++k) {
-        if (candidate(k)) return k;
+    if (stop < n) return k;
+    for (; k + 36 <= n; k += 32)
+        list32(out, count, static_cast<std::uint32_t>(k - from), marks32(d + k));
+    if (k + 4 >= n || n - from < 36) return k;
+    // The last bytes as one block that ends where the text does, less what it repeats.
+    const std::size_t last = n - 36;
+    list32(out, count, static_cast<std::uint32_t>(k - from), marks32(d + last),
+           static_cast<unsigned>(k - last));
+    return n - 4;
+}
+
+inline __m128i marks16(const char* p) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4));
+    return _mm_cmpeq_epi8(_mm_add_epi8(_mm_or_si128(here, _mm_set1_epi8(0x07)),
+                                       _mm_or_si128(ahead, _mm_set1_epi8(0x0A))),
+                          _mm_set1_epi8(0x4A));
+}
+
+inline void list16(std::uint32_t* out, std::size_t& count, std::uint32_t at, __m128i marks,
+                   unsigned skip = 0) {
+    for (std::uint32_t bits = static_cast<std::uint32_t>(_mm_movemask_epi8(marks)) >> skip;
+         bits != 0; bits &= bits - 1) {
+        out[count++] = at + static_cast<std::uint32_t>(__builtin_ctz(bits));
     }
-    return n;
+}
+
+std::size_t markSse2(const char* d, std::size_t from, std::size_t n, MarkList& out,
+                     std::size_t& count) {
+    const std::size_t stop = std::min(n, from + kStretch + 4);
+    std::size_t k = from;
+    for (; k + 68 <= stop; k += 64) {
+        const __m128i a = marks16(d + k), b = marks16(d + k + 16);
+        const __m128i c = marks16(d + k + 32), e = marks16(d + k + 48);
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e))) == 0) continue;
+        const auto at = static_cast<std::uint32_t>(k - from);
+        list16(out, count, at, a);
+        list16(out, count, at + 16, b);
+        list16(out, count, at + 32, c);
+        list16(out, count, at + 48, e);
+    }
+    if (stop < n) return k;
+    for (; k + 20 <= n; k += 16)
+        list16(out, count, static_cast<std::uint32_t>(k - from), marks16(d + k));
+    if (k + 4 >= n || n - from < 20) return k;
+    const std::size_t last = n - 20;
+    list16(out, count, static_cast<std::uint32_t>(k - from), marks16(d + last),
+           static_cast<unsigned>(k - last));
+    return n - 4;
+}
+#endif
+
+// Calls visit(k), in order, for every line end at k (k + 4 < n: an LF, or a CR without an LF
+// after it) whose byte k + 4, the first of the next line's field, is "3" or "9". The test has a
+// single branch: most marks are the CR of a CR LF, and a guess at each would mostly miss.
+template <class Visit>
+void forEachCandidate(const char* d, std::size_t n, Visit&& visit) {
+    auto check = [&](std::size_t k) {
+        const char c = d[k];
+        const char f = d[k + 4];
+        const bool lineEnd = (c == '\n') | ((c == '\r') & (d[k + 1] != '\n'));
+        if (lineEnd & ((f == '3') | (f == '9'))) visit(k);
+    };
+    std::size_t k = 0;
+#ifdef MORVIK_X86_64
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                                __builtin_cpu_supports("popcnt");
+    const RequestWalk walk = chosenWalk.load(std::memory_order_relaxed);
+    const bool avx2 = hasAvx2 && walk == RequestWalk::Best;
+    MarkList marks;
+    while (walk != RequestWalk::BytesOnly) {
+        std::size_t count = 0;
+        const std::size_t stop =
+            avx2 ? markAvx2(d, k, n, marks, count) : markSse2(d, k, n, marks, count);
+        for (std::size_t i = 0; i < count; ++i) check(k + marks[i]);
+        if (stop == k) break;
+        k = stop;
+    }
+#endif
+    for (; k + 4 < n; ++k) check(k);
 }
 
 // 30061922 as 30.06.1922; anything that is no such date stays as written.
@@ -63,6 +179,10 @@ std::string shownBirthDate(const std::string& content) {
 
 }  // namespace
 
+void UseRequestWalk(RequestWalk walk) noexcept {
+    chosenWalk.store(walk, std::memory_order_relaxed);
+}
+
 PatientRequest ParseRequest(std::string bytes) {
     PatientRequest request;
     request.text = std::move(bytes);
@@ -70,41 +190,47 @@ PatientRequest ParseRequest(std::string bytes) {
     // Only the patient fields (3000, 3101 to 3103) and the character set (9206) matter, so the
     // walk visits just the lines whose field starts with "3" or "9": walking a request costs less
     // than reading its file. The fields are decoded once the character set is known.
-    std::vector<std::string_view> patientLines;
+    // A request has a handful of patient lines: they stay on the stack, any beyond go on the heap.
+    std::array<std::string_view, 8> firstLines;
+    std::vector<std::string_view> moreLines;
+    std::size_t lineCount = 0;
     std::string_view charsetLine;
     auto examine = [&](std::size_t start) {
         std::string_view line = lineAt(text, start);
         if (line.size() < 7) return;
         std::string_view field = line.substr(3, 4);
         if (field == "3000" || field == "3101" || field == "3102" || field == "3103") {
-            patientLines.push_back(line);
+            if (lineCount < firstLines.size()) {
+                firstLines[lineCount] = line;
+            } else {
+                moreLines.push_back(line);
+            }
+            ++lineCount;
         }
         if (field == "9206" && charsetLine.empty()) charsetLine = line;
     };
     examine(0);
-    for (std::size_t k = nextCandidate(text.data(), 0, text.size()); k < text.size();
-         k = nextCandidate(text.data(), k + 1, text.size())) {
-        // The LF of a CR LF is a candidate of its own.
-        if (text[k] == '\n' || k + 1 == text.size() || text[k + 1] != '\n') examine(k + 1);
-    }
+    forEachCandidate(text.data(), text.size(), [&](std::size_t k) { examine(k + 1); });
 
     // Only what is shown is decoded; the request's bytes go into the orders as they are.
     const Charset charset = DeclaredCharset(charsetLine);
-    for (std::string_view line : patientLines) {
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        const std::string_view line =
+            i < firstLines.size() ? firstLines[i] : moreLines[i - firstLines.size()];
         std::string_view field = line.substr(3, 4);
         std::string content = ControlsAsBlanks(ToUtf8(line.substr(7), charset));
         if (field == "3000") {
-            request.patientId = content;
+            request.patientId = std::move(content);
             request.hasPatientId = true;
         } else if (field == "3102") {
-            request.firstName = content;
+            request.firstName = std::move(content);
             request.spelledName += ' ';
             request.spelledName += request.firstName;
         } else if (field == "3103") {
             request.birthDate = shownBirthDate(content);
             request.hasBirthDate = true;
         } else {
-            request.surname = content;
+            request.surname = std::move(content);
             request.spelledName = ' ';
             request.spelledName += request.surname;
         }
@@ -134,7 +260,7 @@ std::string PatientDescription(std::string_view id, std::string_view name,
 }
 
 std::string ReadRequestBytes(const std::filesystem::path& path) {
-    return HeldFile(path).ReadAll(kMaxRequestBytes);
+    return ReadPlainFile(path, kMaxRequestBytes);
 }
 
 PatientRequest ReadGDT(const std::filesystem::path& path) {

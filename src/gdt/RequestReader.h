@@ -32,6 +32,11 @@ struct PatientRequest {
 // are decoded in the request's declared character set, control characters shown as blanks.
 PatientRequest ParseRequest(std::string text);
 
+// Which walk ParseRequest takes over the bytes: the fastest this processor has (the default), or
+// a plainer one, so that each of them is tested on any machine.
+enum class RequestWalk { Best, Sse2, BytesOnly };
+void UseRequestWalk(RequestWalk walk) noexcept;
+
 // "Patient 471 (Muster Erika, geb. 30.06.1922)", for messages naming a patient; what the request
 // lacks is left out.
 std::string PatientDescription(std::string_view id, std::string_view name,

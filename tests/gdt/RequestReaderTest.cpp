@@ -31,19 +31,24 @@ TEST(ReadGDT, ExaminesEveryLineOfAVeryLongFile) {
     EXPECT_EQ(ReadGDT(dir / "big.gdt").patientId, "99887");
 }
 
-// The walk tests blocks of bytes at a time: the patient lines and the character set (here
-// code page 437, declared after the name) are found wherever they fall, whatever ends the lines.
-TEST(ReadGDT, FindsThePatientLinesAtEveryOffset) {
-    for (const std::string eol : {"\r\n", "\n", "\r"}) {
-        for (std::size_t pad = 0; pad < 150; ++pad) {
-            std::string text = "0006228" + std::string(pad, 'x') + eol + eol + "0133000471" + eol +
-                               "01462283101" + eol + "0153101M\x81ller" + eol + "0143102Erika" +
-                               eol + "01092062" + eol;
-            const PatientRequest request = ParseRequest(text);
-            EXPECT_EQ(request.patientId, "471") << pad;
-            EXPECT_EQ(request.spelledName, " Müller Erika") << pad;
+// The walk tests blocks of bytes at a time, in stretches of some kilobytes: the patient lines and
+// the character set (here code page 437, declared after the name) are found wherever they fall,
+// whatever ends the lines, once each, by every walk a processor may take.
+TEST(ParseRequest, FindsThePatientLinesAtEveryOffset) {
+    for (const RequestWalk walk : {RequestWalk::Best, RequestWalk::Sse2, RequestWalk::BytesOnly}) {
+        UseRequestWalk(walk);
+        for (const std::string eol : {"\r\n", "\n", "\r"}) {
+            for (std::size_t pad = 0; pad < 4300; pad += pad < 150 || pad > 3900 ? 1 : 50) {
+                std::string text = "0006228" + std::string(pad, 'x') + eol + eol + "0133000471" +
+                                   eol + "01462283101" + eol + "0153101M\x81ller" + eol +
+                                   "0143102Erika" + eol + "01092062" + eol;
+                const PatientRequest request = ParseRequest(text);
+                EXPECT_EQ(request.patientId, "471") << pad;
+                EXPECT_EQ(request.spelledName, " Müller Erika") << pad;
+            }
         }
     }
+    UseRequestWalk(RequestWalk::Best);
 }
 
 }  // namespace
