@@ -83,6 +83,16 @@ void BM_ReadGDT(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadGDT)->Apply(RequestSizes);
 
+// The walk over bytes already in memory, without the file: what ReadGDT adds to the read.
+void BM_ParseRequest(benchmark::State& state) {
+    const std::string text = makeRequest(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ParseRequest(text));
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ParseRequest)->Apply(RequestSizes);
+
 // 100 order files of a 2 KB request through the program's own write path: WriteGDT stages each
 // file (written, flushed) and the commit gives it its name.
 void BM_Write100Orders_2KB(benchmark::State& state) {
