@@ -38,11 +38,13 @@ std::string_view lineAt(std::string_view text, std::size_t start) {
 // byte from 08 to 0F before "1", "3", "9" or ";", among them), so every mark is checked again
 // byte by byte. A group of four blocks without a mark costs one test. The marking calls nothing,
 // so that it keeps its constants in registers, and it writes where the marks are as a list, so
-// that checking them has no branch to guess wrong; the bytes are still in the cache then.
-constexpr std::size_t kStretch = 4096;
-// Where the marks of one stretch are, from its start: every byte may be marked, and a block's
-// four first places are written whether it has that many or not.
-using MarkList = std::uint32_t[kStretch + 128 + 4];
+// that checking them has no branch to guess wrong. It stops for the check when the list is full
+// or after a stretch of text, so that a list place (from the stretch's start) fits 32 bits.
+constexpr std::size_t kStretch = std::size_t{1} << 30;
+constexpr std::size_t kListRoom = 1024;
+// A group starts only while the list has room; it and the last blocks of the text add at most
+// 256 marks, and a block's four first places are written whether it has that many or not.
+using MarkList = std::uint32_t[kListRoom + 256 + 4];
 
 __attribute__((target("avx2"), always_inline)) inline __m256i marks32(const char* p) {
     const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -64,14 +66,15 @@ __attribute__((target("avx2,bmi,popcnt"), always_inline)) inline void list32(
     for (p += 4; bits != 0; bits = _blsr_u32(bits)) *p++ = at + _tzcnt_u32(bits);
 }
 
-// Marks kStretch bytes from `from` on, or what is left of them (each block reads four bytes
-// past its end), into `out`; returns where it stopped.
+// Marks from `from` on (each block reads four bytes past its end) into `out`, until the list is
+// full, a stretch is done or the text ends; returns where it stopped.
 __attribute__((target("avx2,bmi,popcnt"))) std::size_t markAvx2(const char* d, std::size_t from,
                                                                 std::size_t n, MarkList& out,
                                                                 std::size_t& count) {
     const std::size_t stop = std::min(n, from + kStretch + 4);
     std::size_t k = from;
     for (; k + 132 <= stop; k += 128) {
+        if (count >= kListRoom) return k;
         const __m256i a = marks32(d + k), b = marks32(d + k + 32);
         const __m256i c = marks32(d + k + 64), e = marks32(d + k + 96);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, e));
@@ -114,6 +117,7 @@ std::size_t markSse2(const char* d, std::size_t from, std::size_t n, MarkList& o
     const std::size_t stop = std::min(n, from + kStretch + 4);
     std::size_t k = from;
     for (; k + 68 <= stop; k += 64) {
+        if (count >= kListRoom) return k;
         const __m128i a = marks16(d + k), b = marks16(d + k + 16);
         const __m128i c = marks16(d + k + 32), e = marks16(d + k + 48);
         if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e))) == 0) continue;

@@ -31,20 +31,30 @@ TEST(ReadGDT, ExaminesEveryLineOfAVeryLongFile) {
     EXPECT_EQ(ReadGDT(dir / "big.gdt").patientId, "99887");
 }
 
-// The walk tests blocks of bytes at a time, in stretches of some kilobytes: the patient lines and
-// the character set (here code page 437, declared after the name) are found wherever they fall,
+// The walk tests blocks of bytes at a time and stops now and then to check what it marked (after
+// about a thousand marks: each CR before a line of 23 bytes is one): the patient lines and the
+// character set (here code page 437, declared after the name) are found wherever they fall,
 // whatever ends the lines, once each, by every walk a processor may take.
 TEST(ParseRequest, FindsThePatientLinesAtEveryOffset) {
+    const std::string marked = "0236228Befundzeile 12\r\n";
     for (const RequestWalk walk : {RequestWalk::Best, RequestWalk::Sse2, RequestWalk::BytesOnly}) {
         UseRequestWalk(walk);
         for (const std::string eol : {"\r\n", "\n", "\r"}) {
-            for (std::size_t pad = 0; pad < 4300; pad += pad < 150 || pad > 3900 ? 1 : 50) {
-                std::string text = "0006228" + std::string(pad, 'x') + eol + eol + "0133000471" +
-                                   eol + "01462283101" + eol + "0153101M\x81ller" + eol +
-                                   "0143102Erika" + eol + "01092062" + eol;
-                const PatientRequest request = ParseRequest(text);
-                EXPECT_EQ(request.patientId, "471") << pad;
-                EXPECT_EQ(request.spelledName, " Müller Erika") << pad;
+            auto expectFound = [&](std::string before, std::size_t pad) {
+                const PatientRequest request =
+                    ParseRequest(before + "0006228" + std::string(pad, 'x') + eol + eol +
+                                 "0133000471" + eol + "01462283101" + eol + "0153101M\x81ller" +
+                                 eol + "0143102Erika" + eol + "01092062" + eol);
+                EXPECT_EQ(request.patientId, "471") << before.size() << " " << pad;
+                EXPECT_EQ(request.spelledName, " Müller Erika") << before.size() << " " << pad;
+            };
+            for (std::size_t pad = 0; pad < 150; ++pad) expectFound("", pad);
+            std::string before;
+            for (int lines = 0; lines < 1040; ++lines) {
+                before += marked;
+                if (lines >= 1000) {
+                    for (std::size_t pad = 0; pad < 24; pad += 3) expectFound(before, pad);
+                }
             }
         }
     }
