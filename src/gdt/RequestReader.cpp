@@ -54,16 +54,33 @@ __attribute__((target("avx2"), always_inline)) inline __m256i marks32(const char
                              _mm256_set1_epi8(0x4A));
 }
 
+// The CRs of the 32 bytes from `p` that an LF follows: the LF after them ends the line. Reads
+// p[32], which the block's marks have read already.
+__attribute__((target("avx2"), always_inline)) inline std::uint32_t crBeforeLf32(const char* p) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const auto cr = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('\r'))));
+    const auto lf = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('\n'))));
+    return cr & (lf >> 1 | std::uint32_t{p[32] == '\n'} << 31);
+}
+
+// Lists the marks of the block at `p` (text position `at` in the stretch), without the CRs of
+// CR LF (most marks in a request, since the next line's length field follows them) and without
+// the first `skip` places.
 __attribute__((target("avx2,bmi,popcnt"), always_inline)) inline void list32(
-    std::uint32_t* out, std::size_t& count, std::uint32_t at, __m256i marks, unsigned skip = 0) {
-    std::uint32_t bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(marks)) >> skip;
-    std::uint32_t* p = out + count;
+    std::uint32_t* out, std::size_t& count, std::uint32_t at, const char* p, __m256i marks,
+    unsigned skip = 0) {
+    std::uint32_t bits =
+        (static_cast<std::uint32_t>(_mm256_movemask_epi8(marks)) & ~crBeforeLf32(p)) >> skip;
+    if (bits == 0) return;
+    std::uint32_t* place = out + count;
     count += static_cast<std::size_t>(_mm_popcnt_u32(bits));
     for (int i = 0; i < 4; ++i) {
-        p[i] = at + _tzcnt_u32(bits);
+        place[i] = at + _tzcnt_u32(bits);
         bits = _blsr_u32(bits);
     }
-    for (p += 4; bits != 0; bits = _blsr_u32(bits)) *p++ = at + _tzcnt_u32(bits);
+    for (place += 4; bits != 0; bits = _blsr_u32(bits)) *place++ = at + _tzcnt_u32(bits);
 }
 
 // Marks from `from` on (each block reads four bytes past its end) into `out`, until the list is
@@ -80,18 +97,18 @@ __attribute__((target("avx2,bmi,popcnt"))) std::size_t markAvx2(const char* d, s
         const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, e));
         if (_mm256_testz_si256(any, any)) continue;
         const auto at = static_cast<std::uint32_t>(k - from);
-        list32(out, count, at, a);
-        list32(out, count, at + 32, b);
-        list32(out, count, at + 64, c);
-        list32(out, count, at + 96, e);
+        list32(out, count, at, d + k, a);
+        list32(out, count, at + 32, d + k + 32, b);
+        list32(out, count, at + 64, d + k + 64, c);
+        list32(out, count, at + 96, d + k + 96, e);
     }
     if (stop < n) return k;
     for (; k + 36 <= n; k += 32)
-        list32(out, count, static_cast<std::uint32_t>(k - from), marks32(d + k));
+        list32(out, count, static_cast<std::uint32_t>(k - from), d + k, marks32(d + k));
     if (k + 4 >= n || n - from < 36) return k;
     // The last bytes as one block that ends where the text does, less what it repeats.
     const std::size_t last = n - 36;
-    list32(out, count, static_cast<std::uint32_t>(k - from), marks32(d + last),
+    list32(out, count, static_cast<std::uint32_t>(k - from), d + last, marks32(d + last),
            static_cast<unsigned>(k - last));
     return n - 4;
 }
@@ -104,9 +121,19 @@ inline __m128i marks16(const char* p) {
                           _mm_set1_epi8(0x4A));
 }
 
-inline void list16(std::uint32_t* out, std::size_t& count, std::uint32_t at, __m128i marks,
-                   unsigned skip = 0) {
-    for (std::uint32_t bits = static_cast<std::uint32_t>(_mm_movemask_epi8(marks)) >> skip;
+inline std::uint32_t crBeforeLf16(const char* p) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto cr =
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('\r'))));
+    const auto lf =
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('\n'))));
+    return cr & (lf >> 1 | std::uint32_t{p[16] == '\n'} << 15);
+}
+
+inline void list16(std::uint32_t* out, std::size_t& count, std::uint32_t at, const char* p,
+                   __m128i marks, unsigned skip = 0) {
+    for (std::uint32_t bits =
+             (static_cast<std::uint32_t>(_mm_movemask_epi8(marks)) & ~crBeforeLf16(p)) >> skip;
          bits != 0; bits &= bits - 1) {
         out[count++] = at + static_cast<std::uint32_t>(__builtin_ctz(bits));
     }
@@ -122,17 +149,17 @@ std::size_t markSse2(const char* d, std::size_t from, std::size_t n, MarkList& o
         const __m128i c = marks16(d + k + 32), e = marks16(d + k + 48);
         if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e))) == 0) continue;
         const auto at = static_cast<std::uint32_t>(k - from);
-        list16(out, count, at, a);
-        list16(out, count, at + 16, b);
-        list16(out, count, at + 32, c);
-        list16(out, count, at + 48, e);
+        list16(out, count, at, d + k, a);
+        list16(out, count, at + 16, d + k + 16, b);
+        list16(out, count, at + 32, d + k + 32, c);
+        list16(out, count, at + 48, d + k + 48, e);
     }
     if (stop < n) return k;
     for (; k + 20 <= n; k += 16)
-        list16(out, count, static_cast<std::uint32_t>(k - from), marks16(d + k));
+        list16(out, count, static_cast<std::uint32_t>(k - from), d + k, marks16(d + k));
     if (k + 4 >= n || n - from < 20) return k;
     const std::size_t last = n - 20;
-    list16(out, count, static_cast<std::uint32_t>(k - from), marks16(d + last),
+    list16(out, count, static_cast<std::uint32_t>(k - from), d + last, marks16(d + last),
            static_cast<unsigned>(k - last));
     return n - 4;
 }
