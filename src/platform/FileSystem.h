@@ -19,7 +19,7 @@ using NativeFile = int;
 inline constexpr NativeFile kNoFile = -1;
 #endif
 
-// An open file read from its start by position (its file pointer stays), to its end or until
+// An open file read from its start by position (never by its file pointer), to its end or until
 // more than `stopAfter` bytes are read, whichever comes first. `name` is for the message of the
 // AppError thrown when reading fails.
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name);

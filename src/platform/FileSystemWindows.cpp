@@ -89,7 +89,7 @@ std::uint64_t SizeOf(NativeFile file) noexcept {
 
 std::size_t ReadAt(NativeFile file, char* into, std::size_t count, std::uint64_t offset,
                    const fs::path& name) {
-    // By position, as pread: the handle's file pointer stays.
+    // By position, as pread. Windows moves the handle's file pointer too; no call here uses it.
     OVERLAPPED where{};
     where.Offset = static_cast<DWORD>(offset);
     where.OffsetHigh = static_cast<DWORD>(offset >> 32);
