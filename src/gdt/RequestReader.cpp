@@ -167,7 +167,8 @@ std::size_t markSse2(const char* d, std::size_t from, std::size_t n, MarkList& o
 
 // Calls visit(k), in order, for every line end at k (k + 4 < n: an LF, or a CR without an LF
 // after it) whose byte k + 4, the first of the next line's field, is "3" or "9". The test has a
-// single branch: most marks are the CR of a CR LF, and a guess at each would mostly miss.
+// single branch, taken only for a patient or character-set line: a line's own length field makes
+// many marks that are none, and a guess at each of them would often miss.
 template <class Visit>
 void forEachCandidate(const char* d, std::size_t n, Visit&& visit) {
     auto check = [&](std::size_t k) {
