@@ -14,7 +14,7 @@
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #include <immintrin.h>
-#define MORVIK_X86_64 1
+#define MORVIK_AVX2_WALK 1
 #endif
 
 namespace morvik {
@@ -31,15 +31,16 @@ std::string_view lineAt(std::string_view text, std::size_t start) {
     return text.substr(start, end - start);
 }
 
-#ifdef MORVIK_X86_64
-// The walk in vector registers: 32 bytes at a time with AVX2 where the processor has it, 16 with
-// SSE2 (which every x86-64 has) elsewhere. A byte b is marked when (b | 07) + (b4 | 0A) == 4A,
-// with b4 the byte four on: true for CR or LF before "3" or "9", and for few other pairs (any
-// byte from 08 to 0F before "1", "3", "9" or ";", among them), so every mark is checked again
-// byte by byte. A group of four blocks without a mark costs one test. The marking calls nothing,
-// so that it keeps its constants in registers, and it writes where the marks are as a list, so
-// that checking them has no branch to guess wrong. It stops for the check when the list is full
-// or after a stretch of text, so that a list place (from the stretch's start) fits 32 bits.
+#ifdef MORVIK_AVX2_WALK
+// The walk in vector registers, 32 bytes at a time, where the processor has AVX2; elsewhere it
+// goes byte by byte, several times slower, which is still some microseconds for a request of a
+// few kilobytes. A byte b is marked when (b | 07) + (b4 | 0A) == 4A, with b4 the byte four on:
+// true for CR or LF before "3" or "9", and for few other pairs (any byte from 08 to 0F before
+// "1", "3", "9" or ";", among them), so every mark is checked again byte by byte. A group of four
+// blocks without a mark costs one test. The marking calls nothing, so that it keeps its constants
+// in registers, and it writes where the marks are as a list, so that checking them has no branch
+// to guess wrong. It stops for the check when the list is full or after a stretch of text, so
+// that a list place (from the stretch's start) fits 32 bits.
 constexpr std::size_t kStretch = std::size_t{1} << 30;
 constexpr std::size_t kListRoom = 1024;
 // A group starts only while the list has room; it and the last blocks of the text add at most
@@ -113,56 +114,6 @@ __attribute__((target("avx2,bmi,popcnt"))) std::size_t markAvx2(const char* d, s
     return n - 4;
 }
 
-inline __m128i marks16(const char* p) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4));
-    return _mm_cmpeq_epi8(_mm_add_epi8(_mm_or_si128(here, _mm_set1_epi8(0x07)),
-                                       _mm_or_si128(ahead, _mm_set1_epi8(0x0A))),
-                          _mm_set1_epi8(0x4A));
-}
-
-inline std::uint32_t crBeforeLf16(const char* p) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const auto cr =
-        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('\r'))));
-    const auto lf =
-        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, _mm_set1_epi8('\n'))));
-    return cr & (lf >> 1 | std::uint32_t{p[16] == '\n'} << 15);
-}
-
-inline void list16(std::uint32_t* out, std::size_t& count, std::uint32_t at, const char* p,
-                   __m128i marks, unsigned skip = 0) {
-    for (std::uint32_t bits =
-             (static_cast<std::uint32_t>(_mm_movemask_epi8(marks)) & ~crBeforeLf16(p)) >> skip;
-         bits != 0; bits &= bits - 1) {
-        out[count++] = at + static_cast<std::uint32_t>(__builtin_ctz(bits));
-    }
-}
-
-std::size_t markSse2(const char* d, std::size_t from, std::size_t n, MarkList& out,
-                     std::size_t& count) {
-    const std::size_t stop = std::min(n, from + kStretch + 4);
-    std::size_t k = from;
-    for (; k + 68 <= stop; k += 64) {
-        if (count >= kListRoom) return k;
-        const __m128i a = marks16(d + k), b = marks16(d + k + 16);
-        const __m128i c = marks16(d + k + 32), e = marks16(d + k + 48);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, e))) == 0) continue;
-        const auto at = static_cast<std::uint32_t>(k - from);
-        list16(out, count, at, d + k, a);
-        list16(out, count, at + 16, d + k + 16, b);
-        list16(out, count, at + 32, d + k + 32, c);
-        list16(out, count, at + 48, d + k + 48, e);
-    }
-    if (stop < n) return k;
-    for (; k + 20 <= n; k += 16)
-        list16(out, count, static_cast<std::uint32_t>(k - from), d + k, marks16(d + k));
-    if (k + 4 >= n || n - from < 20) return k;
-    const std::size_t last = n - 20;
-    list16(out, count, static_cast<std::uint32_t>(k - from), d + last, marks16(d + last),
-           static_cast<unsigned>(k - last));
-    return n - 4;
-}
 #endif
 
 // Calls visit(k), in order, for every line end at k (k + 4 < n: an LF, or a CR without an LF
@@ -178,16 +129,13 @@ void forEachCandidate(const char* d, std::size_t n, Visit&& visit) {
         if (lineEnd & ((f == '3') | (f == '9'))) visit(k);
     };
     std::size_t k = 0;
-#ifdef MORVIK_X86_64
+#ifdef MORVIK_AVX2_WALK
     static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
                                 __builtin_cpu_supports("popcnt");
-    const RequestWalk walk = chosenWalk.load(std::memory_order_relaxed);
-    const bool avx2 = hasAvx2 && walk == RequestWalk::Best;
     MarkList marks;
-    while (walk != RequestWalk::BytesOnly) {
+    while (hasAvx2 && chosenWalk.load(std::memory_order_relaxed) == RequestWalk::Best) {
         std::size_t count = 0;
-        const std::size_t stop =
-            avx2 ? markAvx2(d, k, n, marks, count) : markSse2(d, k, n, marks, count);
+        const std::size_t stop = markAvx2(d, k, n, marks, count);
         for (std::size_t i = 0; i < count; ++i) check(k + marks[i]);
         if (stop == k) break;
         k = stop;

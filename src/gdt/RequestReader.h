@@ -33,8 +33,8 @@ struct PatientRequest {
 PatientRequest ParseRequest(std::string text);
 
 // Which walk ParseRequest takes over the bytes: the fastest this processor has (the default), or
-// a plainer one, so that each of them is tested on any machine.
-enum class RequestWalk { Best, Sse2, BytesOnly };
+// byte by byte, so that both are tested on a machine with the fast one.
+enum class RequestWalk { Best, BytesOnly };
 void UseRequestWalk(RequestWalk walk) noexcept;
 
 // "Patient 471 (Muster Erika, geb. 30.06.1922)", for messages naming a patient; what the request
