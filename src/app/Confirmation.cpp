@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::atomic<StepHook> stepHook{nullptr};
+std::atomic<std::int64_t> leaseSeconds{60};
 
 const std::string_view kClaimEnding = ".claim";
 const std::string_view kJournalEnding = ".journal";
@@ -91,6 +92,14 @@ Journal parseV1(std::string_view text) {
 }
 
 }  // namespace
+
+std::chrono::seconds JournalLease() noexcept {
+    return std::chrono::seconds(leaseSeconds.load());
+}
+
+void SetJournalLease(std::chrono::seconds lease) noexcept {
+    leaseSeconds.store(lease.count());
+}
 
 void SetStepHook(StepHook hook) noexcept {
     stepHook.store(hook);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -43,6 +44,15 @@ enum class ConfirmStep {
     RecoveryRequestDeleted,
     RecoveryGivenBack,
 };
+
+// How long a journal stays its writer's after its last renewal, by the file server's clock. A
+// copy on another workstation settles a journal only when its lock is free and it has not been
+// renewed for this long: on a share whose locks do not reach the other workstations (NFS with
+// nolock or local_lock, CIFS with nobrl, a NAS that ignores byte-range locks) a free lock says
+// nothing. A live confirmation renews its journal at every step. Tests and the crash test set
+// it; the program never does.
+std::chrono::seconds JournalLease() noexcept;
+void SetJournalLease(std::chrono::seconds lease) noexcept;
 
 // Called at every step boundary. Only the crash test sets one, to stop the program there.
 using StepHook = void (*)(ConfirmStep);

@@ -244,17 +244,24 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
             forgetRequest();
             return showWaitingRequest();
         }
+        // No handle on the request, its claim or the journal stays open while the operator is
+        // told something: on a share a file deleted or renamed under an open handle lingers
+        // ("delete pending"), and the practice system could not write a given-back request.
         if (order->Bytes() != request_.text) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
             std::string bytes = order->Bytes();
             requestPath_ = Utf8Path(order->GiveBack());
+            order.reset();
             return showNewRequest(std::move(bytes));
         }
         if (!withoutBodyParts_ && !settings_.oneFilePerPatient && addedCount_ == 0) {
             requestPath_ = Utf8Path(order->GiveBack());
+            order.reset();
             return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
         }
-        switch (writeOrders(choice, withoutBodyParts_, *order)) {
+        const OrderTransaction::Outcome outcome = writeOrders(choice, withoutBodyParts_, *order);
+        order.reset();
+        switch (outcome) {
             case OrderTransaction::Outcome::Complete:
                 tell("Der Auftrag wurde erfolgreich angelegt.", MessageIcon::Information);
                 break;

@@ -15,11 +15,6 @@ namespace {
 // How often a failing call is tried once the order may only go forward.
 constexpr int kTries = 3;
 
-bool present(const fs::path& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
-}
-
 template <typename Call>
 bool retried(Call call) {
     for (int attempt = 0; attempt < kTries; ++attempt) {
@@ -85,6 +80,7 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
         }
         // From here on the destructor gives the request back should anything fail.
         FlushFolder(t->folder_);
+        t->journal_->Renew();
         if (!t->held_->IsAt(t->claim_)) {
             t->GiveBack();
             continue;
@@ -145,6 +141,7 @@ OrderTransaction::Outcome OrderTransaction::Place(const std::vector<OrderFileWri
 
 void OrderTransaction::stage(StagedFile file) {
     staged_.push_back(std::move(file));
+    journal_->Renew();
     ReachedStep(ConfirmStep::Staged);
 }
 
@@ -159,6 +156,8 @@ bool OrderTransaction::cutBackToHead() noexcept {
 
 OrderTransaction::Outcome OrderTransaction::leave(Outcome outcome) noexcept {
     state_ = State::Left;
+    // Nobody works on it any more: the next start of any copy may settle it at once.
+    journal_->Abandon();
     for (StagedFile& file : staged_) file.Keep();
     return outcome;
 }
@@ -185,12 +184,31 @@ bool OrderTransaction::place(StagedFile& file) {
             }
         } catch (const AppError&) {
         }
-        if (!present(temporary) && present(final)) {
-            file.Keep();
-            return true;
+        try {
+            if (!Exists(temporary) && Exists(final)) {
+                file.Keep();
+                return true;
+            }
+        } catch (const AppError&) {
+            // Could not look: tried again, and what stays unknown is left to the journal.
         }
     }
     return false;
+}
+
+// Another copy settles a journal whose lease ran out (a share whose locks it cannot see, a
+// confirmation stalled for longer than the lease); then neither the claim nor the journal is
+// ours any more, and nothing may be published.
+void OrderTransaction::checkStillOurs() {
+    if (journal_->IsAt() && held_->IsAt(claim_)) {
+        journal_->Renew();
+        return;
+    }
+    state_ = State::Done;  // what is left of it belongs to whoever took it
+    for (StagedFile& file : staged_) file.Discard();
+    throw AppError(err::OrderWrite,
+                   "Die Anforderung wurde inzwischen von einem anderen Arbeitsplatz übernommen: " +
+                       Utf8Path(claim_));
 }
 
 OrderTransaction::Outcome OrderTransaction::publish() {
@@ -199,11 +217,12 @@ OrderTransaction::Outcome OrderTransaction::publish() {
     for (const StagedFile& file : staged_) {
         targets.insert(file.Target().parent_path());
         // Once published, a missing temporary counts as placed: none may be missing before.
-        if (!present(file.Temporary())) {
+        if (!Exists(file.Temporary())) {
             throw AppError(err::OrderWrite, Utf8Path(file.Temporary()) + " ist verschwunden");
         }
     }
     for (const fs::path& folder : targets) FlushFolder(folder);
+    checkStillOurs();
 
     Journal publish = head_;
     for (const StagedFile& file : staged_) {
@@ -230,12 +249,18 @@ OrderTransaction::Outcome OrderTransaction::publish() {
         ++placed;
         ReachedStep(ConfirmStep::Renamed);
     }
-    // Every order file has its name for good before the request goes.
-    for (const fs::path& folder : targets) {
-        if (!retried([&] { FlushFolder(folder); })) return leave(Outcome::Pending);
+    // Every order file has its name for good before the request goes. A flush that failed is
+    // final for what it covered (a second one may succeed without the data ever reaching the
+    // disk), so it is never tried again here: the journal stays, and the next start flushes anew.
+    try {
+        for (const fs::path& folder : targets) FlushFolder(folder);
+    } catch (const AppError&) {
+        return leave(Outcome::Pending);
     }
-    if (!retried([&] { DeleteFileForced(claim_, true); }) ||
-        !retried([&] { FlushFolder(folder_); })) {
+    if (!retried([&] { DeleteFileForced(claim_, true); })) return leave(Outcome::Pending);
+    try {
+        FlushFolder(folder_);
+    } catch (const AppError&) {
         return leave(Outcome::Pending);
     }
     state_ = State::Done;

@@ -73,6 +73,7 @@ class OrderTransaction {
     Outcome publish();
     void takeBack();
     bool place(StagedFile& file);
+    void checkStillOurs();
     bool cutBackToHead() noexcept;
     Outcome leave(Outcome outcome) noexcept;
 

@@ -1,5 +1,6 @@
 #include "app/Recovery.h"
 
+#include <map>
 #include <optional>
 #include <set>
 
@@ -19,19 +20,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool present(const fs::path& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
-}
+// What support staff find recovery's entries under in the log.
+const char* const kRecoveryProcedure = "Form_Load";
 
-// The entries of a folder; a folder that cannot be listed has nothing to settle here (the
-// request search reports it).
-std::vector<FolderEntry> entriesOf(const fs::path& folder) {
-    if (folder.empty()) return {};
+// The entries of a folder; nullopt when it cannot be listed: nothing is settled there now (the
+// request search reports it), and nothing that a journal there might name is swept.
+std::optional<std::vector<FolderEntry>> entriesOf(const fs::path& folder) {
+    if (folder.empty()) return std::vector<FolderEntry>{};
     try {
         return ListEntries(folder);
     } catch (const AppError&) {
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -45,8 +44,11 @@ std::string describe(const RecoveredOrder& order) {
 // replacing cut short) or the same bytes (an earlier start died after its rename) is dropped;
 // a final name holding anything else stops the order, which is then left as it is.
 void placeTemporary(const fs::path& temporary, const fs::path& final) {
-    if (!present(temporary)) return;  // placed already (and perhaps taken by the imaging side)
-    if (!present(final) && RenameNoReplace(temporary, final) != RenameOutcome::TargetExists) {
+    // Placed already (and perhaps taken by the imaging side): a temporary a journal names is
+    // never deleted while the journal stands. Only "not found" says so; a look that failed
+    // throws, and the journal stays for a later start.
+    if (!Exists(temporary)) return;
+    if (!Exists(final) && RenameNoReplace(temporary, final) != RenameOutcome::TargetExists) {
         ReachedStep(ConfirmStep::RecoveryRenamed);
         return;
     }
@@ -74,24 +76,37 @@ class Settler {
             case OwnedFile::Take::Gone:
                 return;
             case OwnedFile::Take::Held:
-                // Its owner may be alive: what it names stays.
-                try {
-                    noteNeeded(Journal::Parse(ReadFileBytes(file)));
-                } catch (const AppError&) {
-                }
+                leaveAlone(file, nullptr);  // its owner may be alive
                 return;
             case OwnedFile::Take::Taken:
                 break;
         }
-        Journal journal;
+        if (!owned->Locked()) lockUntestable();
+        // A journal that cannot be read stays, with everything it may name, for a later start:
+        // it is never taken for an empty or torn one.
+        std::string text;
         try {
-            journal = Journal::Parse(owned->Read());
+            text = owned->Read();
         } catch (const AppError&) {
+            unknownTemporaries_ = true;
+            throw;
+        }
+        std::optional<Journal> parsed;
+        try {
+            parsed = Journal::Parse(text);
+        } catch (const AppError&) {
+        }
+        if (!ownerGone(parsed, *owned)) {
+            leaveAlone(file, owned.get());
+            return;
+        }
+        if (!parsed) {
             // No complete head: its owner died before it claimed anything.
             owned->Remove();
             FlushFolder(source_);
             return;
         }
+        const Journal& journal = *parsed;
         noteNeeded(journal);
         const fs::path claim = source_ / PathFromUtf8(journal.claim);
         RecoveredOrder order{journal.publishing,  journal.patientId,     journal.patientName,
@@ -99,7 +114,7 @@ class Settler {
         if (journal.publishing) {
             complete(journal, claim);
         } else {
-            if (!present(claim)) {
+            if (!Exists(claim)) {
                 // Never claimed, or given back already: nothing was ordered, nothing to say.
                 owned->Remove();
                 FlushFolder(source_);
@@ -120,7 +135,7 @@ class Settler {
         const Journal journal = Journal::Parse(ReadFileBytes(file));
         noteNeeded(journal);
         const fs::path claim = PathFromUtf8(journal.claim);
-        if (present(claim)) {
+        if (Exists(claim)) {
             HeldFile held(claim);
             if (!held.TryLock()) return;  // its program still runs
         }
@@ -135,8 +150,8 @@ class Settler {
     void claimWithoutJournal(const std::string& name, const ClaimName& parsed) {
         for (const std::string& journal :
              {"~" + parsed.token + ".journal", "~" + parsed.token + ".journal~"}) {
-            if (present(source_ / PathFromUtf8(journal)) ||
-                present(program_ / PathFromUtf8(journal))) {
+            if (Exists(source_ / PathFromUtf8(journal)) ||
+                Exists(program_ / PathFromUtf8(journal))) {
                 return;  // settled through its journal, now or by a later start
             }
         }
@@ -157,14 +172,28 @@ class Settler {
         settled(order);
     }
 
-    void sweep() {
+    // `listed`: the source folder could be listed, so every journal in it was seen. Otherwise,
+    // or when a journal could not be read, nothing is swept: an unknown journal may name any
+    // temporary. (The request search reports a folder that cannot be listed.)
+    void sweep(bool listed) {
+        if (!listed) return;
+        if (unknownTemporaries_) {
+            log_.LogError(kRecoveryProcedure, err::RecoveryFailed,
+                          "Temporäre Dateien nicht aufgeräumt: nicht jedes Journal in " +
+                              Utf8Path(source_) + " ließ sich lesen");
+            return;
+        }
         std::set<fs::path> folders{program_};
         if (!target_.empty()) folders.insert(target_);
-        trap(log_, "Form_Load", [&] { folders.insert(AccessionCounter::RealFolder(program_)); });
+        if (!source_.empty()) folders.insert(source_);  // a clock probe cut short
+        trap(log_, kRecoveryProcedure,
+             [&] { folders.insert(AccessionCounter::RealFolder(program_)); });
         for (const fs::path& folder : folders) {
-            for (const FolderEntry& entry : entriesOf(folder)) {
+            for (const FolderEntry& entry :
+                 entriesOf(folder).value_or(std::vector<FolderEntry>{})) {
                 const fs::path file = folder / PathFromUtf8(entry.name);
-                if (entry.regular && IsTemporaryName(entry.name) && !needed_.contains(file)) {
+                if (entry.regular && IsTemporaryName(entry.name) && !needed_.contains(file) &&
+                    leaseRanOut(file, folder)) {
                     RemoveStaleTemporary(file);
                 }
             }
@@ -174,6 +203,62 @@ class Settler {
     std::vector<RecoveredOrder> Settled() const { return settled_; }
 
   private:
+    // Whether the copy that wrote a journal is gone. Its lock must be free; on a share whose locks
+    // reach no other workstation a free lock says nothing, so a journal of another workstation
+    // must also not have been renewed for the lease. The lock alone suffices for this
+    // workstation's own journals: locks always reach the programs of one machine.
+    bool ownerGone(const std::optional<Journal>& journal, const OwnedFile& owned) {
+        if (owned.Locked() && journal && journal->workstation == WorkstationName()) return true;
+        return leaseRanOut(owned.LastWrite(), source_);
+    }
+
+    bool leaseRanOut(std::int64_t lastWrite, const fs::path& folder) {
+        const std::int64_t lease = JournalLease().count();
+        return lease <= 0 || shareNow(folder) - lastWrite >= lease;
+    }
+
+    // A temporary whose lock is free is left while a confirmation may still be writing it: on a
+    // share whose locks reach no other workstation its free lock says nothing. That can only be
+    // while some journal was left alone.
+    bool leaseRanOut(const fs::path& temporary, const fs::path& folder) {
+        if (JournalLease().count() <= 0 || !leftAlone_) return true;
+        try {
+            return leaseRanOut(LastWritten(temporary), folder);
+        } catch (const AppError&) {
+            return false;  // gone meanwhile, or no answer: left for a later start
+        }
+    }
+
+    std::int64_t shareNow(const fs::path& folder) {
+        auto it = clocks_.find(folder);
+        if (it == clocks_.end()) it = clocks_.emplace(folder, ShareNow(folder)).first;
+        return it->second;
+    }
+
+    // A journal whose owner may be alive: what it names stays. Should it not be readable, nothing
+    // is swept at all, since it may name any temporary.
+    void leaveAlone(const fs::path& file, const OwnedFile* owned) {
+        leftAlone_ = true;
+        try {
+            noteNeeded(Journal::Parse(owned ? owned->Read() : ReadFileBytes(file)));
+        } catch (const AppError& e) {
+            // No complete head yet: nothing named. Gone meanwhile: its owner finished.
+            if (e.Number() != err::RecoveryFailed && e.Number() != err::FileNotFound) {
+                unknownTemporaries_ = true;
+            }
+        }
+    }
+
+    void lockUntestable() {
+        if (lockUntestableLogged_) return;
+        lockUntestableLogged_ = true;
+        log_.LogError(kRecoveryProcedure, err::RecoveryFailed,
+                      "Sperren lassen sich auf " + Utf8Path(source_) +
+                          " nicht prüfen; ein Journal wird erst nach " +
+                          std::to_string(JournalLease().count()) +
+                          " Sekunden ohne Erneuerung als verlassen behandelt");
+    }
+
     fs::path temporaryPath(const Journal& journal, const std::string& name) const {
         return journal.version == 1 ? PathFromUtf8(name) : target_ / PathFromUtf8(name);
     }
@@ -192,8 +277,8 @@ class Settler {
             // the order's files; otherwise a missing temporary would pass for a placed one.
             bool seen = journal.targetFolder == targetText_;
             for (const auto& [temporary, final] : journal.files) {
-                seen = seen || present(target_ / PathFromUtf8(temporary)) ||
-                       present(target_ / PathFromUtf8(final));
+                seen = seen || Exists(target_ / PathFromUtf8(temporary)) ||
+                       Exists(target_ / PathFromUtf8(final));
             }
             if (!seen) {
                 throw AppError(err::RecoveryFailed, "Der Auftrag liegt im Zielordner " +
@@ -209,7 +294,7 @@ class Settler {
             folders.insert(from.parent_path());
         }
         for (const fs::path& folder : folders) FlushFolder(folder);
-        if (present(claim)) {
+        if (Exists(claim)) {
             DeleteFileForced(claim, true);
             FlushFolder(claim.parent_path());
             ReachedStep(ConfirmStep::RecoveryRequestDeleted);
@@ -229,7 +314,7 @@ class Settler {
 
     void settled(const RecoveredOrder& order) {
         log_.LogError(
-            "Form_Load", order.completed ? err::OrderCompleted : err::OrderRolledBack,
+            kRecoveryProcedure, order.completed ? err::OrderCompleted : err::OrderRolledBack,
             std::string(order.completed ? "Unterbrochener Auftrag beim Start abgeschlossen: "
                                         : "Unterbrochener Auftrag beim Start zurückgenommen: ") +
                 describe(order));
@@ -241,7 +326,11 @@ class Settler {
     fs::path target_;
     std::string targetText_;
     ErrorLog& log_;
-    std::set<fs::path> needed_;  // temporaries a journal still names
+    std::set<fs::path> needed_;                // temporaries a journal still names
+    std::map<fs::path, std::int64_t> clocks_;  // each folder's server clock, read once
+    bool unknownTemporaries_ = false;          // a journal that could not be read
+    bool lockUntestableLogged_ = false;
+    bool leftAlone_ = false;  // a journal whose owner may be alive
     std::vector<RecoveredOrder> settled_;
 };
 
@@ -251,21 +340,22 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
                                                  const std::string& sourceFolder,
                                                  const std::string& targetFolder, ErrorLog& log) {
     Settler settler(programFolder, sourceFolder, targetFolder, log);
-    const std::vector<FolderEntry> source = entriesOf(PathFromUtf8(sourceFolder));
+    const std::optional<std::vector<FolderEntry>> listed = entriesOf(PathFromUtf8(sourceFolder));
+    const std::vector<FolderEntry> source = listed.value_or(std::vector<FolderEntry>{});
     for (const FolderEntry& entry : source) {
         if (!entry.regular || !ParseJournalName(entry.name)) continue;
-        trap(log, "Form_Load", [&] { settler.journalBesideClaim(entry.name); });
+        trap(log, kRecoveryProcedure, [&] { settler.journalBesideClaim(entry.name); });
     }
-    for (const FolderEntry& entry : entriesOf(programFolder)) {
+    for (const FolderEntry& entry : entriesOf(programFolder).value_or(std::vector<FolderEntry>{})) {
         if (!entry.regular || !ParseJournalName(entry.name)) continue;
-        trap(log, "Form_Load", [&] { settler.journalInProgramFolder(entry.name); });
+        trap(log, kRecoveryProcedure, [&] { settler.journalInProgramFolder(entry.name); });
     }
     for (const FolderEntry& entry : source) {
         const auto claim = ParseClaimName(entry.name);
         if (!claim || !entry.regular) continue;
-        trap(log, "Form_Load", [&] { settler.claimWithoutJournal(entry.name, *claim); });
+        trap(log, kRecoveryProcedure, [&] { settler.claimWithoutJournal(entry.name, *claim); });
     }
-    settler.sweep();
+    settler.sweep(listed.has_value());
     return settler.Settled();
 }
 

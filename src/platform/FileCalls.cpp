@@ -1,5 +1,10 @@
 #include "platform/FileCalls.h"
 
+#include <mutex>
+#include <string>
+
+#include "platform/OwnedFile.h"
+
 namespace morvik {
 
 namespace detail {
@@ -8,6 +13,26 @@ std::atomic<FileCallHook*> fileCallHook{nullptr};
 
 void SetFileCallHook(FileCallHook* hook) noexcept {
     detail::fileCallHook.store(hook);
+}
+
+std::string SystemWorkstationName();
+
+namespace {
+std::mutex workstationMutex;
+std::string workstationForTest;
+}  // namespace
+
+void SetWorkstationNameForTest(std::string name) {
+    std::lock_guard<std::mutex> lock(workstationMutex);
+    workstationForTest = std::move(name);
+}
+
+std::string WorkstationName() {
+    {
+        std::lock_guard<std::mutex> lock(workstationMutex);
+        if (!workstationForTest.empty()) return workstationForTest;
+    }
+    return SystemWorkstationName();
 }
 
 }  // namespace morvik

@@ -19,7 +19,15 @@ enum class FileCall {
     RenameNoReplace,  // `path` to `other`; failing it with EINVAL forces the link+unlink way
     Link,             // `other` as a second name of `path`
     Remove,           // the name `path`
+    Look,             // whether anything is at `path`
+    Read,             // bytes read from `path`
+    LockTest,         // a look whether another holder has `path`'s lock (see kLockNotSeen)
 };
+
+// What a hook may answer for FileCall::LockTest besides 0 and an errno value: the lock is taken
+// without asking anybody, as on a share mounted without locking (nolock, nobrl), where another
+// workstation's lock is never seen.
+inline constexpr int kLockNotSeen = -1;
 
 class FileCallHook {
   public:
@@ -27,7 +35,8 @@ class FileCallHook {
     // Before the call: 0 lets it run; an errno value makes it fail with that error instead.
     virtual int Before(FileCall call, const std::filesystem::path& path,
                        const std::filesystem::path& other) = 0;
-    // After the call succeeded.
+    // After the call succeeded. A hook may throw here to report a call that was done as failed
+    // (the reply of a file server lost on the way).
     virtual void After(FileCall call, const std::filesystem::path& path,
                        const std::filesystem::path& other) = 0;
 };

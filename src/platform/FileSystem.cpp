@@ -3,11 +3,13 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
+#include "platform/FileCalls.h"
 #include "platform/Guid.h"
 #include "platform/ReadAt.h"
 
@@ -47,6 +49,37 @@ bool IsTemporaryName(std::string_view name) {
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
     }
     return true;
+}
+
+bool Exists(const fs::path& path) {
+    if (int e = BeforeFileCall(FileCall::Look, path)) {
+        throw FileError(e, "Prüfen von " + Utf8Path(path));
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    // "Not found" (no such file, or a folder on the way that is none) is the one answer that
+    // means absent; a share that did not answer is no answer.
+    if (status.type() == fs::file_type::not_found) return false;
+    if (ec) throw FileError(ec, "Prüfen von " + Utf8Path(path));
+    return true;
+}
+
+std::int64_t LastWritten(const fs::path& file) {
+    std::error_code ec;
+    const fs::file_time_type written = fs::last_write_time(file, ec);
+    if (ec) throw FileError(ec, "Prüfen von " + Utf8Path(file));
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::file_clock::to_sys(written).time_since_epoch())
+        .count();
+}
+
+std::int64_t ShareNow(const fs::path& folder) {
+    // The server stamps a file it writes with its own clock; a temporary of our own, written and
+    // at once removed, reads that clock. It never gets a name; a sweep takes one left by a kill.
+    StagedFile file(folder / "clock", "0");
+    const std::int64_t now = LastWritten(file.Temporary());
+    file.Discard();
+    return now;
 }
 
 std::vector<FolderEntry> ListEntries(const fs::path& folder) {
@@ -108,6 +141,8 @@ std::string ReadFromStartSized(NativeFile file, std::uint64_t stopAfter, const f
 }
 
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
+    if (int e = BeforeFileCall(FileCall::Read, name))
+        throw FileError(e, "Lesen von " + Utf8Path(name));
     return ReadFromStartSized(file, stopAfter, name, SizeOf(file));
 }
 
@@ -117,6 +152,8 @@ namespace {
 // far too large is refused unread, and the read itself finds the end as it is now.
 std::string readAtMost(NativeFile file, std::uint64_t limit, const fs::path& name,
                        std::uint64_t size) {
+    if (int e = BeforeFileCall(FileCall::Read, name))
+        throw FileError(e, "Lesen von " + Utf8Path(name));
     if (size > limit) {
         throw AppError(err::FileTooLarge, Utf8Path(name) + " ist " + std::to_string(size) +
                                               " Bytes groß, erlaubt sind " + std::to_string(limit));

@@ -91,6 +91,17 @@ enum class RenameOutcome { Done, TargetExists, SourceMissing };
 // programs renaming the same file, exactly one sees Done. Throws AppError on other failures.
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to);
 
+// Whether anything is at `path` (a link is not followed). Only "not found" means absent: any
+// other error throws AppError, so that a look that failed is never taken for "not there".
+bool Exists(const fs::path& path);
+
+// When a file was last written, in seconds since 1970 by the clock of the server that keeps it.
+// Throws AppError.
+std::int64_t LastWritten(const fs::path& file);
+// Now, in seconds since 1970 by the clock of the server that keeps `folder`: one of the program's
+// temporaries is written there, read and removed. Throws AppError.
+std::int64_t ShareNow(const fs::path& folder);
+
 // The file a path ends at after following every symbolic link (the path itself when it is no
 // link, also when nothing is there).
 fs::path FollowLinks(const fs::path& path);

@@ -242,6 +242,8 @@ bool HeldFile::TryLock() noexcept {
 }
 
 bool HeldFile::TryShareLock() noexcept {
+    const int e = BeforeFileCall(FileCall::LockTest, path_);
+    if (e != 0) return e == kLockNotSeen;
     return LockRange(file_, RangeLock::Shared, false);
 }
 
@@ -279,6 +281,8 @@ RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
         throw FileError(errno, "Umbenennen nach " + Utf8Path(to));
     }
     AfterFileCall(FileCall::Link, from, to);
+    // The new name is durable before the old one goes, or a power cut could leave neither.
+    FlushFolder(to.parent_path());
     if ((e = BeforeFileCall(FileCall::Remove, from)) != 0 || ::unlink(from.c_str()) != 0) {
         const int error = e != 0 ? e : errno;
         if (error == ENOENT) {
@@ -290,6 +294,7 @@ RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
         throw FileError(error, "Umbenennen von " + Utf8Path(from));
     }
     AfterFileCall(FileCall::Remove, from);
+    FlushFolder(from.parent_path());
     return RenameOutcome::Done;
 }
 

@@ -278,6 +278,8 @@ bool HeldFile::TryLock() noexcept {
 }
 
 bool HeldFile::TryShareLock() noexcept {
+    const int e = BeforeFileCall(FileCall::LockTest, path_);
+    if (e != 0) return e == kLockNotSeen;
     return lockFar(handleOf(file_), false);
 }
 

@@ -25,8 +25,23 @@ class OwnedFile {
         Held,   // its holder may be alive: the lock is held or could not be taken or tested
         Gone,   // no such file (any more)
     };
-    // Opens an existing file and takes its lock without waiting.
+    // Opens an existing file and takes its lock without waiting. A lock that cannot be tested at
+    // all (a share without locking answers ENOLCK) still gives Taken, with Locked() false: the
+    // caller then knows of its holder only what the file's age tells.
     static Take TryTake(const fs::path& path, std::unique_ptr<OwnedFile>& taken);
+    bool Locked() const { return locked_; }
+
+    // Marks the file as written now, by the file server's clock: its holder is alive. Best
+    // effort; a renewal that fails only lets the file look older than it is.
+    void Renew() noexcept;
+    // Marks the file as left long ago: its holder is done with it, and any copy may settle it at
+    // once. Best effort, like Renew.
+    void Abandon() noexcept;
+    // When the file was last written or renewed, in seconds since 1970 by the file server's
+    // clock (as LastWritten). Throws AppError.
+    std::int64_t LastWrite() const;
+    // Whether Path() still names this very file, not one put there by another copy.
+    bool IsAt() const noexcept;
 
     ~OwnedFile();  // lets go of the lock
     OwnedFile(const OwnedFile&) = delete;
@@ -45,15 +60,18 @@ class OwnedFile {
     const fs::path& Path() const { return path_; }
 
   private:
-    OwnedFile(fs::path path, NativeFile file, std::uint64_t size)
-        : path_(std::move(path)), file_(file), size_(size) {}
+    OwnedFile(fs::path path, NativeFile file, std::uint64_t size, bool locked = true)
+        : path_(std::move(path)), file_(file), size_(size), locked_(locked) {}
 
     fs::path path_;
     NativeFile file_ = kNoFile;
     std::uint64_t size_ = 0;
+    bool locked_ = true;
 };
 
 // This workstation's name, for the operator of another one ("PC-EMPFANG"); "?" when unknown.
 std::string WorkstationName();
+// The crash test plays several workstations on one machine; the program never sets it.
+void SetWorkstationNameForTest(std::string name);
 
 }  // namespace morvik

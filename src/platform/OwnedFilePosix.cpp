@@ -38,10 +38,15 @@ std::unique_ptr<OwnedFile> OwnedFile::Create(const fs::path& path) {
 OwnedFile::Take OwnedFile::TryTake(const fs::path& path, std::unique_ptr<OwnedFile>& taken) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? Take::Gone : Take::Held;
-    if (!LockRange(fd, RangeLock::Exclusive, false)) {
+    int e = BeforeFileCall(FileCall::LockTest, path);
+    if (e == 0 && !LockRange(fd, RangeLock::Exclusive, false)) e = errno;
+    if (e == EAGAIN || e == EACCES || e == EINTR) {
         ::close(fd);
         return Take::Held;
     }
+    // ENOLCK and the like: nobody can say whether a holder is there. (A share whose locks reach
+    // no other workstation gives the lock as if free: kLockNotSeen plays that.)
+    const bool locked = e == 0 || e == kLockNotSeen;
     // Its holder may have deleted it between our open and our lock.
     struct stat mine {
     }, there{};
@@ -50,8 +55,31 @@ OwnedFile::Take OwnedFile::TryTake(const fs::path& path, std::unique_ptr<OwnedFi
         ::close(fd);
         return Take::Gone;
     }
-    taken.reset(new OwnedFile(path, fd, static_cast<std::uint64_t>(mine.st_size)));
+    taken.reset(new OwnedFile(path, fd, static_cast<std::uint64_t>(mine.st_size), locked));
     return Take::Taken;
+}
+
+void OwnedFile::Renew() noexcept {
+    // A change of the times, which NFS stamps with the server's clock.
+    ::futimens(file_, nullptr);
+}
+
+void OwnedFile::Abandon() noexcept {
+    const struct timespec longAgo[2] = {{0, 0}, {0, 0}};
+    ::futimens(file_, longAgo);
+}
+
+std::int64_t OwnedFile::LastWrite() const {
+    struct stat st {};
+    if (::fstat(file_, &st) != 0) throw FileError(errno, "Prüfen von " + Utf8Path(path_));
+    return static_cast<std::int64_t>(st.st_mtime);
+}
+
+bool OwnedFile::IsAt() const noexcept {
+    struct stat mine {
+    }, there{};
+    return ::fstat(file_, &mine) == 0 && ::lstat(path_.c_str(), &there) == 0 &&
+           mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
 }
 
 OwnedFile::~OwnedFile() {
@@ -93,7 +121,7 @@ void OwnedFile::Remove() {
     DeleteFileForced(path_, true);
 }
 
-std::string WorkstationName() {
+std::string SystemWorkstationName() {
     char name[256] = {};
     if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "?";
     return name;

@@ -1,6 +1,8 @@
 // The owned file on Windows: LockFileEx on a handle opened for reading, writing and deleting.
 #include <windows.h>
 
+#include <cerrno>
+
 #include "platform/Errno.h"
 #include "platform/FileCalls.h"
 #include "platform/OwnedFile.h"
@@ -51,8 +53,18 @@ OwnedFile::Take OwnedFile::TryTake(const fs::path& path, std::unique_ptr<OwnedFi
         return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? Take::Gone
                                                                             : Take::Held;
     }
+    int e = BeforeFileCall(FileCall::LockTest, path);
+    DWORD code = 0;
+    if (e == 0 && !lockFar(h)) code = GetLastError();
+    if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING ||
+        (e != 0 && e != kLockNotSeen && e != ENOLCK)) {
+        CloseHandle(h);
+        return Take::Held;
+    }
+    // Any other failure: nobody can say whether a holder is there.
+    const bool locked = code == 0 && (e == 0 || e == kLockNotSeen);
     FILE_STANDARD_INFO info{};
-    if (!lockFar(h) || !GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info)) {
+    if (!GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info)) {
         CloseHandle(h);
         return Take::Held;
     }
@@ -60,8 +72,50 @@ OwnedFile::Take OwnedFile::TryTake(const fs::path& path, std::unique_ptr<OwnedFi
         CloseHandle(h);
         return Take::Gone;
     }
-    taken.reset(new OwnedFile(path, h, static_cast<std::uint64_t>(info.EndOfFile.QuadPart)));
+    taken.reset(
+        new OwnedFile(path, h, static_cast<std::uint64_t>(info.EndOfFile.QuadPart), locked));
     return Take::Taken;
+}
+
+void OwnedFile::Renew() noexcept {
+    // Its first byte written again: the file server stamps the write with its own clock.
+    char first = 0;
+    DWORD n = 0;
+    OVERLAPPED at{};
+    if (ReadFile(handleOf(file_), &first, 1, &n, &at) && n == 1) {
+        OVERLAPPED again{};
+        WriteFile(handleOf(file_), &first, 1, &n, &again);
+    }
+}
+
+void OwnedFile::Abandon() noexcept {
+    FILETIME longAgo{1, 0};  // 0 would mean "leave as it is"
+    SetFileTime(handleOf(file_), nullptr, nullptr, &longAgo);
+}
+
+std::int64_t OwnedFile::LastWrite() const {
+    FILETIME written{};
+    if (!GetFileTime(handleOf(file_), nullptr, nullptr, &written)) {
+        ThrowLastFileError("Prüfen von", path_);
+    }
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    // 100 ns steps since 1601 to seconds since 1970.
+    return static_cast<std::int64_t>(ticks / 10000000ull) - 11644473600ll;
+}
+
+bool OwnedFile::IsAt() const noexcept {
+    HANDLE there = CreateFileW(
+        path_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (there == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    const bool same = GetFileInformationByHandle(handleOf(file_), &a) &&
+                      GetFileInformationByHandle(there, &b) &&
+                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                      a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(there);
+    return same;
 }
 
 OwnedFile::~OwnedFile() {
@@ -119,7 +173,7 @@ void OwnedFile::Remove() {
     AfterFileCall(FileCall::Remove, path_);
 }
 
-std::string WorkstationName() {
+std::string SystemWorkstationName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     if (!GetComputerNameW(name, &size) || size == 0) return "?";
