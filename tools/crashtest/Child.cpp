@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -10,8 +11,10 @@
 #include "Process.h"
 #include "app/OrderSession.h"
 #include "diag/ErrorLog.h"
+#include "platform/Errno.h"
 #include "platform/FileCalls.h"
 #include "platform/FileSystem.h"
+#include "platform/OwnedFile.h"
 
 namespace morvik::crashtest {
 
@@ -44,18 +47,46 @@ class RecordingOperator final : public Operator {
     void ProcessEvents() override {}
 };
 
+bool isOwnFile(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    return name.ends_with(".journal") || name.ends_with(".claim") || name.ends_with(".tmp");
+}
+
 class Faults final : public FileCallHook {
   public:
-    int Before(FileCall call, const std::filesystem::path&, const std::filesystem::path&) override {
+    int Before(FileCall call, const std::filesystem::path& path,
+               const std::filesystem::path&) override {
+        if (recording_) return 0;  // the record's own reads
         if (plan->forceFallback && call == FileCall::RenameNoReplace) return EINVAL;
+        if (call == FileCall::LockTest) return plan->lockTest;
+        if (call == FileCall::Look || call == FileCall::Read) {
+            // A share's hiccup: the first look at or read of each file of ours fails once.
+            const bool hiccup =
+                plan->transientReads && isOwnFile(path) && failedOnce_.insert(path.string()).second;
+            return hiccup ? EIO : 0;
+        }
         ++callsSeen;
         if (callsSeen == plan->killAtCall) ChildProcess::KillHere();
         return callsSeen == plan->failCall ? plan->failError : 0;
     }
     void After(FileCall call, const std::filesystem::path& path,
                const std::filesystem::path& other) override {
-        if (!plan->record.empty()) PowerCutRecord::Append(plan->record, call, path, other);
+        if (!plan->record.empty()) {
+            recording_ = true;
+            PowerCutRecord::Append(plan->record, call, path, other);
+            recording_ = false;
+        }
+        if (callsSeen == plan->failAfterCall && !reportedFailed_) {
+            // Done, but the reply was lost on the way: the caller hears of a failure.
+            reportedFailed_ = true;
+            throw FileError(plan->failError, "Antwort verloren: " + path.string());
+        }
     }
+
+  private:
+    std::set<std::string> failedOnce_;
+    bool recording_ = false;
+    bool reportedFailed_ = false;
 };
 
 void stepHook(ConfirmStep step) {
@@ -99,6 +130,11 @@ std::string PlanText(const ChildPlan& p) {
     line("calls", Utf8Path(p.calls));
     line("stepDelayMicros", std::to_string(p.stepDelayMicros));
     line("seed", std::to_string(p.seed));
+    line("workstation", p.workstation);
+    line("leaseSeconds", std::to_string(p.leaseSeconds));
+    line("lockTest", std::to_string(p.lockTest));
+    line("transientReads", std::to_string(p.transientReads));
+    line("failAfterCall", std::to_string(p.failAfterCall));
     return text;
 }
 
@@ -127,6 +163,11 @@ ChildPlan PlanFromText(const std::string& text) {
         if (key == "messages") p.messages = PathFromUtf8(value);
         if (key == "calls") p.calls = PathFromUtf8(value);
         if (key == "stepDelayMicros") p.stepDelayMicros = static_cast<int>(number);
+        if (key == "workstation") p.workstation = value;
+        if (key == "leaseSeconds") p.leaseSeconds = static_cast<int>(number);
+        if (key == "lockTest") p.lockTest = static_cast<int>(number);
+        if (key == "transientReads") p.transientReads = number != 0;
+        if (key == "failAfterCall") p.failAfterCall = static_cast<int>(number);
         if (key == "seed") p.seed = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
     }
     return p;
@@ -140,6 +181,8 @@ void RunChild(const ChildPlan& childPlan) {
     plan = &childPlan;
     static Faults faults;
     SetFileCallHook(&faults);
+    if (!plan->workstation.empty()) SetWorkstationNameForTest(plan->workstation);
+    if (plan->leaseSeconds >= 0) SetJournalLease(std::chrono::seconds(plan->leaseSeconds));
     SetStepHook(stepHook);
     FixedClock clock;
     ErrorLog log(plan->program, clock);

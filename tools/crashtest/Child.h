@@ -24,6 +24,13 @@ struct ChildPlan {
     std::filesystem::path calls;     // the number of file calls, written at the end
     int stepDelayMicros = 0;         // up to this much at every step, as on a slow share
     unsigned seed = 1;
+    std::string workstation;      // the workstation it plays ("PC-A")
+    int leaseSeconds = -1;        // the journal lease; -1: the program's own
+    int lockTest = 0;             // every test of another's lock answers this: 0 the real answer,
+                                  // kLockNotSeen (locks that reach no other workstation), ENOLCK
+    bool transientReads = false;  // the first read or look of each journal, claim and temporary
+                                  // fails once with EIO
+    int failAfterCall = 0;        // this file call is done, but reported failed with `failError`
 };
 
 // Bodies of 1 to 4 parts, by patient number.

@@ -11,15 +11,23 @@
 //     start-up; then B starts (and settles A's confirmation while A is dead), then A;
 //   - alive: A stops itself in the middle of its confirmation, B starts meanwhile and must leave
 //     it alone, then A goes on and must finish it;
-//   - power: A records every file call and is killed at a step or call; the folders are then
-//     rebuilt as a power cut would leave them (PowerCut.h), and B and A start;
+//     (B plays another workstation: on a share whose locks reach no other workstation, or whose
+//     locks cannot be tested at all, its journal lease must keep it off A's confirmation);
+//   - power: A records every file call and is killed at a step or call, or ends normally, or a
+//     start that settles a killed confirmation records its calls and is killed or ends; then
+//     three states such a cut may leave are built in turn (PowerCut.h), and B and A start;
 //   - faults (every run, in turn): each file call of a confirmation, then each of a start that
-//     settles one, fails once with EIO, ENOSPC and EACCES; then B and A start cleanly.
+//     settles one, fails once with EIO, ENOSPC and EACCES, and once is done but reported failed;
+//     a quarter of the kill rounds let the first reads of journals, claims and temporaries fail
+//     once in the start that settles them; then B and A start cleanly.
 // A quarter of the rounds refuse renames without replacing, as NFS and CIFS do. After every
 // round: each request ordered completely once or not at all, and waiting under a request name
 // when not; no claim, journal or temporary left; no accession number repeated or going back
-// within its counter; and every line the operator was told is true. Exit status 0 when no round
-// broke any of these. The seed is printed; --seed replays a run.
+// within its counter; and every line the operator was told is true. A request still waiting
+// is then confirmed by B, which must succeed: a run in which fewer than half the rounds end in
+// a complete order fails. Exit status 0 when no round broke any of these. The seed is printed;
+// --seed replays the same rounds (each round draws from its own seed; where a random kill lands
+// depends on the machine's speed).
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -28,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -38,6 +47,7 @@
 #include "PowerCut.h"
 #include "Process.h"
 #include "gdt/GdtLine.h"
+#include "platform/FileCalls.h"
 #include "platform/FileSystem.h"
 
 namespace fs = std::filesystem;
@@ -68,6 +78,10 @@ const std::vector<Plan> kRecoverySteps = {
     {"Start: nach dem Zurückgeben", ConfirmStep::RecoveryGivenBack, 1},
 };
 const int kErrors[] = {EIO, ENOSPC, EACCES};
+// How long a journal stays its writer's while B runs beside a live A: far beyond any round.
+constexpr int kLiveLeaseSeconds = 600;
+// The power-cut states built from each cut.
+constexpr int kStatesPerCut = 3;
 const char* const kErrorNames[] = {"EIO", "ENOSPC", "EACCES"};
 
 std::string readText(const fs::path& file) {
@@ -84,7 +98,8 @@ struct Request {
 
 class CrashTest {
   public:
-    CrashTest(fs::path folder, unsigned seed) : root_(std::move(folder)), random_(seed) {
+    CrashTest(fs::path folder, unsigned seed)
+        : root_(std::move(folder)), seed_(seed), random_(seed) {
         fs::remove_all(root_);
         for (const char* sub : {"program-a", "program-b", "in", "out"})
             fs::create_directories(root_ / sub);
@@ -102,27 +117,38 @@ class CrashTest {
             killEveryCall();
             faultRounds();
         }
-        while (kills_ < kills || powerCuts_ < powerCuts) {
+        // Rounds are counted as planned, and each draws from a seed of its own, so that a seed
+        // replays the same rounds whatever the timing made of the kills before.
+        int plannedKills = 0, plannedCuts = 0;
+        for (unsigned round = 1; plannedKills < kills || plannedCuts < powerCuts; ++round) {
+            random_.seed(seed_ * 2654435761u + round);
             fallback_ = kRenameFallbackExists && random_() % 4 == 0;
             const int kind = static_cast<int>(random_() % 10);
-            if (powerCuts_ < powerCuts && (kind < 3 || kills_ >= kills)) {
+            if (plannedCuts < powerCuts && (kind < 3 || plannedKills >= kills)) {
+                ++plannedCuts;
                 powerRound();
             } else if (kind == 3) {
+                ++plannedKills;
                 aliveRound();
             } else {
+                ++plannedKills;
                 killRound();
             }
+        }
+        if (completeRounds_ * 2 < rounds_) {
+            fail("nur " + std::to_string(completeRounds_) + " von " + std::to_string(rounds_) +
+                 " Runden endeten mit einem vollständigen Auftrag");
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::printf(
-            "Runden %d, Kills %d (davon Start %d), Stromausfälle %d, Fehlerrunden %d, "
-            "Runden ohne Umbenennen-ohne-Ersetzen %d, B startet während A lebt %d, Aufträge "
-            "vollständig %d, Anforderungen %zu, Accession Numbers %zu, Meldungen geprüft %d, "
-            "Verstöße %d (%.0f s)\n",
-            rounds_, kills_, startKills_, powerCuts_, faultRounds_, fallbackRounds_, aliveRounds_,
-            ordered_, requests_.size(), numbers_[0].size() + numbers_[1].size(), messagesChecked_,
-            violations_, seconds);
+            "Runden %d, Kills %d (davon Start %d), Stromausfälle %d (Zustände %d), Fehlerrunden "
+            "%d, Runden ohne Umbenennen-ohne-Ersetzen %d, B startet während A lebt %d, "
+            "Runden mit vollständigem Auftrag %d, Aufträge vollständig %d, Anforderungen %zu, "
+            "Accession Numbers %zu, Meldungen geprüft %d, Verstöße %d (%.0f s)\n",
+            rounds_, kills_, startKills_, powerCuts_, powerStates_, faultRounds_, fallbackRounds_,
+            aliveRounds_, completeRounds_, ordered_, requests_.size(),
+            numbers_[0].size() + numbers_[1].size(), messagesChecked_, violations_, seconds);
         for (const auto& [name, n] : killsBy_) std::printf("  %-44s %d\n", name.c_str(), n);
         return violations_ == 0 ? 0 : 1;
     }
@@ -136,6 +162,8 @@ class CrashTest {
     fs::path record() const { return root_ / "record.bin"; }
     fs::path planFile() const { return root_ / "plan.txt"; }
 
+    // A child of A or B. Between rounds the lease has run out (a start comes later), so a start
+    // settles a dead copy's journal at once; only beside a live A does B hold to a real lease.
     ChildPlan plan(int p, bool confirm) {
         ChildPlan plan;
         plan.program = program(p);
@@ -143,6 +171,8 @@ class CrashTest {
         plan.forceFallback = fallback_;
         plan.messages = messages();
         plan.seed = static_cast<unsigned>(random_());
+        plan.workstation = p == 0 ? "PC-A" : "PC-B";
+        plan.leaseSeconds = 0;
         return plan;
     }
 
@@ -152,7 +182,8 @@ class CrashTest {
         ChildProcess child(plan, planFile());
         if (delay > 0) child.KillAfter(delay);
         const ChildProcess::Result result = child.Wait();
-        const bool clean = plan.at == 0 && plan.killAtCall == 0 && plan.failCall == 0 && delay == 0;
+        const bool clean = plan.at == 0 && plan.killAtCall == 0 && plan.failCall == 0 &&
+                           plan.failAfterCall == 0 && !plan.transientReads && delay == 0;
         if (result.end == ChildProcess::End::Exited && clean && plan.confirm) {
             const double micros = std::chrono::duration<double, std::micro>(
                                       std::chrono::steady_clock::now() - started)
@@ -206,6 +237,13 @@ class CrashTest {
         begin();
         std::string name;
         counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
+        // A share's hiccups while the next start reads what A left.
+        if (random_() % 4 == 0) {
+            ChildPlan b = plan(1, false);
+            b.transientReads = true;
+            ++killsBy_["Start mit einmaligen Lesefehlern"];
+            run(b);
+        }
         // Some start-ups of B are killed too, before the one that must settle everything.
         if (random_() % 3 == 0) {
             ChildPlan b = plan(1, false);
@@ -221,6 +259,8 @@ class CrashTest {
         finish();
     }
 
+    // A stops in the middle of its confirmation; B starts meanwhile, on a share whose locks work,
+    // reach no other workstation, or cannot be tested: it must leave A alone in each case.
     void aliveRound() {
         begin();
         ChildPlan a = plan(0, true);
@@ -228,34 +268,79 @@ class CrashTest {
         a.step = step.step;
         a.at = step.at < 0 ? PartsFor(waitingPatient()) : step.at;
         a.stopInstead = true;
+        ChildPlan b = plan(1, false);
+        b.leaseSeconds = kLiveLeaseSeconds;
+        const unsigned locks = random_() % 3;
+        b.lockTest = locks == 0 ? 0 : locks == 1 ? kLockNotSeen : ENOLCK;
+        const char* kinds[] = {"", ", Sperren nicht gesehen", ", Sperren nicht prüfbar"};
         ChildProcess child(a, planFile());
         if (child.Wait().end == ChildProcess::End::Stopped) {
             ++aliveRounds_;
-            run(plan(1, false));  // B's start while A is in the middle
+            ++killsBy_[std::string("B startet, während A lebt") + kinds[locks]];
+            run(b);  // B's start while A is in the middle
             child.Continue();
             const ChildProcess::Result result = child.Wait();
             if (result.end != ChildProcess::End::Exited || result.status != 0) {
-                fail("A wurde nach dem Start von B nicht fertig (" + std::string(step.name) + ")");
+                fail("A wurde nach dem Start von B nicht fertig (" + std::string(step.name) +
+                     kinds[locks] + ")");
             }
         }
         finish();
     }
 
+    // A power cut: while A confirms (killed at a step or call, or after its normal end), or
+    // while a start settles a killed confirmation. Several states the cut may leave are checked
+    // in turn, each from the same moment.
     void powerRound() {
         begin();
         fs::remove(record());
-        PowerCut cut({program(0), program(1), in(), out()});
-        ChildPlan a = plan(0, true);
-        a.record = record();
+        const unsigned when = random_() % 8;  // half of them in A's confirmation
         std::string name;
-        if (!killConfirmation(a, waitingPatient(), name)) {
-            finish();
-            return;
+        std::optional<PowerCut> cut;
+        if (when < 5) {
+            cut.emplace(std::vector<fs::path>{program(0), program(1), in(), out()});
+            ChildPlan a = plan(0, true);
+            a.record = record();
+            if (when < 4) {
+                if (!killConfirmation(a, waitingPatient(), name)) {
+                    finish();
+                    return;
+                }
+            } else {
+                run(a);
+                name = "nach dem normalen Ende";
+            }
+        } else {
+            counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
+            cut.emplace(std::vector<fs::path>{program(0), program(1), in(), out()});
+            ChildPlan b = plan(1, false);
+            b.record = record();
+            if (when < 7) {
+                const Plan& step = kRecoverySteps[random_() % kRecoverySteps.size()];
+                b.step = step.step;
+                b.at = step.at;
+                name = std::string("Kill ") + step.name;
+                run(b);
+            } else {
+                name = "nach einem Start, der aufräumt";
+                run(b);
+            }
         }
         ++powerCuts_;
         ++killsBy_["Stromausfall, " + name];
-        cut.Apply(record());
-        finish();
+        cut->Load(record());
+        const Tracked before = tracked();
+        for (int state = 0; state < kStatesPerCut; ++state) {
+            if (state > 0) {
+                restore(before);
+                fs::remove(messages());
+            }
+            ++powerStates_;
+            where_ = " (Stromausfall " + name + ", Zustand " + std::to_string(state + 1) + ")";
+            cut->Build(state, random_);
+            finish();
+        }
+        where_.clear();
     }
 
     // A killed before each file call of its confirmation in turn, with and without renames
@@ -278,8 +363,39 @@ class CrashTest {
         fallback_ = false;
     }
 
-    // Every file call of a confirmation, and of a start that settles one, fails once in turn.
+    // Every file call of a confirmation, and of a start that settles one, fails once in turn; then
+    // each is done but reported failed, as when a file server's reply is lost.
     void faultRounds() {
+        for (int call = 1;; ++call) {
+            begin();
+            ChildPlan a = plan(0, true);
+            a.failAfterCall = call;
+            a.failError = EIO;
+            a.calls = calls();
+            fs::remove(calls());
+            run(a);
+            ++faultRounds_;
+            ++killsBy_["Bestätigung: erledigt, aber als Fehler gemeldet"];
+            const int seen = std::atoi(readText(calls()).c_str());
+            finish();
+            if (call >= seen) break;
+        }
+        for (int call = 1;; ++call) {
+            begin();
+            std::string name;
+            counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
+            ChildPlan b = plan(1, false);
+            b.failAfterCall = call;
+            b.failError = EIO;
+            b.calls = calls();
+            fs::remove(calls());
+            run(b);
+            ++faultRounds_;
+            ++killsBy_["Start: erledigt, aber als Fehler gemeldet"];
+            const int seen = std::atoi(readText(calls()).c_str());
+            finish();
+            if (call >= seen && call > 12) break;
+        }
         for (int e = 0; e < 3; ++e) {
             for (int call = 1;; ++call) {
                 begin();
@@ -317,7 +433,8 @@ class CrashTest {
         fs::remove(messages());
     }
 
-    // The clean starts after a round: B, then A; then the invariants.
+    // The clean starts after a round: B, then A; then the invariants. A request still waiting is
+    // then ordered by B, which must succeed, and the invariants are checked once more.
     void finish() {
         run(plan(1, false));
         run(plan(0, false));
@@ -330,7 +447,35 @@ class CrashTest {
             run(a);
             confirmCalls_ = std::max(1, std::atoi(readText(calls()).c_str()));
         }
+        const int orderedBefore = ordered_;
         check();
+        if (waitingPatient() != 0) {
+            fs::remove(messages());
+            ChildPlan b = plan(1, true);
+            ChildProcess child(b, planFile());
+            const ChildProcess::Result result = child.Wait();
+            if (result.end != ChildProcess::End::Exited || result.status != 0) {
+                fail("Runde " + std::to_string(rounds_) +
+                     ": eine saubere Bestätigung durch B gelang nicht");
+            }
+            check();
+        }
+        if (ordered_ > orderedBefore) ++completeRounds_;
+        fs::remove(messages());
+    }
+
+    // What the invariants remember of earlier rounds, to check several power-cut states of one.
+    struct Tracked {
+        std::map<int, Request> requests;
+        std::set<std::uint64_t> numbers[2];
+        int ordered;
+    };
+    Tracked tracked() const { return {requests_, {numbers_[0], numbers_[1]}, ordered_}; }
+    void restore(const Tracked& t) {
+        requests_ = t.requests;
+        numbers_[0] = t.numbers[0];
+        numbers_[1] = t.numbers[1];
+        ordered_ = t.ordered;
     }
 
     void fail(const std::string& what) {
@@ -366,7 +511,7 @@ class CrashTest {
 
     // The invariants, after clean starts of both copies.
     void check() {
-        const std::string where = "Runde " + std::to_string(rounds_) + ": ";
+        const std::string where = "Runde " + std::to_string(rounds_) + where_ + ": ";
         for (const fs::path& folder : {program(0), program(1), in(), out()}) {
             for (const FolderEntry& entry : ListEntries(folder)) {
                 if (entry.name.front() == '~')
@@ -468,6 +613,8 @@ class CrashTest {
     }
 
     fs::path root_;
+    unsigned seed_;
+    std::string where_;  // which power-cut state is checked
     std::mt19937 random_;
     std::map<int, Request> requests_;
     std::set<std::uint64_t> numbers_[2];
@@ -479,6 +626,8 @@ class CrashTest {
     int kills_ = 0;
     int startKills_ = 0;
     int powerCuts_ = 0;
+    int powerStates_ = 0;
+    int completeRounds_ = 0;
     int faultRounds_ = 0;
     int fallbackRounds_ = 0;
     int aliveRounds_ = 0;

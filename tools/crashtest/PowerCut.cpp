@@ -1,6 +1,8 @@
 #include "PowerCut.h"
 
+#include <algorithm>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "Process.h"
@@ -10,10 +12,18 @@ namespace morvik::crashtest {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr std::size_t kSector = 512;
+
+}  // namespace
+
 void PowerCutRecord::Append(const fs::path& record, FileCall call, const fs::path& path,
                             const fs::path& other) {
     std::string bytes;
-    if (call == FileCall::Flush) bytes = ReadFileBytes(path);
+    if (call == FileCall::Flush || call == FileCall::Write || call == FileCall::Truncate) {
+        bytes = ReadFileBytes(path);
+    }
     std::string entry = std::to_string(static_cast<int>(call)) + "\n" + path.string() + "\n" +
                         other.string() + "\n" + std::to_string(bytes.size()) + "\n" + bytes;
     // One write, so that a child killed around it leaves the call whole or not at all.
@@ -31,11 +41,11 @@ PowerCut::PowerCut(const std::vector<fs::path>& folders) : folders_(folders) {
 }
 
 int PowerCut::newFile(std::string bytes) {
-    bytes_.push_back(std::move(bytes));
-    return static_cast<int>(bytes_.size()) - 1;
+    files_.push_back({bytes, bytes});
+    return static_cast<int>(files_.size()) - 1;
 }
 
-void PowerCut::Apply(const fs::path& record) {
+void PowerCut::Load(const fs::path& record) {
     std::ifstream in(record, std::ios::binary);
     std::stringstream all;
     all << in.rdbuf();
@@ -56,62 +66,120 @@ void PowerCut::Apply(const fs::path& record) {
         at += size;
         const fs::path folder = path.parent_path();
         const std::string name = path.filename().string();
-        if (!current_.contains(folder) && call != FileCall::FlushFolder) continue;  // not ours
+        if (call == FileCall::FlushFolder) {
+            if (!durable_.contains(path)) continue;  // not ours
+            Folder& durable = durable_[path];
+            for (const Change& c : pending_[path]) {
+                if (c.add) {
+                    durable[c.name] = c.file;
+                } else {
+                    durable.erase(c.name);
+                }
+            }
+            pending_[path].clear();
+            continue;
+        }
+        if (!current_.contains(folder)) continue;  // not ours
         Folder& now = current_[folder];
+        const int group = ++groups_;
         switch (call) {
             case FileCall::Create: {
                 const int file = newFile("");
                 now[name] = file;
-                pending_[folder].push_back({true, name, file});
+                pending_[folder].push_back({true, name, file, group});
                 break;
             }
+            case FileCall::Write:
+            case FileCall::Truncate:
+                if (now.contains(name)) files_[now[name]].latest = bytes;
+                break;
             case FileCall::Flush:
-                if (now.contains(name)) bytes_[now[name]] = bytes;
+                if (now.contains(name)) files_[now[name]] = {bytes, bytes};
                 break;
             case FileCall::Rename:
             case FileCall::Link: {
                 if (!now.contains(name)) break;
                 const int file = now[name];
                 const fs::path to = other.parent_path();
+                if (!current_.contains(to)) break;
                 current_[to][other.filename().string()] = file;
-                pending_[to].push_back({true, other.filename().string(), file});
+                pending_[to].push_back({true, other.filename().string(), file, group});
                 if (call == FileCall::Rename) {
                     now.erase(name);
-                    pending_[folder].push_back({false, name, file});
+                    pending_[folder].push_back({false, name, file, group});
                 }
                 break;
             }
             case FileCall::Remove:
                 now.erase(name);
-                pending_[folder].push_back({false, name, -1});
-                break;
-            case FileCall::FlushFolder:
-                for (const Pending& p : pending_[path]) {
-                    if (p.add) {
-                        durable_[path][p.name] = p.file;
-                    } else {
-                        durable_[path].erase(p.name);
-                    }
-                }
-                pending_[path].clear();
+                pending_[folder].push_back({false, name, -1, group});
                 break;
             default:
                 break;
         }
     }
-    // The folders as the power cut leaves them.
-    std::map<int, fs::path> written;
+}
+
+std::string PowerCut::survivingBytes(const Bytes& file, int kind, std::mt19937& random) const {
+    if (kind == 0 || file.latest == file.flushed) return file.flushed;
+    switch (random() % 4) {
+        case 0:
+            return file.flushed;
+        case 1:
+            return file.latest;
+        case 2: {
+            // Torn: the write reached the disk only in part, from its start.
+            const std::size_t from =
+                file.latest.starts_with(file.flushed) ? file.flushed.size() : 0;
+            return file.latest.substr(0, from + random() % (file.latest.size() - from + 1));
+        }
+        default: {
+            // One sector still as it was before the write (zeros where there was nothing).
+            std::string bytes = file.latest;
+            if (bytes.empty()) return bytes;
+            const std::size_t sector = (random() % ((bytes.size() + kSector - 1) / kSector));
+            for (std::size_t i = sector * kSector;
+                 i < std::min(bytes.size(), (sector + 1) * kSector); ++i) {
+                bytes[i] = i < file.flushed.size() ? file.flushed[i] : '\0';
+            }
+            return bytes;
+        }
+    }
+}
+
+void PowerCut::Build(int kind, std::mt19937& random) const {
+    // Which of the unflushed calls survive: none, or any subset, a call's changes together.
+    std::set<int> kept;
+    if (kind != 0) {
+        for (const auto& [folder, changes] : pending_) {
+            for (const Change& c : changes) {
+                if (random() % 2 == 0) kept.insert(c.group);
+            }
+        }
+    }
+    std::map<fs::path, Folder> state = durable_;
+    for (const auto& [folder, changes] : pending_) {
+        for (const Change& c : changes) {
+            if (!kept.contains(c.group)) continue;
+            if (c.add) {
+                state[folder][c.name] = c.file;
+            } else {
+                state[folder].erase(c.name);
+            }
+        }
+    }
     for (const fs::path& folder : folders_) {
         for (const std::string& name : ListFiles(folder)) fs::remove(folder / name);
     }
+    std::map<int, fs::path> written;
     for (const fs::path& folder : folders_) {
-        for (const auto& [name, file] : durable_[folder]) {
+        for (const auto& [name, file] : state[folder]) {
             const fs::path target = folder / name;
             if (written.contains(file)) {
                 fs::create_hard_link(written[file], target);
                 continue;
             }
-            std::ofstream(target, std::ios::binary) << bytes_[file];
+            std::ofstream(target, std::ios::binary) << survivingBytes(files_[file], kind, random);
             written[file] = target;
         }
     }

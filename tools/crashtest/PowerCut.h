@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -9,11 +10,14 @@
 
 namespace morvik::crashtest {
 
-// What a power cut leaves. The child records every change to a file or folder as it happens
-// (FileCalls.h); a flushed file's bytes are recorded with the flush. The surviving state is then
-// built from the folders as they were before the child and the record: a file keeps only the
-// bytes it had at its last flush (none, when never flushed), and a creation, rename, link or
-// deletion counts only once its folder was flushed after it.
+// What a power cut may leave. The child records every change to a file or folder as it happens
+// (FileCalls.h), with a file's bytes at each write and each flush. From the folders as they were
+// before the child and the record, Build() writes one state that a disk or a file server may
+// leave after the cut:
+//   - a creation, rename, link or deletion is durable once its folder was flushed after it; of
+//     those not yet flushed, any subset survives (a rename's two halves together);
+//   - a file holds the bytes of its last flush; where it was written since, it may instead hold
+//     its latest bytes, a torn prefix of them, or the latest bytes with one sector still old.
 class PowerCutRecord {
   public:
     // In the child: append one call to the record file.
@@ -25,24 +29,34 @@ class PowerCut {
   public:
     // The plain files directly in `folders`, as they are now, count as durable.
     explicit PowerCut(const std::vector<std::filesystem::path>& folders);
-    // Replays the record and rewrites the folders to what would survive. Files with two names
-    // keep them as hard links.
-    void Apply(const std::filesystem::path& record);
+    // Replays a record on top of what is known.
+    void Load(const std::filesystem::path& record);
+    // Rewrites the folders to one state the cut may leave. Kind 0: every change not flushed is
+    // lost (the kindest disk); any other kind draws one with `random`. Files with two names keep
+    // them as hard links.
+    void Build(int kind, std::mt19937& random) const;
 
   private:
     using Folder = std::map<std::string, int>;  // name, file
-    struct Pending {
+    struct Change {
         bool add;
         std::string name;
         int file;
+        int group;  // the changes of one call: they survive together
+    };
+    struct Bytes {
+        std::string flushed;
+        std::string latest;
     };
     int newFile(std::string bytes);
+    std::string survivingBytes(const Bytes& file, int kind, std::mt19937& random) const;
 
     std::vector<std::filesystem::path> folders_;
     std::map<std::filesystem::path, Folder> durable_;
     std::map<std::filesystem::path, Folder> current_;
-    std::map<std::filesystem::path, std::vector<Pending>> pending_;
-    std::vector<std::string> bytes_;  // durable bytes per file
+    std::map<std::filesystem::path, std::vector<Change>> pending_;
+    std::vector<Bytes> files_;
+    int groups_ = 0;
 };
 
 }  // namespace morvik::crashtest
