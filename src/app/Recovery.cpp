@@ -8,6 +8,7 @@
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/RequestReader.h"
 #include "platform/FileSystem.h"
@@ -160,7 +161,8 @@ class Settler {
     void sweep() {
         std::set<fs::path> folders{program_};
         if (!target_.empty()) folders.insert(target_);
-        trap(log_, "Form_Load", [&] { folders.insert(AccessionCounter::RealFolder(program_)); });
+        trap(log_, trapname::MainWindowLoad,
+             [&] { folders.insert(AccessionCounter::RealFolder(program_)); });
         for (const fs::path& folder : folders) {
             for (const FolderEntry& entry : entriesOf(folder)) {
                 const fs::path file = folder / PathFromUtf8(entry.name);
@@ -229,7 +231,7 @@ class Settler {
 
     void settled(const RecoveredOrder& order) {
         log_.LogError(
-            "Form_Load", order.completed ? err::OrderCompleted : err::OrderRolledBack,
+            trapname::MainWindowLoad, order.completed ? err::OrderCompleted : err::OrderRolledBack,
             std::string(order.completed ? "Unterbrochener Auftrag beim Start abgeschlossen: "
                                         : "Unterbrochener Auftrag beim Start zurückgenommen: ") +
                 describe(order));
@@ -254,16 +256,17 @@ std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
     const std::vector<FolderEntry> source = entriesOf(PathFromUtf8(sourceFolder));
     for (const FolderEntry& entry : source) {
         if (!entry.regular || !ParseJournalName(entry.name)) continue;
-        trap(log, "Form_Load", [&] { settler.journalBesideClaim(entry.name); });
+        trap(log, trapname::MainWindowLoad, [&] { settler.journalBesideClaim(entry.name); });
     }
     for (const FolderEntry& entry : entriesOf(programFolder)) {
         if (!entry.regular || !ParseJournalName(entry.name)) continue;
-        trap(log, "Form_Load", [&] { settler.journalInProgramFolder(entry.name); });
+        trap(log, trapname::MainWindowLoad, [&] { settler.journalInProgramFolder(entry.name); });
     }
     for (const FolderEntry& entry : source) {
         const auto claim = ParseClaimName(entry.name);
         if (!claim || !entry.regular) continue;
-        trap(log, "Form_Load", [&] { settler.claimWithoutJournal(entry.name, *claim); });
+        trap(log, trapname::MainWindowLoad,
+             [&] { settler.claimWithoutJournal(entry.name, *claim); });
     }
     settler.sweep();
     return settler.Settled();
