@@ -1,8 +1,5 @@
 #pragma once
 
-#include <array>
-#include <string_view>
-
 // The procedure names the error log writes after " - ", one per trap. Support staff read the log
 // by these names, so each text stays byte for byte as it is, spelling slips included
 // ("frmSelectBoyparts"); a name may serve two procedures. Every trap and every direct LogError
@@ -45,29 +42,5 @@ inline constexpr char BrowseTargetFolder[] = "cmdZiel_Click";
 // The dialog that chooses which body parts the catalogue list offers.
 inline constexpr char CatalogueChoiceLoad[] = "Form_Load - frmSelectBodyparts";
 inline constexpr char CatalogueChoiceOk[] = "cmdOK_Click - frmSelectBoyparts";
-
-// Every name above, for checking the list as a whole.
-inline constexpr std::array<std::string_view, 22> All = {StartUp,
-                                                         MainWindowLoad,
-                                                         MainWindowUnload,
-                                                         QuitMenu,
-                                                         OptionsMenu,
-                                                         SourceFolderPoll,
-                                                         SearchChange,
-                                                         AddBodyPart,
-                                                         RemoveBodyPart,
-                                                         ConfirmOrder,
-                                                         ReadRequest,
-                                                         WriteBodyPartOrder,
-                                                         WriteScanOrder,
-                                                         ReadAccessionCounter,
-                                                         WriteAccessionCounter,
-                                                         CatalogueConnection,
-                                                         OptionsLoad,
-                                                         OptionsOk,
-                                                         BrowseSourceFolder,
-                                                         BrowseTargetFolder,
-                                                         CatalogueChoiceLoad,
-                                                         CatalogueChoiceOk};
 
 }  // namespace morvik::trapname
