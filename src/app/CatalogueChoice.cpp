@@ -4,6 +4,7 @@
 
 #include "catalogue/CatalogueDatabase.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 
 namespace morvik {
 
@@ -11,7 +12,7 @@ CatalogueChoice::CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator&
     : db_(db), log_(log), op_(op) {}
 
 void CatalogueChoice::Load() {
-    trap(log_, "Form_Load - frmSelectBodyparts", [&] {
+    trap(log_, trapname::CatalogueChoiceLoad, [&] {
         items_.clear();
         db_.Open();
         db_.ForEachRow([&](const CatalogueRow& row) {
@@ -37,7 +38,7 @@ void CatalogueChoice::CheckNone() {
 bool CatalogueChoice::Confirm() {
     bool opened = true;
     // The name of this trap is read by support staff as it has always been spelled.
-    const bool written = trap(log_, "cmdOK_Click - frmSelectBoyparts", [&] {
+    const bool written = trap(log_, trapname::CatalogueChoiceOk, [&] {
         std::vector<std::pair<std::int64_t, bool>> flags;
         flags.reserve(items_.size());
         for (const auto& item : items_) flags.emplace_back(item.id, item.checked);

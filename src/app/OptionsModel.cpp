@@ -6,6 +6,7 @@
 #include "config/SettingsTable.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 
 namespace morvik {
 
@@ -39,7 +40,7 @@ OptionsModel::OptionsModel(AppSettings& settings, std::filesystem::path programF
       setModalityCaption_(std::move(setModalityCaption)) {}
 
 void OptionsModel::Load() {
-    trap(log_, "Form_Load", [&] {
+    trap(log_, trapname::OptionsLoad, [&] {
         const AppSettings& s = settings_;
         form_ = OptionsForm{};
         for (const Setting& row : SettingsTable()) {
@@ -100,11 +101,11 @@ void OptionsModel::SetChecked(OptionsBox box, bool checked) {
 }
 
 void OptionsModel::BrowseSourceFolder() {
-    browse("cmdQuell_Click", &AppSettings::sourceFolder);
+    browse(trapname::BrowseSourceFolder, &AppSettings::sourceFolder);
 }
 
 void OptionsModel::BrowseTargetFolder() {
-    browse("cmdZiel_Click", &AppSettings::targetFolder);
+    browse(trapname::BrowseTargetFolder, &AppSettings::targetFolder);
 }
 
 void OptionsModel::browse(const char* procedure, OptionsText field) {
@@ -117,7 +118,7 @@ void OptionsModel::browse(const char* procedure, OptionsText field) {
 bool OptionsModel::Confirm() {
     bool close = false;
     bool validated = false;
-    const bool ok = trap(log_, "cmdOK_Click", [&] {
+    const bool ok = trap(log_, trapname::OptionsOk, [&] {
         if (form_.values.accession && form_.values.accessionPrefix.empty()) {
             op_.ShowMessage(kAccessionMissing, kProgramName, MessageIcon::None);
             return;

@@ -11,6 +11,7 @@
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "gdt/OrderWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/OwnedFile.h"
@@ -58,7 +59,7 @@ void OrderSession::tell(const std::string& text, MessageIcon icon) {
 // ---- Lifecycle -------------------------------------------------------------------------------
 
 void OrderSession::Load() {
-    trap(log_, "Form_Load", [&] {
+    trap(log_, trapname::MainWindowLoad, [&] {
         settings_ = LoadAppSettings(programFolder_, log_);
         captions_ = settings_.modalityNames;
         checkedModality_ = 1;
@@ -79,7 +80,8 @@ void OrderSession::Load() {
 }
 
 void OrderSession::Unload() {
-    trap(log_, "Form_Unload", [&] { SaveInitials(settings_.initials, programFolder_); });
+    trap(log_, trapname::MainWindowUnload,
+         [&] { SaveInitials(settings_.initials, programFolder_); });
 }
 
 void OrderSession::FillCatalogue(std::vector<BodyPartEntry> rows) {
@@ -122,7 +124,7 @@ std::size_t OrderSession::Search(const std::string& text) {
     std::size_t scrollTo = 0;
     searchMatched_ = false;
     searchMissed_ = false;
-    trap(log_, "txtSearch_Change", [&] {
+    trap(log_, trapname::SearchChange, [&] {
         if (text.empty()) {
             catalogue_.Deselect();
             return;
@@ -145,7 +147,7 @@ void OrderSession::AddFoundBodyPart() {
 }
 
 void OrderSession::AddSelectedBodyPart() {
-    trap(log_, "lvBodyparts_DblClick", [&] {
+    trap(log_, trapname::AddBodyPart, [&] {
         // No selected row: nothing to add, and no empty row either.
         if (!catalogue_.Enabled() || catalogue_.Selected() == 0) return;
         added_.Append(catalogue_.Row(catalogue_.Selected()));
@@ -157,7 +159,7 @@ void OrderSession::AddSelectedBodyPart() {
 }
 
 void OrderSession::RemoveSelectedBodyPart() {
-    trap(log_, "lvAddBodyparts_DblClick", [&] {
+    trap(log_, trapname::RemoveBodyPart, [&] {
         added_.Remove(added_.Selected());
         pending_.addedRows = true;
         --addedCount_;
@@ -217,7 +219,7 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
     busy_ = true;
     announce();
     Confirmation result = Confirmation::Stay;
-    bool ok = trap(log_, "cmdOK_Click", [&] {
+    bool ok = trap(log_, trapname::ConfirmOrder, [&] {
         if (settings_.sourceFolder.empty()) return tell("Bitte geben Sie einen Quellpfad an.");
         if (settings_.targetFolder.empty()) return tell("Bitte geben Sie einen Zielpfad an.");
         if (settings_.initials.empty()) return tell("Bitte geben Sie ein Kürzel an.");
@@ -331,7 +333,7 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
     }
     const OrderTransaction::Outcome outcome = order.Place(writers);
     if (outcome != OrderTransaction::Outcome::Complete) {
-        log_.LogError("cmdOK_Click", err::OrderWrite,
+        log_.LogError(trapname::ConfirmOrder, err::OrderWrite,
                       "Auftrag nicht abgeschlossen, beim nächsten Start fortgesetzt: " +
                           Utf8Path(order.ClaimPath()));
     }

@@ -9,6 +9,7 @@
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/RequestReader.h"
 #include "platform/FileSystem.h"
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // What support staff find recovery's entries under in the log.
-const char* const kRecoveryProcedure = "Form_Load";
+const char* const kRecoveryProcedure = trapname::MainWindowLoad;
 
 // The entries of a folder; nullopt when it cannot be listed: nothing is settled there now (the
 // request search reports it), and nothing that a journal there might name is swept.

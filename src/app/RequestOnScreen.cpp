@@ -5,6 +5,7 @@
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "gdt/RequestSearch.h"
 #include "platform/FileSystem.h"
 
@@ -37,16 +38,16 @@ std::string newRequestMessage(const PatientRequest& r) {
 }  // namespace
 
 void OrderSession::showRequestAtStart() {
-    showFirstRequest("Form_Load", false);
+    showFirstRequest(trapname::MainWindowLoad, false);
     if (notice_ == kNoRequest) tell(kNotFound);
 }
 
 void OrderSession::LookForRequest() {
     // A confirmation or a search under way has the folder already.
     if (busy_ || looking_ || requestShown_) return;
-    trap(log_, "tmrQuellordner_Timer", [&] {
+    trap(log_, trapname::SourceFolderPoll, [&] {
         DropTrailingSeparator(settings_.sourceFolder);
-        showFirstRequest("tmrQuellordner_Timer", true);
+        showFirstRequest(trapname::SourceFolderPoll, true);
     });
     announce();
 }
@@ -92,12 +93,12 @@ OrderSession::Read OrderSession::readRequest(bool quiet) {
         return Read::Shown;
     } catch (const AppError& e) {
         if (e.Number() != err::FileTooLarge) {
-            logLookFailure("ReadGDT", quiet);
+            logLookFailure(trapname::ReadRequest, quiet);
             return Read::Failed;
         }
         tooLarge = e.what();
     } catch (...) {
-        logLookFailure("ReadGDT", quiet);
+        logLookFailure(trapname::ReadRequest, quiet);
         return Read::Failed;
     }
     passOverTooLarge(tooLarge);
@@ -108,7 +109,7 @@ OrderSession::Read OrderSession::readRequest(bool quiet) {
 // logged and the operator told once per start.
 void OrderSession::passOverTooLarge(const std::string& description) {
     if (!toldTooLarge_.insert(requestPath_).second) return;
-    log_.LogError("ReadGDT", err::FileTooLarge, description);
+    log_.LogError(trapname::ReadRequest, err::FileTooLarge, description);
     tell(tooLargeMessage(requestPath_), MessageIcon::Warning);
 }
 
@@ -156,7 +157,7 @@ std::optional<std::string> OrderSession::requestBytes() {
 // is searched at once, and a request waiting there is shown for the operator to check first.
 void OrderSession::showWaitingRequest() {
     announce();
-    for (const std::string& path : findRequests("cmdOK_Click")) {
+    for (const std::string& path : findRequests(trapname::ConfirmOrder)) {
         requestPath_ = path;
         if (auto bytes = requestBytes()) return showNewRequest(std::move(*bytes));
     }

@@ -5,6 +5,7 @@
 #include "base/ErrorNumbers.h"
 #include "catalogue/GermanCollation.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "platform/FileSystem.h"
 
 namespace morvik {
@@ -28,13 +29,13 @@ bool CatalogueDatabase::IsOpen() const {
 }
 
 void CatalogueDatabase::Open() {
-    trap(log_, "Connection", [&] {
+    trap(log_, trapname::CatalogueConnection, [&] {
         if (!IsOpen()) openFile();
     });
 }
 
 void CatalogueDatabase::Close() {
-    trap(log_, "Connection", [&] { closeFile(); });
+    trap(log_, trapname::CatalogueConnection, [&] { closeFile(); });
 }
 
 void CatalogueDatabase::openFile() {

@@ -125,8 +125,7 @@ void importFrom(const fs::path& file, const std::string& csv, std::istream& in, 
         db.Close();
     } catch (...) {
         // A file made by this import and left half-done would look like a catalogue.
-        std::error_code ignored;
-        if (created) fs::remove(file, ignored);
+        if (created) RemoveFileQuietly(file);
         throw;
     }
     out << rows.size() << " Körperteile aus " << source << " nach " << Utf8Path(file)

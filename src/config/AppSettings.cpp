@@ -12,6 +12,7 @@
 #include "config/SettingsTable.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 
 namespace morvik {
 
@@ -88,7 +89,7 @@ AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog
         }
         bool& value = row.Truth(s);
         value = row.defaultValue == "1";
-        trap(log, "Form_Load",
+        trap(log, trapname::MainWindowLoad,
              [&] { value = ToBool(ReadINI(kSettingsSection, row.key, row.defaultValue, file)); });
     }
     return s;

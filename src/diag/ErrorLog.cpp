@@ -1,10 +1,10 @@
 #include "diag/ErrorLog.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 namespace morvik {
 
@@ -40,14 +40,9 @@ void ErrorLog::LogError(std::string_view procedure, std::int32_t number,
         for (char& c : line) {
             if (c == '\r' || c == '\n') c = ' ';
         }
-        std::error_code ec;
-        fs::create_directories(Folder(), ec);
-        std::ofstream out(File(), std::ios::binary | std::ios::app);
-        std::string bytes = ToAnsi(line) + "\r\n";
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        lastLineWritten_ = static_cast<bool>(out);
-        if (lastLineWritten_) return;
+        AppendToFile(File(), ToAnsi(line) + "\r\n");
+        lastLineWritten_ = true;
+        return;
     } catch (...) {
         lastLineWritten_ = false;
         if (line.empty()) line = std::string(procedure) + ": " + std::string(description);

@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "diag/ErrorLog.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 
@@ -55,7 +56,7 @@ std::uint64_t AccessionCounter::readFile() {
 
 std::optional<std::uint64_t> AccessionCounter::ReadAccNum() {
     std::optional<std::uint64_t> result;
-    trap(log_, "ReadAccNum", [&] { result = readFile(); });
+    trap(log_, trapname::ReadAccessionCounter, [&] { result = readFile(); });
     return result;
 }
 
@@ -63,14 +64,14 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
     // The lock and the highest number issued sit beside the real counter, so that program
     // folders sharing one counter through a link also share its lock.
     std::unique_ptr<FileLock> lock;
-    if (!trap(log_, "WriteAccNumDat", [&] {
+    if (!trap(log_, trapname::WriteAccessionCounter, [&] {
             lock = std::make_unique<FileLock>(RealFolder(programFolder_) / "AccNum.lck");
         })) {
         return std::nullopt;
     }
     std::uint64_t last = 0;
     std::uint64_t highest = 0;
-    if (!trap(log_, "ReadAccNum", [&] {
+    if (!trap(log_, trapname::ReadAccessionCounter, [&] {
             const std::string note = lock->ReadNote();
             highest = note.empty() ? 0 : ParseCounter(note);
             const bool present = std::filesystem::exists(FollowLinks(File()));
@@ -89,7 +90,7 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
     }
 
     std::optional<std::vector<std::string>> texts;
-    trap(log_, "WriteAccNumDat", [&] {
+    trap(log_, trapname::WriteAccessionCounter, [&] {
         if (count > std::numeric_limits<std::uint64_t>::max() - last) {
             throw AppError(err::CounterExhausted, "Die Accession Number ist ausgeschöpft");
         }

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "gdt/GdtLine.h"
 
 namespace morvik {
@@ -54,7 +55,7 @@ std::optional<StagedFile> WriteGDT(const OrderFormat& format, ErrorLog& log,
                                    std::string_view gdtText, const OrderChoice& choice,
                                    const BodyPartEntry& part, std::string_view accessionNumber) {
     std::optional<StagedFile> file;
-    trap(log, "WriteGDT", [&] {
+    trap(log, trapname::WriteBodyPartOrder, [&] {
         file.emplace(stageOrderFile(format, gdtText,
                                     BuildOrderLines(format, accessionNumber, choice, part)));
     });
@@ -64,7 +65,7 @@ std::optional<StagedFile> WriteGDT(const OrderFormat& format, ErrorLog& log,
 std::optional<StagedFile> WriteGDTScan(const OrderFormat& format, ErrorLog& log,
                                        std::string_view gdtText, const OrderChoice& choice) {
     std::optional<StagedFile> file;
-    trap(log, "WriteGDTScan",
+    trap(log, trapname::WriteScanOrder,
          [&] { file.emplace(stageOrderFile(format, gdtText, BuildScanLines(format, choice))); });
     return file;
 }

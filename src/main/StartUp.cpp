@@ -7,13 +7,14 @@
 
 #include "catalogue/CatalogueDatabase.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "ui/MainWindow.h"
 #include "ui/Splash.h"
 
 namespace morvik {
 
 bool SubMain(MainWindow& fMain, Splash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
-    bool started = trap(log, "Sub Main", [&] {
+    bool started = trap(log, trapname::StartUp, [&] {
         fMain.Load();
         fMain.show();
         splash.show();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <limits>
 
 #include "base/AppError.h"
@@ -109,6 +110,16 @@ std::vector<std::string> ListFiles(const fs::path& folder) {
         if (entry.regular) names.push_back(std::move(entry.name));
     }
     return names;
+}
+
+void AppendToFile(const fs::path& file, std::string_view bytes) {
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    if (ec) throw FileError(ec, "Anlegen von " + Utf8Path(file.parent_path()));
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw AppError(err::PathFileAccess, "Schreiben in " + Utf8Path(file));
 }
 
 fs::path JoinPath(std::string_view folder, std::string_view name) {

@@ -123,6 +123,11 @@ void DeleteFileForced(const fs::path& file, bool missingOk = false);
 // had already placed.
 void RemoveFileQuietly(const fs::path& file) noexcept;
 
+// Appends bytes at the end of a file, making the file and its missing folders first. The file is
+// opened and closed again within the call, so other programs may read or delete it between two
+// calls. Throws AppError when the folder cannot be made or the bytes not written.
+void AppendToFile(const fs::path& file, std::string_view bytes);
+
 // Joins a folder and a file name with the platform's separator.
 fs::path JoinPath(std::string_view folder, std::string_view name);
 

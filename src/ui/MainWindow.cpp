@@ -21,6 +21,7 @@
 
 #include "app/OrderSession.h"
 #include "diag/Trap.h"
+#include "diag/TrapNames.h"
 #include "ui/BodyPartTableModel.h"
 #include "ui/BodyPartView.h"
 #include "ui/PatientArea.h"
@@ -365,11 +366,11 @@ void MainWindow::LookForRequest() {
 }
 
 void MainWindow::Quit() {
-    trap(session_.Log(), "mnu_Beenden_Click", [&] { close(); });
+    trap(session_.Log(), trapname::QuitMenu, [&] { close(); });
 }
 
 void MainWindow::ShowOptions() {
-    trap(session_.Log(), "mnu_Options_Click", [&] {
+    trap(session_.Log(), trapname::OptionsMenu, [&] {
         if (openOptions_) openOptions_();
     });
     refresh();

@@ -1,6 +1,7 @@
 # Reads every #include "..." of src/ and fails, naming file and line, when a folder includes a
 # folder that is not below it, when a core folder includes Qt, or when a file outside platform/
-# makes a raw system call on files (the platform layer is the one place that knows the system).
+# makes a raw system call on files, opens a writing file stream or changes the file system through
+# std::filesystem (the platform layer is the one place that knows the system).
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 #
 # The order, lowest first. A folder may include its own headers and those of any folder with
@@ -23,6 +24,11 @@ set(raw_posix "open|openat|close|read|write|pread|pwrite|rename|renameat|renamea
 set(raw_c "fopen|freopen|_wfopen|_wopen|_open")
 set(raw_win32 "CreateFileW|CreateFileA|MoveFileExW|MoveFileW|DeleteFileW|ReplaceFileW|ReadFile|WriteFile|FlushFileBuffers|LockFileEx|SetFileInformationByHandle|CreateDirectoryW|RemoveDirectoryW|FindFirstFileW")
 set(raw_call "(^|[^A-Za-z0-9_:.>])::(${raw_posix})[ \t]*[(]|(^|[^A-Za-z0-9_.>])(std::)?(${raw_c}|${raw_win32})[ \t]*[(]|std::rename[ \t]*[(]")
+# File streams that write, and the std::filesystem calls that change the file system (through
+# std::filesystem:: or the fs:: alias); looking (exists, status, directory_iterator) is no change.
+set(raw_stream "std::(basic_|w)?o?fstream|std::(basic_)?filebuf")
+set(raw_fs_change "remove|remove_all|rename|create_directory|create_directories|create_directory_symlink|create_symlink|create_hard_link|copy|copy_file|copy_symlink|resize_file|permissions")
+set(raw_fs_call "(std::filesystem::|(^|[^A-Za-z0-9_:])fs::)(${raw_fs_change})[ \t]*[(]")
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -43,8 +49,9 @@ foreach(source IN LISTS sources)
   set(number 0)
   foreach(line IN LISTS lines)
     math(EXPR number "${number} + 1")
-    if(NOT folder STREQUAL "platform" AND line MATCHES "${raw_call}"
-       AND NOT line MATCHES "^[ \t]*//")
+    if(NOT folder STREQUAL "platform" AND NOT line MATCHES "^[ \t]*//"
+       AND (line MATCHES "${raw_call}" OR line MATCHES "${raw_stream}"
+            OR line MATCHES "${raw_fs_call}"))
       message(SEND_ERROR "src/${source}:${number}: a raw system call outside platform/: ${line}")
       math(EXPR faults "${faults} + 1")
     endif()

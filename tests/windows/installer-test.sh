@@ -38,6 +38,18 @@ for f in morvik.exe morvik-catalogue.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll l
   translations/qtbase_de.qm qt.conf Uninstall.exe; do
   check "$f installed" test -s "$folder/$f"
 done
+windows_text() { test -s "$1" && grep -q $'\r$' "$1"; }
+# The terms and the notices the licence page showed, and the licence texts they point to: the
+# project's own terms first, then every library the folder ships, as Windows text.
+for f in LICENSE.txt THIRD-PARTY-NOTICES.txt licenses/LGPL-3.txt licenses/GPL-3.txt \
+  licenses/qt6-base-copyright.txt licenses/mingw-w64-copyright.txt \
+  licenses/gcc-mingw-w64-copyright.txt; do
+  check "$f installed as Windows text" windows_text "$folder/$f"
+done
+check "LICENSE.txt holds the project's terms" grep -q "All rights reserved" "$folder/LICENSE.txt"
+for name in Qt6Core.dll libstdc++-6.dll libwinpthread-1.dll SQLite; do
+  check "THIRD-PARTY-NOTICES.txt names $name" grep -q "$name" "$folder/THIRD-PARTY-NOTICES.txt"
+done
 check "Settings.ini from the template" cmp -s "$folder/templates/Settings.ini" "$folder/Settings.ini"
 check "Bodypart.mdb from the template" cmp -s "$folder/templates/Bodypart.mdb" "$folder/Bodypart.mdb"
 check "a new counter: the next number is 0000001" test "$(cat "$folder/AccNum.dat")" = 0000000
@@ -73,7 +85,8 @@ check "programs still there" test -s "$folder/morvik.exe"
 echo "== Silent removal keeps data and counter"
 # _?= runs the uninstaller in place, so that it is done when it returns.
 run "$folder/Uninstall.exe" /S '_?=C:\Morvik'
-for f in morvik.exe morvik-catalogue.exe Qt6Core.dll platforms/qwindows.dll templates/Settings.ini; do
+for f in morvik.exe morvik-catalogue.exe Qt6Core.dll platforms/qwindows.dll templates/Settings.ini \
+  LICENSE.txt THIRD-PARTY-NOTICES.txt licenses; do
   check "$f removed" test ! -e "$folder/$f"
 done
 for f in Settings.ini Bodypart.mdb AccNum.dat AccNum.lck Logs/ErrorLog.log; do

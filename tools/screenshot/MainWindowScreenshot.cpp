@@ -1,4 +1,4 @@
-// Draws the main window with the demo patient and two added body parts into a PNG for the README,
+// Draws the main window with the demo patient and two added body parts into a PNG for docs/,
 // as a 1366x768 screen at 100 % and a 1920x1080 screen at 150 % show it:
 //   xvfb-run -s "-screen 0 1366x768x24" build/tools/screenshot/morvik_main_screenshot
 //   docs/main-window.png

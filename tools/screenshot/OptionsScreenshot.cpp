@@ -1,4 +1,4 @@
-// Draws the options dialog, filled as a practice would have it, into a PNG for the README:
+// Draws the options dialog, filled as a practice would have it, into a PNG for docs/:
 //   xvfb-run build/tools/screenshot/morvik_options_screenshot docs/options-dialog.png
 #include <QApplication>
 #include <QTemporaryDir>
