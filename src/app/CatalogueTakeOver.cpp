@@ -34,7 +34,7 @@ fs::path keptName(const fs::path& folder, const std::string& bytes, bool& alread
         const fs::path candidate = folder / (n == 1 ? std::string(KeptJetCatalogueName)
                                                     : "Bodypart.jet." + std::to_string(n) + ".mdb");
         std::error_code ec;
-        if (!fs::exists(fs::symlink_status(candidate, ec)) && !ec) {
+        if (fs::symlink_status(candidate, ec).type() == fs::file_type::not_found) {
             alreadyThere = false;
             return candidate;
         }
@@ -78,9 +78,10 @@ std::string refusal(const fs::path& folder, Phase phase, const AppError& error) 
     }
     if (phase == Phase::Writing &&
         (error.Number() == err::PermissionDenied || error.Number() == err::PathFileAccess)) {
-        return head + "Der Programmordner " + quotedPath(folder) +
-               " ist schreibgeschützt. Bitte dort Schreibrechte geben (Bodypart.mdb wird "
-               "ersetzt, die alte Datei als Bodypart.jet.mdb aufbewahrt)." +
+        return head + "Der Programmordner " + quotedPath(folder) + " ist schreibgeschützt (" +
+               error.what() +
+               "). Bitte dort Schreibrechte geben: Bodypart.mdb wird ersetzt, die alte Datei "
+               "als Bodypart.jet.mdb aufbewahrt." +
                restart + untouched;
     }
     if (phase == Phase::Reading) {
@@ -111,13 +112,14 @@ CatalogueTakeOver takeOver(const fs::path& folder, const fs::path& file, Phase& 
     bool alreadyKept = false;
     const fs::path kept = keptName(folder, old, alreadyKept);
     if (!alreadyKept) {
+        // Named while still locked (no sweep takes it), and without replacing anything; the
+        // staged file then lets go of it.
         StagedFile copy(kept, old);
-        copy.Keep();  // named below without replacing; a failure leaves a stale temporary
         if (RenameNoReplace(copy.Temporary(), kept) != RenameOutcome::Done) {
-            RemoveFileQuietly(copy.Temporary());
             throw AppError(err::PathFileAccess,
                            "Die Kopie " + Utf8Path(kept) + " konnte nicht angelegt werden");
         }
+        copy.Keep();
         FlushFolder(folder);
     }
     // The old file must be the one that was read: an edit meanwhile would be lost.

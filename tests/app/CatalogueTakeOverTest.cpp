@@ -1,0 +1,143 @@
+// A program folder whose Bodypart.mdb is a Jet file (written by the tests' Jet writer, which
+// Debian's mdb-export confirms): taken over once, in German order, codes intact, and at every
+// instant either the old file or the whole new catalogue.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "JetWriter.h"
+#include "app/CatalogueTakeOver.h"
+#include "app/OrderSession.h"
+#include "base/ErrorNumbers.h"
+#include "base/Text.h"
+#include "catalogue/CatalogueDatabase.h"
+#include "catalogue/JetTable.h"
+#include "diag/ErrorLog.h"
+#include "platform/CodePage.h"
+#include "platform/FileCalls.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
+#include "support/TempFolder.h"
+
+namespace morvik {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FileNames;
+using test::JetBodyPartRow;
+using test::JetVersion;
+using test::ReadBytes;
+
+constexpr std::size_t kRows = 300;
+
+// What the start-up list must show: the visible rows in German name order, Null codes empty.
+std::vector<BodyPartEntry> visibleInGermanOrder(const std::vector<JetBodyPartRow>& rows) {
+    std::vector<BodyPartEntry> shown;
+    for (const auto& row : rows) {
+        if (row.show)
+            shown.push_back({row.name, row.konica.value_or(""), row.factory.value_or("")});
+    }
+    std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+        return CompareGerman(a.name, b.name) < 0;
+    });
+    return shown;
+}
+
+class CatalogueTakeOverTest : public ::testing::TestWithParam<JetVersion> {
+  protected:
+    CatalogueTakeOverTest() {
+        test::WriteJetCatalogue(file(), GetParam(), rows);
+        jet = ReadBytes(file());
+    }
+    fs::path file() const { return program / "Bodypart.mdb"; }
+    fs::path kept() const { return program / "Bodypart.jet.mdb"; }
+    CatalogueTakeOver takeOver() { return TakeOverJetCatalogue(program.path(), log); }
+    std::vector<BodyPartEntry> shownRows() {
+        CatalogueDatabase db(program.path(), log);
+        db.Open();
+        return db.IsOpen() ? db.ShownBodyParts() : std::vector<BodyPartEntry>{};
+    }
+    // Files other than the catalogue, its kept copy, its lock and Settings.ini.
+    std::vector<std::string> strays() const {
+        std::vector<std::string> names;
+        for (const auto& name : FileNames(program.path())) {
+            if (name != "Bodypart.mdb" && name != "Bodypart.jet.mdb" && name != "Bodypart.lck" &&
+                name != "Settings.ini" && name != "Logs") {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+    test::TempFolder program;
+    test::FixedClock clock;
+    ErrorLog log{program.path(), clock};
+    std::vector<JetBodyPartRow> rows = test::SampleJetCatalogue(kRows);
+    std::string jet;
+};
+
+// Taken over once: the list shows the visible body parts in German order with their codes,
+// the old file lies unchanged beside it, a second start leaves both alone.
+TEST_P(CatalogueTakeOverTest, TakenOverOnceInGermanOrder) {
+    const CatalogueTakeOver result = takeOver();
+    ASSERT_EQ(result.outcome, CatalogueTakeOver::Outcome::TakenOver) << result.message;
+    EXPECT_EQ(result.bodyParts, kRows);
+    EXPECT_EQ(result.kept, kept());
+    EXPECT_NE(result.message.find("300 Körperteile"), std::string::npos);
+    EXPECT_NE(result.message.find(Utf8Path(kept())), std::string::npos);
+    EXPECT_EQ(ReadBytes(kept()), jet);
+    EXPECT_EQ(JetFormatOfFile(file()), JetFormat::NotJet);
+    EXPECT_EQ(shownRows(), visibleInGermanOrder(rows));
+    EXPECT_TRUE(strays().empty());
+
+    const std::string taken = ReadBytes(file());
+    EXPECT_EQ(takeOver().outcome, CatalogueTakeOver::Outcome::NothingToDo);
+    EXPECT_EQ(ReadBytes(file()), taken);
+    EXPECT_TRUE(strays().empty());  // no second copy
+}
+
+// An order for a taken-over body part carries its name and codes in Windows-1252, byte for byte.
+TEST_P(CatalogueTakeOverTest, OrderCarriesTheCodesByteForByte) {
+    ASSERT_EQ(takeOver().outcome, CatalogueTakeOver::Outcome::TakenOver);
+    const fs::path in = program / "in", out = program / "out";
+    fs::create_directory(in);
+    fs::create_directory(out);
+    test::WriteSettings(program.path(), in, out, "Konica=1\r\n");
+    test::WriteBytes(in / "a.gdt", "0133000471\r\n0153101Muster\r\n");
+    test::RecordingOperator op;
+    OrderSession session(program.path(), log, op, {});
+    session.Load();
+    const auto shown = shownRows();
+    session.FillCatalogue(shown);
+    // The first row whose name and code are beyond ASCII.
+    const auto it = std::find_if(shown.begin(), shown.end(), [](const BodyPartEntry& e) {
+        return !IsAscii(e.name) && !IsAscii(e.abbreviation);
+    });
+    ASSERT_NE(it, shown.end());
+    session.SelectCatalogueRow(static_cast<std::size_t>(it - shown.begin()) + 1);
+    session.AddSelectedBodyPart();
+    ASSERT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
+    const auto orders = FileNames(out);
+    ASSERT_EQ(orders.size(), 1u);
+    const std::string order = ReadBytes(out / orders[0]);
+    const std::string name = ToAnsi(it->name);
+    EXPECT_EQ(name.find('?'), std::string::npos);
+    const auto line = [](const std::string& field, const std::string& content) {
+        std::string length = std::to_string(content.size() + 9);
+        return length.insert(0, 3 - length.size(), '0') + field + content + "\r\n";
+    };
+    EXPECT_NE(order.find(line("8751", ToAnsi(it->abbreviation))), std::string::npos) << order;
+    EXPECT_NE(order.find(line("6227", name)), std::string::npos) << order;
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, CatalogueTakeOverTest,
+                         ::testing::Values(JetVersion::Jet3, JetVersion::Jet4,
+                                           JetVersion::Jet4Compressed));
+
+}  // namespace
+}  // namespace morvik
