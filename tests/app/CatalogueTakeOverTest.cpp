@@ -19,6 +19,7 @@
 #include "diag/ErrorLog.h"
 #include "platform/CodePage.h"
 #include "platform/FileCalls.h"
+#include "platform/FileSystem.h"
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
 #include "support/SettingsFile.h"
@@ -133,6 +134,90 @@ TEST_P(CatalogueTakeOverTest, OrderCarriesTheCodesByteForByte) {
     };
     EXPECT_NE(order.find(line("8751", ToAnsi(it->abbreviation))), std::string::npos) << order;
     EXPECT_NE(order.find(line("6227", name)), std::string::npos) << order;
+}
+
+// Makes the n-th file call (counting from 1) fail, or kill the program.
+class NthCall final : public FileCallHook {
+  public:
+    NthCall(int n, bool kill) : n_(n), kill_(kill) {}
+    int Before(FileCall, const fs::path&, const fs::path&) override {
+        if (++calls_ != n_) return 0;
+        if (kill_) ::kill(::getpid(), SIGKILL);
+        return EIO;
+    }
+    void After(FileCall, const fs::path&, const fs::path&) override {}
+    int Calls() const { return calls_; }
+
+  private:
+    int n_;
+    bool kill_;
+    int calls_ = 0;
+};
+
+struct HookSet {
+    explicit HookSet(FileCallHook* hook) { SetFileCallHook(hook); }
+    ~HookSet() { SetFileCallHook(nullptr); }
+};
+
+// Killed or failing at every file call of the take-over: Bodypart.mdb is always the Jet file or
+// the whole new catalogue, never missing or half; the kept copy, when there, is the old file;
+// the next start finishes the work and tells it once.
+TEST_P(CatalogueTakeOverTest, KilledOrFailingAtEveryCallLeavesOldOrNew) {
+    const std::vector<BodyPartEntry> visible = visibleInGermanOrder(rows);
+    const auto check = [&](int at, bool kill) {
+        SCOPED_TRACE((kill ? "killed at call " : "failing call ") + std::to_string(at));
+        const std::string now = ReadBytes(file());
+        if (now != jet) {
+            EXPECT_EQ(shownRows(), visible);
+        }
+        if (fs::exists(kept())) {
+            EXPECT_EQ(ReadBytes(kept()), jet);
+        }
+        EXPECT_FALSE(fs::exists(program / "Bodypart.jet.2.mdb"));
+        const CatalogueTakeOver again = takeOver();
+        EXPECT_EQ(again.outcome, now == jet ? CatalogueTakeOver::Outcome::TakenOver
+                                            : CatalogueTakeOver::Outcome::NothingToDo);
+        EXPECT_EQ(shownRows(), visible);
+        EXPECT_EQ(ReadBytes(kept()), jet);
+        // What a killed start left is one of the program's stale temporaries, which the next
+        // start sweeps.
+        for (const std::string& name : strays()) {
+            EXPECT_TRUE(IsTemporaryName(name) && RemoveStaleTemporary(program / name)) << name;
+        }
+        EXPECT_FALSE(fs::exists(program / "Bodypart.jet.2.mdb"));
+        fs::remove(kept());
+        test::WriteJetCatalogue(file(), GetParam(), rows);
+    };
+    int killed = 0;
+    for (int at = 1;; ++at) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            NthCall hook(at, true);
+            HookSet set(&hook);
+            takeOver();
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFEXITED(status)) break;  // fewer calls than `at`: every one was tried
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        ++killed;
+        check(at, true);
+    }
+    EXPECT_GE(killed, 8);  // lock, two staged files (create, write, flush), names, folder
+    for (int at = 1; at <= killed; ++at) {
+        NthCall hook(at, false);
+        CatalogueTakeOver result;
+        {
+            HookSet set(&hook);
+            result = takeOver();
+        }
+        if (result.outcome == CatalogueTakeOver::Outcome::Refused) {
+            EXPECT_EQ(ReadBytes(file()), jet) << result.message;
+        }
+        check(at, false);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, CatalogueTakeOverTest,
