@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 
 #include "JetWriter.h"
 #include "app/CatalogueTakeOver.h"
@@ -217,6 +218,81 @@ TEST_P(CatalogueTakeOverTest, KilledOrFailingAtEveryCallLeavesOldOrNew) {
             EXPECT_EQ(ReadBytes(file()), jet) << result.message;
         }
         check(at, false);
+    }
+}
+
+// Fails the creation of any new file with EACCES: a folder the program may not write in.
+class ReadOnlyFolder final : public FileCallHook {
+  public:
+    int Before(FileCall call, const fs::path&, const fs::path&) override {
+        return call == FileCall::Create ? EACCES : 0;
+    }
+    void After(FileCall, const fs::path&, const fs::path&) override {}
+};
+
+// What cannot be taken over is refused with the reason and what to do, in German, and the Jet
+// file stays exactly as it was, with nothing beside it.
+TEST(CatalogueTakeOverRefusal, SaysWhyAndLeavesTheFileAlone) {
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<JetBodyPartRow>&, test::JetCatalogueOptions&)> rows;
+        std::function<void(const fs::path& file)> after;  // done to the written file
+        const char* said;
+    };
+    const auto none = [](auto&...) {};
+    const std::vector<Case> cases = {
+        {"table missing", [](auto&, auto& o) { o.tableName = "tblKoerperteile"; }, none,
+         "Die Tabelle tblBodypart fehlt"},
+        {"column missing", [](auto&, auto& o) { o.omittedColumns = {"f_Factory"}; }, none,
+         "Die Spalte f_Factory fehlt in tblBodypart"},
+        {"ID twice", [](auto& r, auto&) { r[5].id = 5; }, none,
+         "Die ID 5 kommt in tblBodypart mehrfach vor"},
+        {"ID missing", [](auto& r, auto&) { r[7].id.reset(); }, none,
+         "Die 8. Zeile von tblBodypart hat keine ID"},
+        {"held by Access", none,
+         [](const fs::path& f) { test::WriteBytes(f.parent_path() / "Bodypart.ldb", "PC1"); },
+         "in einem anderen Programm geöffnet"},
+        {"damaged",
+         none,
+         [](const fs::path& f) {
+             std::string bytes = ReadBytes(f);
+             std::fill(bytes.begin() + 4096, bytes.end(), '\xAA');
+             test::WriteBytes(f, bytes);
+         },
+         "beschädigt"},
+        {"read-only folder", none, none, "schreibgeschützt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder program;
+        test::FixedClock clock;
+        ErrorLog log(program.path(), clock);
+        std::vector<JetBodyPartRow> rows = test::SampleJetCatalogue(20);
+        test::JetCatalogueOptions options;
+        c.rows(rows, options);
+        const fs::path file = program / "Bodypart.mdb";
+        test::WriteJetCatalogue(file, JetVersion::Jet4, rows, options);
+        c.after(file);
+        const std::string before = ReadBytes(file);
+        const auto namesBefore = FileNames(program.path());
+
+        ReadOnlyFolder readOnly;
+        CatalogueTakeOver result;
+        {
+            HookSet set(std::string(c.what) == "read-only folder" ? &readOnly : nullptr);
+            result = TakeOverJetCatalogue(program.path(), log);
+        }
+        EXPECT_EQ(result.outcome, CatalogueTakeOver::Outcome::Refused);
+        EXPECT_NE(result.message.find(c.said), std::string::npos) << result.message;
+        EXPECT_NE(result.message.find("Die Datei bleibt unverändert."), std::string::npos);
+        EXPECT_EQ(ReadBytes(file), before);
+        std::vector<std::string> names;
+        for (const auto& name : FileNames(program.path())) {
+            if (name != "Bodypart.lck" && name != "Logs") names.push_back(name);
+        }
+        EXPECT_EQ(names, namesBefore);
+        // The log has it too, for support.
+        EXPECT_NE(ReadBytes(program / "Logs" / "ErrorLog.log").find("Sub Main"), std::string::npos);
     }
 }
 
