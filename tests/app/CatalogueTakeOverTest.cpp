@@ -252,8 +252,7 @@ TEST(CatalogueTakeOverRefusal, SaysWhyAndLeavesTheFileAlone) {
         {"held by Access", none,
          [](const fs::path& f) { test::WriteBytes(f.parent_path() / "Bodypart.ldb", "PC1"); },
          "in einem anderen Programm geöffnet"},
-        {"damaged",
-         none,
+        {"damaged", none,
          [](const fs::path& f) {
              std::string bytes = ReadBytes(f);
              std::fill(bytes.begin() + 4096, bytes.end(), '\xAA');
