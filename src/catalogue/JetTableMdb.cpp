@@ -7,7 +7,6 @@
 #include <glib.h>
 #endif
 #include <mdbtools.h>
-#include <strings.h>
 
 #include <cstring>
 #include <utility>
