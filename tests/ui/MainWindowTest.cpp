@@ -74,8 +74,9 @@ TEST_F(MainWindowTest, StartUpTakesAJetCatalogueOverOrSaysWhyNot) {
     EXPECT_NE(op.shots[0].text.find("Bodypart.jet.mdb"), std::string::npos);
     EXPECT_TRUE(find<QLabel>("lblKatalogHinweis")->isHidden());
 
-    test::WriteJetCatalogue(program / "Bodypart.mdb", test::JetVersion::Jet3, rows,
-                            {.tableName = "Koerperteile"});
+    test::JetCatalogueOptions noTable;
+    noTable.tableName = "Koerperteile";
+    test::WriteJetCatalogue(program / "Bodypart.mdb", test::JetVersion::Jet3, rows, noTable);
     OrderSession second(program.path(), log, op, nullptr);
     MainWindow secondWindow(second);
     Splash secondSplash;
