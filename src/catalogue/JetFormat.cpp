@@ -1,14 +1,9 @@
 // What needs no libmdb: telling a Jet file by its header and turning its stored texts into
 // UTF-8. Built on every system, so a build without Jet support still recognises the file.
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-
 #include "base/Text.h"
 #include "catalogue/JetTable.h"
 #include "platform/CodePage.h"
-#include "platform/Errno.h"
-#include "platform/FileSystem.h"
+#include "platform/ReadHead.h"
 
 namespace morvik {
 
@@ -35,18 +30,7 @@ JetFormat JetFormatOfHeader(std::string_view head) {
 }
 
 JetFormat JetFormatOfFile(const std::filesystem::path& file) {
-#ifdef _WIN32
-    std::unique_ptr<FILE, int (*)(FILE*)> stream(_wfopen(file.c_str(), L"rb"), &fclose);
-#else
-    std::unique_ptr<FILE, int (*)(FILE*)> stream(std::fopen(file.c_str(), "rb"), &fclose);
-#endif
-    if (!stream) throw FileError(errno, "Öffnen von " + Utf8Path(file));
-    char head[HeaderBytes];
-    const std::size_t read = std::fread(head, 1, sizeof head, stream.get());
-    if (read < sizeof head && std::ferror(stream.get())) {
-        throw FileError(errno, "Lesen von " + Utf8Path(file));
-    }
-    return JetFormatOfHeader(std::string_view(head, read));
+    return JetFormatOfHeader(ReadFileHead(file, HeaderBytes));
 }
 
 std::string_view JetFormatName(JetFormat format) {
