@@ -45,6 +45,20 @@ fs::path keptName(const fs::path& folder, const std::string& bytes, bool& alread
     }
 }
 
+// The old file's permission bits, for the new catalogue and the kept copy: a program folder
+// shared by a group keeps the catalogue writable for the group. Windows: -1, the folder's
+// security applies to new files as it did to the old one.
+int modeOf(const fs::path& file) {
+#ifdef _WIN32
+    (void)file;
+    return -1;
+#else
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    return ec ? -1 : static_cast<int>(status.permissions() & fs::perms::mask);
+#endif
+}
+
 enum class Phase { Reading, Writing };
 
 // What the operator reads in the catalogue area when the take-over cannot be done.
@@ -108,13 +122,14 @@ CatalogueTakeOver takeOver(const fs::path& folder, const fs::path& file, Phase& 
     const std::vector<CatalogueRow> rows = ReadJetCatalogue(file);
 
     phase = Phase::Writing;
-    StagedFile catalogue(file, CatalogueFileImage(rows));
+    const int mode = modeOf(file);
+    StagedFile catalogue(file, CatalogueFileImage(rows), mode);
     bool alreadyKept = false;
     const fs::path kept = keptName(folder, old, alreadyKept);
     if (!alreadyKept) {
         // Named while still locked (no sweep takes it), and without replacing anything; the
         // staged file then lets go of it.
-        StagedFile copy(kept, old);
+        StagedFile copy(kept, old, mode);
         if (RenameNoReplace(copy.Temporary(), kept) != RenameOutcome::Done) {
             throw AppError(err::PathFileAccess,
                            "Die Kopie " + Utf8Path(kept) + " konnte nicht angelegt werden");

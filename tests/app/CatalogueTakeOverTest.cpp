@@ -86,6 +86,9 @@ class CatalogueTakeOverTest : public ::testing::TestWithParam<JetVersion> {
 // Taken over once: the list shows the visible body parts in German order with their codes,
 // the old file lies unchanged beside it, a second start leaves both alone.
 TEST_P(CatalogueTakeOverTest, TakenOverOnceInGermanOrder) {
+    const auto groupShared = fs::perms::owner_read | fs::perms::owner_write |
+                             fs::perms::group_read | fs::perms::group_write;
+    fs::permissions(file(), groupShared);
     const CatalogueTakeOver result = takeOver();
     ASSERT_EQ(result.outcome, CatalogueTakeOver::Outcome::TakenOver) << result.message;
     EXPECT_EQ(result.bodyParts, kRows);
@@ -93,6 +96,8 @@ TEST_P(CatalogueTakeOverTest, TakenOverOnceInGermanOrder) {
     EXPECT_NE(result.message.find("300 Körperteile"), std::string::npos);
     EXPECT_NE(result.message.find(Utf8Path(kept())), std::string::npos);
     EXPECT_EQ(ReadBytes(kept()), jet);
+    EXPECT_EQ(fs::status(file()).permissions(), groupShared);  // the group keeps its catalogue
+    EXPECT_EQ(fs::status(kept()).permissions(), groupShared);
     EXPECT_EQ(JetFormatOfFile(file()), JetFormat::NotJet);
     EXPECT_EQ(shownRows(), visibleInGermanOrder(rows));
     EXPECT_TRUE(strays().empty());
