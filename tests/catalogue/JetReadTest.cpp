@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 
 const fs::path kSamples = MORVIK_JET_SAMPLES;
 
-std::string run(const std::string& command) {
+// mdbtools' programs, without the settings that would change how they decode texts.
+std::string run(const std::string& program) {
+    const std::string command = "env -u MDB_JET3_CHARSET -u MDBICONV -u MDBOPTS " + program;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), &::pclose);
     if (!pipe) throw std::runtime_error("cannot run " + command);
     std::string out;
