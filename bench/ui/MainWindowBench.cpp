@@ -1,6 +1,7 @@
 // The main window with catalogues of 250, 2,000 and 32,767 shown rows: filling it from the
 // database and a search keystroke that matches the last row; confirmations of 1, 10, 50 and 200
-// body parts; each beside the raw work it is measured against at the same size.
+// body parts; start-up with a 300-row Jet catalogue taken over; each beside the raw work it is
+// measured against at the same size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -14,14 +15,17 @@
 #include <utility>
 
 #include "../BenchClock.h"
+#include "JetWriter.h"
 #include "app/OrderSession.h"
 #include "catalogue/CatalogueDatabase.h"
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/Sqlite.h"
 #include "diag/ErrorLog.h"
 #include "gdt/GdtLine.h"
+#include "main/StartUp.h"
 #include "platform/FileSystem.h"
 #include "ui/MainWindow.h"
+#include "ui/Splash.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
@@ -231,6 +235,64 @@ void BM_WriteFilesRaw(benchmark::State& state) {
 BENCHMARK(BM_WriteFilesRaw)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// Start-up on a program folder whose Bodypart.mdb is a 300-row Jet 4 file, up to the visible
+// main window with its list filled: the take-over (read, new catalogue and kept copy written and
+// flushed, renames) plus everything a start does. A fresh Jet file for every start.
+void BM_StartUpWithJetCatalogue(benchmark::State& state) {
+    const fs::path folder = fs::temp_directory_path() / "morvik-bench-jet";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "in");
+    std::ofstream(folder / "Settings.ini", std::ios::binary)
+        << "[GDTService]\r\nGDTQuell=" << (folder / "in").string() << "\r\nKuerzel=AB\r\n";
+    const auto rows = test::SampleJetCatalogue(static_cast<std::size_t>(state.range(0)));
+    std::size_t shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove(folder / "Bodypart.jet.mdb");
+        test::WriteJetCatalogue(folder / CatalogueFileName, test::JetVersion::Jet4Compressed, rows);
+        state.ResumeTiming();
+        BenchClock clock;
+        ErrorLog log(folder, clock);
+        SilentOperator op;
+        OrderSession session(folder, log, op, nullptr);
+        MainWindow window(session);
+        Splash splash;
+        CatalogueDatabase catalogue(folder, log);
+        SubMain(window, splash, catalogue, log);
+        QCoreApplication::processEvents();
+        shown = session.Catalogue().Rows().size();
+        if (!window.isVisible() || shown == 0) state.SkipWithError("no catalogue shown");
+    }
+    state.counters["shown"] = static_cast<double>(shown);
+}
+BENCHMARK(BM_StartUpWithJetCatalogue)->Arg(300)->Unit(benchmark::kMillisecond);
+
+// The same file work by plain system calls: the Jet file read, two files of its size written,
+// flushed and renamed, the folder flushed.
+void BM_JetTakeOverFilesRaw(benchmark::State& state) {
+    const fs::path folder = fs::temp_directory_path() / "morvik-bench-jet-raw";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    test::WriteJetCatalogue(folder / "Bodypart.mdb", test::JetVersion::Jet4Compressed,
+                            test::SampleJetCatalogue(static_cast<std::size_t>(state.range(0))));
+    for (auto _ : state) {
+        std::ifstream in(folder / "Bodypart.mdb", std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        for (const char* name : {"copy", "new"}) {
+            const fs::path temp = folder / (std::string("~") + name + ".tmp");
+            const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
+            ::fsync(fd);
+            ::close(fd);
+            ::rename(temp.c_str(), (folder / name).c_str());
+        }
+        const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+BENCHMARK(BM_JetTakeOverFilesRaw)->Arg(300)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Version.h"
+#include "app/CatalogueTakeOver.h"
 #include "app/Confirmation.h"
 #include "app/OrderNotices.h"
 #include "app/OrderTransaction.h"
@@ -89,6 +90,20 @@ void OrderSession::FillCatalogue(std::vector<BodyPartEntry> rows) {
     pending_.catalogueRows = true;
     search_.Build(catalogue_.Rows());
     announce();
+}
+
+bool OrderSession::TakeOverCatalogue() {
+    const CatalogueTakeOver result = TakeOverJetCatalogue(programFolder_, log_);
+    if (result.outcome == CatalogueTakeOver::Outcome::TakenOver) takeOverMessage_ = result.message;
+    if (result.outcome != CatalogueTakeOver::Outcome::Refused) return true;
+    catalogueNotice_ = result.message;
+    announce();
+    return false;
+}
+
+void OrderSession::TellCatalogueTakeOver() {
+    if (takeOverMessage_.empty()) return;
+    tell(std::exchange(takeOverMessage_, {}), MessageIcon::Information);
 }
 
 void OrderSession::connectDrives() {

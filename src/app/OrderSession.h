@@ -46,6 +46,12 @@ class OrderSession {
     void Unload();
     // Puts the catalogue rows (already in name order) into the catalogue list in one go.
     void FillCatalogue(std::vector<BodyPartEntry> rows);
+    // Before the catalogue is filled: takes a Jet Bodypart.mdb over (CatalogueTakeOver.h).
+    // False when the catalogue cannot be read this run; CatalogueNotice() then says why and what
+    // to do.
+    bool TakeOverCatalogue();
+    // After the list is filled: tells the operator, once, that a Jet catalogue was taken over.
+    void TellCatalogueTakeOver();
 
     // --- Events ----------------------------------------------------------------------------
     // A failure is logged under the event's name in the window ("txtSearch_Change",
@@ -87,6 +93,8 @@ class OrderSession {
     // What the patient area says while it shows no request: no source folder set, the folder
     // not reachable, or no request in it; empty otherwise.
     const std::string& RequestNotice() const { return notice_; }
+    // What the catalogue area says when the catalogue could not be taken over; empty otherwise.
+    const std::string& CatalogueNotice() const { return catalogueNotice_; }
     // No request is shown: the window watches the source folder.
     bool WatchesSourceFolder() const { return !requestShown_; }
     // The search text is not empty and no name starts with it.
@@ -145,6 +153,8 @@ class OrderSession {
     PatientRequest request_;              // the request shown, parsed; empty when none
     bool requestShown_ = false;           // the operator has seen the request at requestPath_
     std::string notice_;                  // see RequestNotice()
+    std::string catalogueNotice_;         // see CatalogueNotice()
+    std::string takeOverMessage_;         // told once after the fill
     bool looking_ = false;                // a request search is under way
     std::string lastLookFailure_;         // logged by the last search; the watch does not repeat it
     std::set<std::string> skippedNames_;  // entries that are no request, logged once each

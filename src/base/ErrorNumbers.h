@@ -29,9 +29,16 @@ inline constexpr std::int32_t NotRegularFile = 1011;     // a link or something 
 inline constexpr std::int32_t FileTooLarge = 1012;       // too large to be a request
 inline constexpr std::int32_t OrderCompleted = 1040;     // start-up finished an interrupted order
 inline constexpr std::int32_t OrderRolledBack = 1041;    // start-up took an interrupted order back
-inline constexpr std::int32_t RecoveryFailed = 1042;  // an interrupted order could not be settled
-inline constexpr std::int32_t Database = 1020;        // SQLite reported a failure
-inline constexpr std::int32_t DatabaseClosed = 1021;  // a statement ran on a closed connection
-inline constexpr std::int32_t SettingsWrite = 1030;   // Settings.ini could not be written
+inline constexpr std::int32_t RecoveryFailed = 1042;    // an interrupted order could not be settled
+inline constexpr std::int32_t Database = 1020;          // SQLite reported a failure
+inline constexpr std::int32_t DatabaseClosed = 1021;    // a statement ran on a closed connection
+inline constexpr std::int32_t SettingsWrite = 1030;     // Settings.ini could not be written
+inline constexpr std::int32_t JetUnreadable = 1050;     // a Jet file cannot be read (damaged)
+inline constexpr std::int32_t JetTableMissing = 1051;   // tblBodypart is not in the Jet file
+inline constexpr std::int32_t JetColumnMissing = 1052;  // a column of tblBodypart is missing
+inline constexpr std::int32_t JetRowRefused = 1053;     // a row without or with a repeated ID
+inline constexpr std::int32_t JetHeldOpen = 1054;       // another program has the Jet file open
+inline constexpr std::int32_t JetUnsupported = 1055;    // this build reads no Jet files
+inline constexpr std::int32_t CatalogueTakenOver = 1056;  // a Jet catalogue was taken over
 
 }  // namespace morvik::err

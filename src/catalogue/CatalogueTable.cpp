@@ -1,5 +1,9 @@
 #include "catalogue/CatalogueTable.h"
 
+#include <sqlite3.h>
+
+#include <memory>
+
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 
@@ -99,6 +103,16 @@ void ReplaceAllRows(SqliteConnection& db, const std::vector<CatalogueRow>& rows)
         insert.Reset();
     }
     transaction.Commit();
+}
+
+std::string CatalogueFileImage(const std::vector<CatalogueRow>& rows) {
+    SqliteConnection db(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    ReplaceAllRows(db, rows);
+    sqlite3_int64 size = 0;
+    std::unique_ptr<unsigned char, void (*)(void*)> image(
+        sqlite3_serialize(db.Get(), "main", &size, 0), &sqlite3_free);
+    if (!image) throw SqliteError(db.Get(), "Anlegen des Katalogs");
+    return std::string(reinterpret_cast<const char*>(image.get()), static_cast<std::size_t>(size));
 }
 
 }  // namespace morvik

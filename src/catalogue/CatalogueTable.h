@@ -47,4 +47,8 @@ void UpdateShowFlags(SqliteConnection& db, const std::vector<std::pair<std::int6
 // Replaces every row of the table with `rows`, in one transaction.
 void ReplaceAllRows(SqliteConnection& db, const std::vector<CatalogueRow>& rows);
 
+// The bytes of a whole catalogue file holding `rows`, made in memory, to be written in one
+// piece (a file that is there is then either complete or absent).
+std::string CatalogueFileImage(const std::vector<CatalogueRow>& rows);
+
 }  // namespace morvik

@@ -10,6 +10,7 @@
 #include "Version.h"
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/CatalogueTable.h"
+#include "catalogue/JetCatalogue.h"
 #include "catalogue/Sqlite.h"
 #include "platform/FileSystem.h"
 
@@ -38,7 +39,9 @@ constexpr const char* Usage =
     "        morvik-catalogue --help | --version\n"
     "Arbeitet mit Bodypart.mdb im Programmordner. DATEI \"-\" ist die Standardausgabe (export)\n"
     "oder die Standardeingabe (import). Eine CSV-Datei ohne gültiges UTF-8 wird als\n"
-    "Windows-1252 gelesen, wie Excel sie als \"CSV (Trennzeichen-getrennt)\" speichert.\n";
+    "Windows-1252 gelesen, wie Excel sie als \"CSV (Trennzeichen-getrennt)\" speichert.\n"
+    "Ist Bodypart.mdb noch eine Jet-Datenbank (Access), lesen list und export ihre Tabelle\n"
+    "tblBodypart; import liest auch eine Jet-Datei (DATEI.mdb) statt einer CSV-Datei.\n";
 
 SqliteConnection openExisting(const fs::path& file, int flags) {
     if (!fs::exists(file)) {
@@ -49,7 +52,14 @@ SqliteConnection openExisting(const fs::path& file, int flags) {
     return db;
 }
 
+bool isJet(const fs::path& file) {
+    return fs::exists(file) && JetFormatOfFile(file) != JetFormat::NotJet;
+}
+
+// A Jet file (an older installation's Bodypart.mdb, or one to be imported) is read as it is:
+// its tblBodypart, checked as the program's take-over checks it.
 std::vector<CatalogueRow> readRows(const fs::path& file) {
+    if (isJet(file)) return ReadJetCatalogue(file);
     SqliteConnection db = openExisting(file, SQLITE_OPEN_READONLY);
     std::vector<CatalogueRow> rows;
     SelectAllRows(db, [&](const CatalogueRow& row) { rows.push_back(row); });
@@ -101,6 +111,12 @@ void exportTo(const fs::path& file, const std::string& csv, std::ostream& out) {
 }
 
 void importFrom(const fs::path& file, const std::string& csv, std::istream& in, std::ostream& out) {
+    if (isJet(file)) {
+        // Replacing the rows of a Jet file is not ours to do; the program takes it over itself.
+        throw std::runtime_error(Utf8Path(file) +
+                                 " ist eine Jet-Datenbank (Access); Morvik übernimmt sie beim "
+                                 "nächsten Start. Import abgelehnt, die Datei bleibt unverändert.");
+    }
     const bool fromInput = csv == StandardStream;
     const std::string source = fromInput ? "Standardeingabe" : csv;
     std::vector<CatalogueRow> rows;
@@ -109,10 +125,12 @@ void importFrom(const fs::path& file, const std::string& csv, std::istream& in, 
         if (fromInput) {
             bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
             if (in.bad()) throw std::runtime_error("Die Standardeingabe kann nicht gelesen werden");
+            rows = ParseCatalogueCsv(bytes);
+        } else if (isJet(csv)) {
+            rows = ReadJetCatalogue(csv);
         } else {
-            bytes = ReadFileBytes(csv);
+            rows = ParseCatalogueCsv(ReadFileBytes(csv));
         }
-        rows = ParseCatalogueCsv(bytes);
     } catch (const CatalogueCsvError& e) {
         throw std::runtime_error(source + ", " + e.what() +
                                  "\nImport abgelehnt, die Datenbank bleibt unverändert.");

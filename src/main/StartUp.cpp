@@ -20,17 +20,20 @@ bool SubMain(MainWindow& fMain, Splash& splash, CatalogueDatabase& catalogue, Er
         splash.show();
         splash.Progress()->setValue(0);
         fMain.SetUpColumns();
-        catalogue.Open();
-        std::vector<BodyPartEntry> rows = catalogue.ShownBodyParts();
-        const int count = static_cast<int>(std::min<std::size_t>(rows.size(), INT_MAX));
-        splash.Progress()->setMaximum(count);
-        QCoreApplication::processEvents();  // let the splash paint before the fill
-        fMain.FillCatalogue(std::move(rows));
-        splash.Progress()->setValue(count);
-        catalogue.Close();
+        if (fMain.TakeOverCatalogue()) {
+            catalogue.Open();
+            std::vector<BodyPartEntry> rows = catalogue.ShownBodyParts();
+            const int count = static_cast<int>(std::min<std::size_t>(rows.size(), INT_MAX));
+            splash.Progress()->setMaximum(count);
+            QCoreApplication::processEvents();  // let the splash paint before the fill
+            fMain.FillCatalogue(std::move(rows));
+            splash.Progress()->setValue(count);
+            catalogue.Close();
+        }
         splash.close();
         fMain.show();
         fMain.activateWindow();
+        fMain.TellCatalogueTakeOver();
     });
     if (!started) {
         if (catalogue.IsOpen()) catalogue.Close();

@@ -1,5 +1,6 @@
 // Files on Linux and other POSIX systems: descriptors, byte-range locks, fsync and renameat2.
 #include "platform/FileSystem.h"
+#include "platform/ReadHead.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -107,10 +108,14 @@ std::size_t ReadAt(NativeFile file, char* into, std::size_t count, std::uint64_t
     }
 }
 
-std::string ReadFileBytes(const fs::path& file) {
+std::string ReadFileHead(const fs::path& file, std::uint64_t stopAfter) {
     Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw FileError(errno, "Öffnen von " + Utf8Path(file));
-    return ReadFromStart(fd.get(), UINT64_MAX, file);
+    return ReadFromStart(fd.get(), stopAfter, file);
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    return ReadFileHead(file, UINT64_MAX);
 }
 
 void DeleteFileForced(const fs::path& file, bool missingOk) {

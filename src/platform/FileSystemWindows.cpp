@@ -11,6 +11,7 @@
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
 #include "platform/FileSystem.h"
+#include "platform/ReadHead.h"
 
 #include "platform/FileCalls.h"
 
@@ -138,11 +139,15 @@ std::uint64_t LinkCount(const fs::path& file) noexcept {
     return info.nNumberOfLinks;
 }
 
-std::string ReadFileBytes(const fs::path& file) {
+std::string ReadFileHead(const fs::path& file, std::uint64_t stopAfter) {
     Handle h(CreateFileW(file.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) ThrowLastFileError("Öffnen von", file);
-    return ReadFromStart(h.get(), UINT64_MAX, file);
+    return ReadFromStart(h.get(), stopAfter, file);
+}
+
+std::string ReadFileBytes(const fs::path& file) {
+    return ReadFileHead(file, UINT64_MAX);
 }
 
 void DeleteFileForced(const fs::path& file, bool missingOk) {

@@ -137,6 +137,14 @@ void MainWindow::buildWidgets() {
         session_.Added(), {"Hinzugefügte Körperteile", "Add Abk", "Add Factory"}, this);
     lvBodyparts_->setModel(catalogueModel_);
     lvAddBodyparts_->setModel(addedModel_);
+    // Above the catalogue list: why the catalogue could not be read, and what to do.
+    lblCatalogueNotice_ = new QLabel;
+    lblCatalogueNotice_->setObjectName("lblKatalogHinweis");
+    lblCatalogueNotice_->setWordWrap(true);
+    lblCatalogueNotice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblCatalogueNotice_->setStyleSheet("QLabel { color: #a00000; }");
+    lblCatalogueNotice_->hide();
+    layout->addWidget(lblCatalogueNotice_);
     layout->addWidget(lvBodyparts_, 3);
     layout->addWidget(lvAddBodyparts_, 2);
 
@@ -244,6 +252,14 @@ void MainWindow::SetUpColumns() {
     }
 }
 
+bool MainWindow::TakeOverCatalogue() {
+    return session_.TakeOverCatalogue();
+}
+
+void MainWindow::TellCatalogueTakeOver() {
+    session_.TellCatalogueTakeOver();
+}
+
 void MainWindow::FillCatalogue(std::vector<BodyPartEntry> rows) {
     lvBodyparts_->setUpdatesEnabled(false);
     session_.FillCatalogue(std::move(rows));
@@ -279,6 +295,8 @@ void MainWindow::refresh() {
         const bool tabStop = i == checked || checked < 0 || checked >= kModalityCount;
         optMod_[i]->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
     }
+    lblCatalogueNotice_->setText(q(session_.CatalogueNotice()));
+    lblCatalogueNotice_->setVisible(!session_.CatalogueNotice().empty());
     lblQuellNetz_->setText(q(session_.QuellNetzText()));
     lblZielNetz_->setText(q(session_.ZielNetzText()));
     const QString missed = session_.SearchMissed() ? QStringLiteral("kein Treffer") : QString();

@@ -35,6 +35,10 @@ class MainWindow : public QMainWindow, public SessionView {
     void Load();
     void SetUpColumns();
     void FillCatalogue(std::vector<BodyPartEntry> rows);
+    // A Jet catalogue taken over before the fill (false: not readable, the window says why);
+    // the operator told of it after the fill.
+    bool TakeOverCatalogue();
+    void TellCatalogueTakeOver();
 
     // The options dialog is opened through this; the program sets it.
     void SetOptionsOpener(std::function<void()> opener) { openOptions_ = std::move(opener); }
@@ -80,6 +84,7 @@ class MainWindow : public QMainWindow, public SessionView {
     QLineEdit* txtKuerzel_ = nullptr;
     QLabel* lblQuellNetz_ = nullptr;
     QLabel* lblZielNetz_ = nullptr;
+    QLabel* lblCatalogueNotice_ = nullptr;
     QLineEdit* txtSearch_ = nullptr;
     QPalette searchPalette_;
     QLineEdit* txtComment_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "JetWriter.h"
 #include "Version.h"
 #include "catalogue/CatalogueCsv.h"
 #include "catalogue/CatalogueDatabase.h"
@@ -165,6 +166,31 @@ TEST_F(CatalogueToolTest, FailuresSayWhatIsWrongAndWrongCallsShowTheUsage) {
     EXPECT_THAT(out.str(), HasSubstr("Windows-1252"));
     EXPECT_EQ(run({"--version"}), 0);
     EXPECT_EQ(out.str(), std::string("morvik-catalogue ") + kVersionText + "\n");
+}
+
+// A practice's Jet catalogue checked beforehand: list and export read it where it lies, import
+// brings it into a catalogue; a Jet Bodypart.mdb is never written to.
+TEST_F(CatalogueToolTest, ReadsAJetCatalogue) {
+    test::WriteJetCatalogue(database(), test::JetVersion::Jet4Compressed,
+                            {{1, "Schädel", true, "SCH", std::nullopt, {}},
+                             {2, "Fuß", false, std::nullopt, "F-2", {}},
+                             {3, "Hüfte beidseits", true, "HÜ", "F-3", {}}});
+    const std::string jet = test::ReadBytes(database());
+    ASSERT_EQ(run({programFolder(), "list"}), 0) << err.str();
+    EXPECT_THAT(out.str(), HasSubstr("2   Fuß              Nein    "));
+    ASSERT_EQ(run({programFolder(), "export", "-"}), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              "\xEF\xBB\xBFID,f_Name,f_Show,f_Konica,f_Factory\r\n1,Schädel,1,SCH,\r\n"
+              "2,Fuß,0,,F-2\r\n3,Hüfte beidseits,1,HÜ,F-3\r\n");
+
+    EXPECT_EQ(run({programFolder(), "import", "-"}), 1);
+    EXPECT_THAT(err.str(), HasSubstr("Jet-Datenbank"));
+    EXPECT_EQ(test::ReadBytes(database()), jet);
+
+    test::TempFolder other;
+    ASSERT_EQ(run({other.path().string(), "import", database().string()}), 0) << err.str();
+    EXPECT_THAT(PlainQuery(other / "Bodypart.mdb", "SELECT * FROM tblBodypart ORDER BY ID"),
+                ElementsAre("1|Schädel|1|SCH|", "2|Fuß|0||F-2", "3|Hüfte beidseits|1|HÜ|F-3"));
 }
 
 }  // namespace

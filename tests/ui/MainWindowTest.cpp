@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QProgressBar>
 
+#include "JetWriter.h"
 #include "support/Fakes.h"
 #include "ui/LoginDialog.h"
 #include "ui/MainWindowFixture.h"
@@ -54,6 +55,37 @@ TEST_F(MainWindowTest, MissingCatalogueIsLoggedAndTheWindowStillComesUp) {
     ASSERT_FALSE(start({}));
     EXPECT_TRUE(window.isVisible() && !splash.isVisible());
     EXPECT_TRUE(test::Logged(log, {"Connection", "Sub Main"}));
+}
+
+// A Jet Bodypart.mdb at start: the list shows its visible body parts in German order, and the
+// operator is told once, over the filled window, how many were taken over and where the old
+// file lies. One that cannot be taken over is explained in the catalogue area, not in a box.
+TEST_F(MainWindowTest, StartUpTakesAJetCatalogueOverOrSaysWhyNot) {
+    WriteBytes(in / "a.gdt", "0133000471\r\n");
+    auto rows = test::SampleJetCatalogue(300);
+    test::WriteJetCatalogue(program / "Bodypart.mdb", test::JetVersion::Jet4Compressed, rows);
+    ASSERT_TRUE(start({}));
+    QTreeView* list = find<QTreeView>("lvBodyparts");
+    const auto visible = std::count_if(rows.begin(), rows.end(), [](auto& r) { return r.show; });
+    EXPECT_EQ(list->model()->rowCount(), visible);
+    EXPECT_EQ(list->model()->index(0, 0).data().toString(), "Abdomen");
+    ASSERT_EQ(op.shots.size(), 1u);
+    EXPECT_NE(op.shots[0].text.find("300 Körperteile"), std::string::npos);
+    EXPECT_NE(op.shots[0].text.find("Bodypart.jet.mdb"), std::string::npos);
+    EXPECT_TRUE(find<QLabel>("lblKatalogHinweis")->isHidden());
+
+    test::JetCatalogueOptions noTable;
+    noTable.tableName = "Koerperteile";
+    test::WriteJetCatalogue(program / "Bodypart.mdb", test::JetVersion::Jet3, rows, noTable);
+    OrderSession second(program.path(), log, op, nullptr);
+    MainWindow secondWindow(second);
+    Splash secondSplash;
+    SubMain(secondWindow, secondSplash, catalogue, log);
+    QLabel* notice = secondWindow.findChild<QLabel*>("lblKatalogHinweis");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains("Die Tabelle tblBodypart fehlt"));
+    EXPECT_EQ(secondWindow.findChild<QTreeView*>("lvBodyparts")->model()->rowCount(), 0);
+    EXPECT_EQ(op.shots.size(), 1u);
 }
 
 TEST_F(MainWindowTest, EveryBoxStandsBesideThePatientAndListItSpeaksOf) {
