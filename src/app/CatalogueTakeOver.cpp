@@ -7,6 +7,7 @@
 #include "catalogue/CatalogueTable.h"
 #include "catalogue/JetCatalogue.h"
 #include "diag/ErrorLog.h"
+#include "diag/TrapNames.h"
 #include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* TrapName = "Sub Main";
 // What Jet (Access) keeps beside a database while a program has it open.
 constexpr const char* JetLockFileName = "Bodypart.ldb";
 constexpr const char* TakeOverLockName = "Bodypart.lck";
@@ -164,21 +164,22 @@ CatalogueTakeOver TakeOverJetCatalogue(const fs::path& programFolder, ErrorLog& 
         if (JetFormatOfFile(file) == JetFormat::NotJet) return {};
         CatalogueTakeOver result = takeOver(programFolder, file, phase);
         if (result.outcome == CatalogueTakeOver::Outcome::TakenOver) {
-            log.LogError(TrapName, err::CatalogueTakenOver,
+            log.LogError(trapname::StartUp, err::CatalogueTakenOver,
                          std::to_string(result.bodyParts) + " Körperteile aus der Jet-Datenbank " +
                              Utf8Path(file) + " übernommen, die alte Datei liegt unter " +
                              Utf8Path(result.kept));
         }
         return result;
     } catch (const AppError& e) {
-        log.LogError(TrapName, e.Number(), "Übernahme des Jet-Katalogs: " + std::string(e.what()));
+        log.LogError(trapname::StartUp, e.Number(),
+                     "Übernahme des Jet-Katalogs: " + std::string(e.what()));
         CatalogueTakeOver result;
         result.outcome = CatalogueTakeOver::Outcome::Refused;
         result.message = refusal(programFolder, phase, e);
         return result;
     } catch (const std::exception& e) {
         const AppError error(err::InternalError, e.what());
-        log.LogError(TrapName, error.Number(),
+        log.LogError(trapname::StartUp, error.Number(),
                      "Übernahme des Jet-Katalogs: " + std::string(e.what()));
         CatalogueTakeOver result;
         result.outcome = CatalogueTakeOver::Outcome::Refused;
