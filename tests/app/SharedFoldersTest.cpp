@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 #include "app/Confirmation.h"
@@ -322,12 +323,13 @@ TEST_P(OneHiccup, OrderIsCompleteAndSaidToBe) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, OneHiccup,
-    ::testing::Values(Hiccup{"second rename fails", FileCall::RenameNoReplace, ".tmp", 2, false},
-                      Hiccup{"second link fails", FileCall::Link, ".tmp", 2, false},
-                      Hiccup{"claim deletion fails", FileCall::Remove, ".claim", 1, false},
-                      Hiccup{"first rename's reply lost", FileCall::RenameNoReplace, ".tmp", 1,
-                             true},
-                      Hiccup{"claim deletion's reply lost", FileCall::Remove, ".claim", 1, true}));
+    ::testing::Values(
+        Hiccup{"second rename fails", FileCall::RenameNoReplace, ".tmp", 2, false},
+        Hiccup{"second link fails", FileCall::Link, ".tmp", 2, false},
+        Hiccup{"claim deletion fails", FileCall::Remove, ".claim", 1, false},
+        Hiccup{"first rename's reply lost", FileCall::RenameNoReplace, ".tmp", 1, true},
+        Hiccup{"second rename's reply lost", FileCall::RenameNoReplace, ".tmp", 2, true},
+        Hiccup{"claim deletion's reply lost", FileCall::Remove, ".claim", 1, true}));
 
 // The first order file cannot get its name at all: the request is back under its name, no
 // order file or temporary is left, the operator is told so, and no later start orders anything.
@@ -457,30 +459,36 @@ TEST_P(UntestableLock, OnlyTheLeaseTellsTheWriterIsGone) {
 INSTANTIATE_TEST_SUITE_P(SameWorkstation, UntestableLock, ::testing::Bool());
 
 // While A (another workstation) is about to rename the order files its journal names, B starts:
-// B sweeps none of A's temporaries, and nothing at all when it cannot read A's journal (which
-// may name any); a stale temporary of nobody's goes only when every journal was read. The lease
-// is off so that only the journal protects.
+// B sweeps none of A's temporaries, also where locks do not reach B (then only A's journal
+// protects them, its lease fresh, theirs run out), and nothing at all when it cannot read A's
+// journal, which may name any; a stale temporary of nobody's goes only when every journal was
+// read.
 std::function<void()> atJournaled;
-class LiveCopy : public SharedFolders, public ::testing::WithParamInterface<bool> {};
+class LiveCopy : public SharedFolders,
+                 public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
 
 TEST_P(LiveCopy, ItsTemporariesStay) {
-    const bool unreadable = GetParam();
-    SetJournalLease(std::chrono::seconds(0));
+    const auto [locksSeen, unreadable] = GetParam();
     const fs::path stale = out() / ("~" + std::string(32, '0') + ".tmp");
     FailingCalls hook;
-    hook.matches = [](FileCall c, const fs::path& p, const fs::path&) {
-        return c == FileCall::Read && Utf8Path(p).ends_with(".journal");
+    hook.matches = [&](FileCall c, const fs::path& p, const fs::path&) {
+        hook.error = c == FileCall::LockTest ? kLockNotSeen : EIO;
+        return (c == FileCall::LockTest && !locksSeen) ||
+               (c == FileCall::Read && unreadable && Utf8Path(p).ends_with(".journal"));
     };
     SetWorkstationNameForTest("PC-A");
     atJournaled = [&] {
         SetWorkstationNameForTest("PC-B");
         WriteBytes(stale, "x");
-        if (unreadable) SetFileCallHook(&hook);
-        Workstation second(b(), in(), out());
-        second.session.Load();
+        const auto files = journal().files;
+        const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+        fs::last_write_time(stale, longAgo);
+        for (const auto& file : files) fs::last_write_time(out() / file.first, longAgo);
+        SetFileCallHook(&hook);
+        Workstation(b(), in(), out()).session.Load();
         SetFileCallHook(nullptr);
         SetWorkstationNameForTest("PC-A");
-        for (const auto& [temporary, final] : journal().files) {
+        for (const auto& [temporary, final] : files) {
             EXPECT_TRUE(fs::exists(out() / temporary)) << temporary;
         }
         EXPECT_EQ(fs::exists(stale), unreadable);
@@ -496,7 +504,8 @@ TEST_P(LiveCopy, ItsTemporariesStay) {
     expectOrderedOnce();
 }
 
-INSTANTIATE_TEST_SUITE_P(JournalUnreadable, LiveCopy, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(LocksSeenJournalUnreadable, LiveCopy,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
 
 // A second copy started while the first tells its operator the order is not complete yet: the
 // first holds nothing open any more and has given up its lease, so the second completes the
