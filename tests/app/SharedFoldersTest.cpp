@@ -429,8 +429,8 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"request's name flipped in the head",
                [](std::string& j) { j[after(j, "\nrequest=")] ^= 1; }}));
 
-// Locks that cannot be tested: a fresh journal is left alone with all it names, whoever wrote
-// it, and that is logged once naming the share; once its lease ran out it is settled.
+// A journal whose lock cannot be tested: fresh, it is left alone with all it names, whoever
+// wrote it, and that is logged once naming the share; once its lease ran out it is settled.
 class UntestableLock : public SharedFolders, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(UntestableLock, OnlyTheLeaseTellsTheWriterIsGone) {
@@ -439,9 +439,14 @@ TEST_P(UntestableLock, OnlyTheLeaseTellsTheWriterIsGone) {
     if (!GetParam()) SetWorkstationNameForTest("PC-B");
     FailingCalls hook;
     hook.error = ENOLCK;
-    hook.matches = [](FileCall c, const fs::path&, const fs::path&) {
-        return c == FileCall::LockTest;
+    hook.matches = [](FileCall c, const fs::path& p, const fs::path&) {
+        return c == FileCall::LockTest && Utf8Path(p).ends_with(".journal");
     };
+    // Staged long ago: only the journal's fresh lease keeps them.
+    for (const auto& file : journal().files) {
+        fs::last_write_time(out() / file.first,
+                            fs::file_time_type::clock::now() - std::chrono::hours(1));
+    }
     SetFileCallHook(&hook);
     Workstation next(b(), in(), out());
     next.session.Load();
