@@ -10,8 +10,8 @@
 
 namespace morvik::test {
 
-// Records the message boxes instead of showing them; ProcessEvents can run a test's hook to
-// inject something in the middle of long work.
+// Records the message boxes instead of showing them; ProcessEvents and ShowMessage can run a
+// test's hook to inject something in the middle of long work or while the operator reads.
 class RecordingOperator final : public Operator {
   public:
     struct Message {
@@ -22,6 +22,7 @@ class RecordingOperator final : public Operator {
 
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override {
         messages.push_back({text, title, icon});
+        if (onMessage) onMessage(text);
     }
     void ProcessEvents() override {
         ++yields;
@@ -48,6 +49,7 @@ class RecordingOperator final : public Operator {
     std::vector<Message> messages;
     int yields = 0;
     std::function<void(int)> onYield;
+    std::function<void(const std::string&)> onMessage;  // while the message is shown
 };
 
 // Answers the folder picker with a prepared result, or fails like a broken shell would.
