@@ -438,6 +438,39 @@ fs::path FollowLinks(const fs::path& path) {
 
 namespace {
 
+bool noRightsHere(DWORD code) {
+    return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION;
+}
+
+// The rewritten file's access rights onto its replacement. A new file gets the folder's inherited
+// rights only, and so would lose what was granted on the file itself (the setup program lets
+// Users change Settings.ini and AccNum.dat, not the folder's other files).
+void copyAccessRights(const fs::path& from, const fs::path& to) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD code = GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, &dacl, nullptr, &descriptor);
+    if (noRightsHere(code)) return;  // a file system without access rights (FAT, some shares)
+    if (code != ERROR_SUCCESS)
+        throw WindowsFileError(code, "Lesen der Rechte von " + Utf8Path(from));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    // Inherited entries stay inherited (from the same folder); a file cut off from its folder's
+    // rights stays cut off.
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    std::wstring name = to.wstring();
+    code =
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+    if (code != ERROR_SUCCESS && !noRightsHere(code)) {
+        throw WindowsFileError(code, "Setzen der Rechte von " + Utf8Path(to));
+    }
+}
+
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
     Handle h(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -460,6 +493,7 @@ void ReplaceFile(const fs::path& target, std::string_view bytes) {
     }
     try {
         StagedFile file(real, bytes, exists ? static_cast<int>(attributes) : -1);
+        if (exists) copyAccessRights(real, file.Temporary());
         file.Commit();
     } catch (const AppError& e) {
         // A folder that takes no new file, while the file itself may be written.

@@ -2,6 +2,9 @@
 //   hold <file> <milliseconds> <ready event>   holds the file open without delete sharing (as a
 //                                               virus scanner or the search indexer does), says
 //                                               so through the event, and lets go after the time
+//   run <file> <milliseconds> <ready file>     holds the file as Windows holds a running program
+//                                               (nobody writes or deletes it), and makes the
+//                                               ready file when it does: for scripts
 //   claim <folder> <who> <rounds> <prefix>      claims "ANFRAGE.GDT" as <who> once per round,
 //                                               when the parent sets "<prefix>go-<who>"; writes
 //                                               one letter a round to "<who>.txt" at the end
@@ -24,6 +27,16 @@ int hold(const fs::path& file, DWORD millis, const std::wstring& ready) {
     if (h == INVALID_HANDLE_VALUE) return 2;
     HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, ready.c_str());
     if (event == nullptr || !SetEvent(event)) return 2;
+    Sleep(millis);
+    CloseHandle(h);
+    return 0;
+}
+
+int runLike(const fs::path& file, DWORD millis, const fs::path& ready) {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 2;
+    WriteFileAtomically(ready, "");
     Sleep(millis);
     CloseHandle(h);
     return 0;
@@ -64,6 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         const std::wstring mode = argc > 1 ? argv[1] : L"";
         if (mode == L"hold" && argc == 5) return hold(argv[2], std::stoul(argv[3]), argv[4]);
+        if (mode == L"run" && argc == 5) return runLike(argv[2], std::stoul(argv[3]), argv[4]);
         if (mode == L"claim" && argc == 6) {
             const std::wstring who = argv[3];
             return claim(argv[2], std::string(who.begin(), who.end()), std::stoi(argv[4]), argv[5]);
