@@ -104,11 +104,16 @@ class HeldFile {
     std::uint64_t sizeWhenOpened_ = 0;
 };
 
-// Renames without ever replacing: when the target name is taken, nothing changes. Of two
-// programs renaming the same file, exactly one sees Done (on Windows through a handle without
-// delete sharing, as ClaimAs). Throws AppError on other failures, also when another program holds
-// the file beyond the patience.
+// Renames without ever replacing: when the target name is taken, nothing changes. Throws
+// AppError on other failures, also when another program holds the file beyond the patience. For
+// a file only this program renames (its own temporaries); it may hold the file open meanwhile.
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to);
+
+// RenameNoReplace for a file that other workstations may rename at the same instant (a claim
+// given back): of two programs renaming it, exactly one sees Done. Windows: through a handle
+// without delete sharing, as ClaimAs, so no program of ours may hold the file open for deleting
+// meanwhile.
+RenameOutcome RenameExclusively(const fs::path& from, const fs::path& to);
 
 // The file a path ends at after following every symbolic link (the path itself when it is no
 // link, also when nothing is there).

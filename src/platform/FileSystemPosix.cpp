@@ -253,6 +253,10 @@ bool HeldFile::IsAt(const fs::path& path) const noexcept {
            mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
 }
 
+RenameOutcome RenameExclusively(const fs::path& from, const fs::path& to) {
+    return RenameNoReplace(from, to);
+}
+
 RenameOutcome HeldFile::ClaimAs(const fs::path& to) {
     // By name; the caller asks IsAt(to) whether it was this very file.
     return RenameNoReplace(path_, to);

@@ -142,7 +142,7 @@ bool renameHandle(HANDLE h, const fs::path& to) {
            0;
 }
 
-// RenameNoReplace and ClaimAs: the file opened without delete sharing, checked against `held`
+// RenameExclusively and ClaimAs: the file opened without delete sharing, checked against `held`
 // when given, and renamed through that handle. `heldIsTaken`: another holder beyond the patience
 // means taken (SourceMissing), as for a claim; otherwise it is a failure.
 RenameOutcome renameAlone(const fs::path& from, const fs::path& to, HANDLE held, bool heldIsTaken) {
@@ -406,8 +406,28 @@ RenameOutcome HeldFile::ClaimAs(const fs::path& to) {
     return renameAlone(path_, to, handleOf(file_), true);
 }
 
-RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
+RenameOutcome RenameExclusively(const fs::path& from, const fs::path& to) {
     return renameAlone(from, to, nullptr, false);
+}
+
+RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken. The file may be
+    // held open by this program (a staged file), which MoveFileExW allows.
+    if (int e = BeforeFileCall(FileCall::RenameNoReplace, from, to)) {
+        throw FileError(e, "Umbenennen nach " + Utf8Path(to));
+    }
+    if (patiently(from, [&] {
+            return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+        })) {
+        AfterFileCall(FileCall::Rename, from, to);
+        return RenameOutcome::Done;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+        return RenameOutcome::TargetExists;
+    }
+    if (code == ERROR_FILE_NOT_FOUND) return RenameOutcome::SourceMissing;
+    throw WindowsFileError(code, "Umbenennen nach " + Utf8Path(to));
 }
 
 // Only a link or junction is resolved, to the file it finally names; any other path stays as it
