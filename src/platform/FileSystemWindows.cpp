@@ -464,15 +464,16 @@ bool noRightsHere(DWORD code) {
 
 // The rewritten file's access rights onto its replacement. A new file gets the folder's inherited
 // rights only, and so would lose what was granted on the file itself (the setup program lets
-// Users change Settings.ini and AccNum.dat, not the folder's other files).
-void copyAccessRights(const fs::path& from, const fs::path& to) {
+// Users change Settings.ini and AccNum.dat, not the folder's other files). False when the rights
+// could not be read or set (a share that lets no one but its administrators change rights): the
+// caller then rewrites the file in place, which keeps them.
+bool copyAccessRights(const fs::path& from, const fs::path& to) noexcept {
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     DWORD code = GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                        nullptr, nullptr, &dacl, nullptr, &descriptor);
-    if (noRightsHere(code)) return;  // a file system without access rights (FAT, some shares)
-    if (code != ERROR_SUCCESS)
-        throw WindowsFileError(code, "Lesen der Rechte von " + Utf8Path(from));
+    if (noRightsHere(code)) return true;  // a file system without access rights (FAT, some shares)
+    if (code != ERROR_SUCCESS) return false;
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     GetSecurityDescriptorControl(descriptor, &control, &revision);
@@ -482,13 +483,12 @@ void copyAccessRights(const fs::path& from, const fs::path& to) {
         DACL_SECURITY_INFORMATION |
         ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
                                             : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    std::wstring name = to.wstring();
+    std::vector<wchar_t> name(to.native().begin(), to.native().end());
+    name.push_back(L'\0');
     code =
         SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
     LocalFree(descriptor);
-    if (code != ERROR_SUCCESS && !noRightsHere(code)) {
-        throw WindowsFileError(code, "Setzen der Rechte von " + Utf8Path(to));
-    }
+    return code == ERROR_SUCCESS || noRightsHere(code);
 }
 
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
@@ -513,7 +513,10 @@ void ReplaceFile(const fs::path& target, std::string_view bytes) {
     }
     try {
         StagedFile file(real, bytes, exists ? static_cast<int>(attributes) : -1);
-        if (exists) copyAccessRights(real, file.Temporary());
+        if (exists && !copyAccessRights(real, file.Temporary())) {
+            file.Discard();
+            return rewriteInPlace(real, bytes);
+        }
         file.Commit();
     } catch (const AppError& e) {
         // A folder that takes no new file, while the file itself may be written.
