@@ -87,7 +87,7 @@ TEST(SharingWithOthers, TwoClaimersOfOneRequestExactlyOneHasIt) {
         WriteBytes(dir / "ANFRAGE.GDT", "Anfrage " + std::to_string(round));
         SetEvent(go[0]);
         SetEvent(go[1]);
-        ASSERT_EQ(WaitForMultipleObjects(2, done.data(), TRUE, 10000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForMultipleObjects(2, done.data(), TRUE, 60000), WAIT_OBJECT_0);
     }
     ASSERT_EQ(a.ExitCode(), 0u);
     ASSERT_EQ(b.ExitCode(), 0u);
