@@ -11,70 +11,24 @@
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/FileSystem.h"
+#include "support/OtherProgram.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
 namespace {
 
+using test::HoldElsewhere;
+using test::OtherProgram;
 using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
-
-// A child running OtherProgram with `arguments`, ended when the object goes.
-class OtherProgram {
-  public:
-    explicit OtherProgram(const std::wstring& arguments) {
-        wchar_t self[MAX_PATH];
-        GetModuleFileNameW(nullptr, self, MAX_PATH);
-        const fs::path program = fs::path(self).parent_path() / L"morvik_other_program.exe";
-        std::wstring command = L"\"" + program.wstring() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &info)) {
-            throw std::runtime_error("CreateProcessW: " + std::to_string(GetLastError()));
-        }
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
-    }
-    ~OtherProgram() {
-        TerminateProcess(process_, 1);
-        CloseHandle(process_);
-    }
-    DWORD ExitCode() {
-        WaitForSingleObject(process_, 60000);
-        DWORD code = 1;
-        GetExitCodeProcess(process_, &code);
-        return code;
-    }
-
-  private:
-    HANDLE process_ = nullptr;
-};
-
-std::wstring uniqueName(const wchar_t* what) {
-    return L"Local\\morvik-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + what;
-}
-
-// `file` held by another program without delete sharing for `millis` ms from when this returns.
-std::unique_ptr<OtherProgram> holdElsewhere(const fs::path& file, int millis) {
-    const std::wstring name = uniqueName(L"held");
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-    auto other = std::make_unique<OtherProgram>(L"hold \"" + file.wstring() + L"\" " +
-                                                std::to_wstring(millis) + L" " + name);
-    const DWORD waited = WaitForSingleObject(ready, 60000);
-    CloseHandle(ready);
-    if (waited != WAIT_OBJECT_0) throw std::runtime_error("the other program never held the file");
-    return other;
-}
 
 // Two workstations claim one request at the same instant, round after round: each time exactly
 // one has it, and it has the request's own bytes; the other is told it is taken, never an error.
 TEST(SharingWithOthers, TwoClaimersOfOneRequestExactlyOneHasIt) {
     constexpr int kRounds = 150;
     TempFolder dir;
-    const std::wstring prefix = uniqueName(L"");
+    const std::wstring prefix = test::UniqueEventName(L"");
     std::vector<HANDLE> go, done;
     for (const wchar_t* who : {L"A", L"B"}) {
         go.push_back(CreateEventW(nullptr, FALSE, FALSE, (prefix + L"go-" + who).c_str()));
@@ -129,13 +83,13 @@ TEST(SharingWithOthers, AClaimWaitsOutAMomentAndCallsALongHoldTaken) {
     TempFolder dir;
     WriteBytes(dir / "ANFRAGE.GDT", "Anfrage");
     {
-        auto other = holdElsewhere(dir / "ANFRAGE.GDT", 60000);
+        auto other = HoldElsewhere(dir / "ANFRAGE.GDT", 60000);
         HeldFile held(dir / "ANFRAGE.GDT");
         EXPECT_EQ(held.ClaimAs(dir / "claim"), RenameOutcome::SourceMissing);
         EXPECT_TRUE(held.IsAt(dir / "ANFRAGE.GDT"));
         EXPECT_FALSE(fs::exists(dir / "claim"));
     }
-    auto other = holdElsewhere(dir / "ANFRAGE.GDT", 1000);
+    auto other = HoldElsewhere(dir / "ANFRAGE.GDT", 1000);
     HeldFile held(dir / "ANFRAGE.GDT");
     EXPECT_EQ(held.ClaimAs(dir / "claim"), RenameOutcome::Done);
     EXPECT_TRUE(held.IsAt(dir / "claim"));
@@ -148,7 +102,7 @@ TEST(SharingWithOthers, RenamesAndDeletionsWaitOutAMomentAndFailPlainlyAfter) {
     TempFolder dir;
     WriteBytes(dir / "a", "a");
     {
-        auto other = holdElsewhere(dir / "a", 60000);
+        auto other = HoldElsewhere(dir / "a", 60000);
         try {
             RenameNoReplace(dir / "a", dir / "b");
             ADD_FAILURE() << "renamed a file another program held";
@@ -160,10 +114,10 @@ TEST(SharingWithOthers, RenamesAndDeletionsWaitOutAMomentAndFailPlainlyAfter) {
         EXPECT_FALSE(fs::exists(dir / "b"));
     }
     {
-        auto other = holdElsewhere(dir / "a", 1000);
+        auto other = HoldElsewhere(dir / "a", 1000);
         EXPECT_EQ(RenameNoReplace(dir / "a", dir / "b"), RenameOutcome::Done);
     }
-    auto other = holdElsewhere(dir / "b", 1000);
+    auto other = HoldElsewhere(dir / "b", 1000);
     DeleteFileForced(dir / "b");
     EXPECT_FALSE(fs::exists(dir / "b"));
 }
