@@ -1,4 +1,5 @@
-# Gives a Windows program the icon and version resource of packaging/windows/VersionInfo.rc.
+# Gives a Windows program the icon, version resource and manifest of
+# packaging/windows/VersionInfo.rc.
 # The texts of one program go into a small header beside it: the resource compiler hands its
 # command line through a shell, which would take a quoted text with blanks apart.
 function(morvik_windows_resources target description)
@@ -13,5 +14,6 @@ function(morvik_windows_resources target description)
 ")
   target_sources(${target} PRIVATE ${rc})
   set_property(SOURCE ${rc} APPEND PROPERTY INCLUDE_DIRECTORIES
-    ${dir} ${PROJECT_SOURCE_DIR}/data/icons ${PROJECT_BINARY_DIR}/src/generated)
+    ${dir} ${PROJECT_SOURCE_DIR}/data/icons ${PROJECT_SOURCE_DIR}/packaging/windows
+    ${PROJECT_BINARY_DIR}/src/generated)
 endfunction()

@@ -163,7 +163,7 @@ fs::path GiveBackClaim(const fs::path& claim, const std::string& originalName) {
     for (int n = 1; n < 1000; ++n) {
         fs::path back =
             n == 1 ? request : claim.parent_path() / PathFromUtf8(numberedName(originalName, n));
-        switch (RenameNoReplace(claim, back)) {
+        switch (RenameExclusively(claim, back)) {
             case RenameOutcome::Done:
                 FlushFolder(claim.parent_path());
                 return back;

@@ -65,7 +65,7 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
             t->journal_->Append(head);
             t->headSize_ = head.size();
             FlushFolder(t->folder_);
-            renamed = RenameNoReplace(request, t->claim_);
+            renamed = t->held_->ClaimAs(t->claim_);
         } catch (const AppError&) {
             // A rename without replacing cut between link and unlink leaves a second name.
             if (SameFile(request, t->claim_)) RemoveFileQuietly(t->claim_);

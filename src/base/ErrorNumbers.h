@@ -27,6 +27,7 @@ inline constexpr std::int32_t CounterWentBack = 1004;    // AccNum.dat lost numb
 inline constexpr std::int32_t OrderWrite = 1010;         // an order file could not be put in place
 inline constexpr std::int32_t NotRegularFile = 1011;     // a link or something else, not a file
 inline constexpr std::int32_t FileTooLarge = 1012;       // too large to be a request
+inline constexpr std::int32_t FolderNotFlushed = 1013;   // the system cannot flush a folder
 inline constexpr std::int32_t OrderCompleted = 1040;     // start-up finished an interrupted order
 inline constexpr std::int32_t OrderRolledBack = 1041;    // start-up took an interrupted order back
 inline constexpr std::int32_t RecoveryFailed = 1042;    // an interrupted order could not be settled

@@ -33,4 +33,10 @@ void LogCurrentException(ErrorLog& log, std::string_view procedure) noexcept {
     }
 }
 
+void LogSystemNotices(ErrorLog& log, std::string_view procedure) noexcept {
+    if (std::optional<std::string> notice = TakeUnflushedFolderNotice()) {
+        log.LogError(procedure, err::FolderNotFlushed, *notice);
+    }
+}
+
 }  // namespace morvik

@@ -3,9 +3,11 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <limits>
+#include <mutex>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
@@ -238,6 +240,38 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
         other.file_ = kNoFile;
     }
     return *this;
+}
+
+namespace {
+
+// 0 nothing met yet, 1 a notice waits, 2 it was taken: one notice a run.
+std::atomic<int> unflushedState{0};
+std::mutex unflushedMutex;
+std::string unflushedNotice;
+
+}  // namespace
+
+void NoteUnflushedFolder(const fs::path& folder, const std::string& why) noexcept {
+    if (unflushedState.load() != 0) return;
+    try {
+        std::lock_guard<std::mutex> lock(unflushedMutex);
+        if (unflushedState.load() != 0) return;
+        unflushedNotice = "Der Ordner " + Utf8Path(folder) + " kann nicht gesichert werden (" +
+                          why +
+                          "): Umbenennungen und Löschungen darin überstehen einen Stromausfall "
+                          "nur, wenn das Dateisystem oder der Server sie selbst sofort schreibt";
+        unflushedState.store(1);
+    } catch (...) {
+        // Without memory for the text there is no notice; the flush itself went on as it could.
+    }
+}
+
+std::optional<std::string> TakeUnflushedFolderNotice() noexcept {
+    if (unflushedState.load(std::memory_order_relaxed) != 1) return std::nullopt;
+    std::lock_guard<std::mutex> lock(unflushedMutex);
+    if (unflushedState.load() != 1) return std::nullopt;
+    unflushedState.store(2);
+    return std::move(unflushedNotice);
 }
 
 void WriteFileAtomically(const fs::path& target, std::string_view bytes) {

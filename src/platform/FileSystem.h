@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,11 @@ std::string Utf8Path(const fs::path& path);
 // File-system helpers shared by the readers and writers. All of them throw AppError with a
 // classic file error number (53 file not found, 70 permission denied, 75 access error, 76 path
 // not found) so that the log says what went wrong.
+//
+// Patience: on Windows other programs (virus scanners, the search indexer, backup) open files for
+// a moment without sharing them. A rename or deletion that fails for that (a sharing or lock
+// violation, or access denied on a file that is there and not read-only) is tried again after
+// 50, 100, 200, 400, 800 and 1600 ms before its outcome is decided.
 
 // The whole file as raw bytes.
 std::string ReadFileBytes(const fs::path& file);
@@ -61,6 +67,8 @@ std::string ReadPlainFile(const fs::path& file, std::uint64_t limit);
 // A plain file opened for reading without following a link, held open: its lock and identity
 // stay with the file when it is renamed. Throws AppError: FileNotFound when nothing is there,
 // NotRegularFile for a link or anything but a plain file.
+enum class RenameOutcome { Done, TargetExists, SourceMissing };
+
 class HeldFile {
   public:
     explicit HeldFile(const fs::path& file);
@@ -78,6 +86,16 @@ class HeldFile {
     std::string ReadAll(std::uint64_t limit) const;
     // Whether `path` names this very file (not a replacement under the same name).
     bool IsAt(const fs::path& path) const noexcept;
+    // Claims the file: renames it from the name it was opened under to `to`, without replacing.
+    // Of two programs claiming one file, exactly one sees Done; the other sees SourceMissing,
+    // also when it finds the file held by another program beyond the patience (another claimer
+    // in the middle of its rename, or a scanner): taken, as far as it can tell. Windows: the file
+    // is opened for deleting without delete sharing, checked to be this very file (another file
+    // under the name: SourceMissing), and renamed through that handle; a handle follows its
+    // file, so a rename by name that opened the file just before another program renamed it
+    // would carry that program's claim away. Elsewhere RenameNoReplace, and the caller checks
+    // with IsAt where the file went. Throws AppError on other failures.
+    RenameOutcome ClaimAs(const fs::path& to);
 
   private:
     fs::path path_;
@@ -86,9 +104,9 @@ class HeldFile {
     std::uint64_t sizeWhenOpened_ = 0;
 };
 
-enum class RenameOutcome { Done, TargetExists, SourceMissing };
-// Renames without ever replacing: when the target name is taken, nothing changes. Of two
-// programs renaming the same file, exactly one sees Done. Throws AppError on other failures.
+// Renames without ever replacing: when the target name is taken, nothing changes. Throws
+// AppError on other failures, also when another program holds the file beyond the patience. For
+// a file only this program renames (its own temporaries); it may hold the file open meanwhile.
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to);
 
 // Whether anything is at `path` (a link is not followed). Only "not found" means absent: any
@@ -101,6 +119,11 @@ std::int64_t LastWritten(const fs::path& file);
 // Now, in seconds since 1970 by the clock of the server that keeps `folder`: one of the program's
 // temporaries is written there, read and removed. Throws AppError.
 std::int64_t ShareNow(const fs::path& folder);
+// RenameNoReplace for a file that other workstations may rename at the same instant (a claim
+// given back): of two programs renaming it, exactly one sees Done. Windows: through a handle
+// without delete sharing, as ClaimAs, so no program of ours may hold the file open for deleting
+// meanwhile.
+RenameOutcome RenameExclusively(const fs::path& from, const fs::path& to);
 
 // The file a path ends at after following every symbolic link (the path itself when it is no
 // link, also when nothing is there).
@@ -171,27 +194,32 @@ class StagedFile {
 };
 
 // Makes the creations, renames and deletions in a folder durable. Throws AppError when the
-// system says it could not; a file system that cannot flush folders at all is no failure.
+// system says it could not. A file system that cannot flush folders at all (some network shares)
+// is no failure, since nothing better can be done there; the first such folder of a run is
+// noted for TakeUnflushedFolderNotice.
 void FlushFolder(const fs::path& folder);
+
+// Once per run: the first folder the system could not flush at all, and why, for the log (the
+// trap writes it); nullopt before that and ever after.
+std::optional<std::string> TakeUnflushedFolderNotice() noexcept;
 
 // Whether two names are one file (hard links of each other); false when either is missing.
 bool SameFile(const fs::path& a, const fs::path& b) noexcept;
 // How many names the file has; 0 when there is none under `file`.
 std::uint64_t LinkCount(const fs::path& file) noexcept;
 
-// Makes the renames and deletions in a folder durable. Windows: the renames are written through
-// already; the folder is flushed where the file system allows it.
+// FlushFolder as best effort: for a caller that goes on the same way when it fails.
 void SyncFolder(const fs::path& folder) noexcept;
 
 // Writes a whole file through a StagedFile: either the old content or the new one is there.
 void WriteFileAtomically(const fs::path& target, std::string_view bytes);
 
 // Rewrites a file that other programs share (AccNum.dat, Settings.ini) and keeps what it is: a
-// link is followed and the file it points at is written; the mode (Windows: the attributes)
-// stays; a read-only file (no write permission in its mode, or the read-only attribute) is
-// refused with PermissionDenied. The new content arrives whole
-// through a temporary; when the folder takes no new file but the file itself is writable, it is
-// rewritten in place under a lock and flushed.
+// link is followed and the file it points at is written; the mode (Windows: the attributes and
+// the access rights) stays; a read-only file (no write permission in its mode, or the read-only
+// attribute) is refused with PermissionDenied. The new content arrives whole through a temporary;
+// when the folder takes no new file but the file itself is writable, it is rewritten in place under
+// a lock and flushed.
 void ReplaceFile(const fs::path& target, std::string_view bytes);
 
 }  // namespace morvik

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
@@ -75,15 +76,15 @@ bool flushFile(int fd, const fs::path& file) {
 
 void FlushFolder(const fs::path& folder) {
     const fs::path at = folder.empty() ? fs::path(".") : folder;
-    if (int e = BeforeFileCall(FileCall::FlushFolder, at)) {
-        throw FileError(e, "Sichern des Ordners " + Utf8Path(at));
+    int e = BeforeFileCall(FileCall::FlushFolder, at);
+    if (e == 0) {
+        Fd dir(::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() < 0) throw FileError(errno, "Sichern des Ordners " + Utf8Path(at));
+        if (::fsync(dir.get()) != 0) e = errno;
     }
-    Fd dir(::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) throw FileError(errno, "Sichern des Ordners " + Utf8Path(at));
     // Some file systems (and some network shares) cannot flush a folder; they say EINVAL.
-    if (::fsync(dir.get()) != 0 && errno != EINVAL) {
-        throw FileError(errno, "Sichern des Ordners " + Utf8Path(at));
-    }
+    if (e == EINVAL) return NoteUnflushedFolder(at, std::strerror(e));
+    if (e != 0) throw FileError(e, "Sichern des Ordners " + Utf8Path(at));
     AfterFileCall(FileCall::FlushFolder, at);
 }
 
@@ -257,6 +258,15 @@ bool HeldFile::IsAt(const fs::path& path) const noexcept {
     }, there{};
     return ::fstat(file_, &mine) == 0 && ::lstat(path.c_str(), &there) == 0 &&
            mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+}
+
+RenameOutcome RenameExclusively(const fs::path& from, const fs::path& to) {
+    return RenameNoReplace(from, to);
+}
+
+RenameOutcome HeldFile::ClaimAs(const fs::path& to) {
+    // By name; the caller asks IsAt(to) whether it was this very file.
+    return RenameNoReplace(path_, to);
 }
 
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {

@@ -1,19 +1,22 @@
 // Files on Windows through the Win32 API. Every file is opened by its UTF-16 name and read and
 // written as raw bytes: there is no text mode here that could turn CR LF into LF or stop reading
 // at byte 0x1A, both of which a GDT file may hold.
+#include <aclapi.h>
 #include <windows.h>
 #undef ReplaceFile  // ours, not the Win32 macro
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "platform/Errno.h"
-#include "platform/FileSystem.h"
-#include "platform/ReadHead.h"
-
 #include "platform/FileCalls.h"
+#include "platform/FileSystem.h"
+#include "platform/ReadAt.h"
+#include "platform/ReadHead.h"
 
 namespace morvik {
 
@@ -79,6 +82,103 @@ bool sameFile(HANDLE a, HANDLE b) {
     return sameVolume && x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
+// Whether another program's handle may be all that stops a rename or deletion of `file`: a
+// sharing or lock violation, or access denied on a file that is there and not read-only.
+bool heldByAnother(DWORD code, const fs::path& file) {
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return true;
+    if (code != ERROR_ACCESS_DENIED) return false;
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
+// Runs `call` (true on success, else GetLastError says why) until it succeeds, fails for another
+// reason, or the patience is used up (about three seconds). Virus scanners, the search indexer and
+// backup hold a file for a moment; a short wait is all they need.
+template <typename Call>
+bool patiently(const fs::path& file, Call call) {
+    static constexpr DWORD kPauses[] = {50, 100, 200, 400, 800, 1600};
+    for (DWORD pause : kPauses) {
+        if (call()) return true;
+        const DWORD code = GetLastError();
+        if (!heldByAnother(code, file)) {
+            SetLastError(code);
+            return false;
+        }
+        Sleep(pause);
+    }
+    return call();
+}
+
+// Opens `file` for renaming without delete sharing: until the handle is closed no other program
+// renames or deletes it, and one that tries gets a sharing violation. Waits out other holders.
+HANDLE openForRename(const fs::path& file) {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    patiently(file, [&] {
+        h = CreateFileW(file.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        return h != INVALID_HANDLE_VALUE;
+    });
+    return h;
+}
+
+// Renames an open file (openForRename) to `to` without replacing. The name goes through the
+// system's own conversion (as every path does), so it is made absolute here.
+bool renameHandle(HANDLE h, const fs::path& to) {
+    std::error_code ec;
+    const std::wstring name = fs::absolute(to, ec).wstring();
+    if (ec) {
+        SetLastError(ERROR_BAD_PATHNAME);
+        return false;
+    }
+    const std::size_t bytes = name.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + bytes + sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(info->FileName, name.c_str(), bytes + sizeof(wchar_t));
+    return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) !=
+           0;
+}
+
+// RenameExclusively and ClaimAs: the file opened without delete sharing, checked against `held`
+// when given, and renamed through that handle. `heldIsTaken`: another holder beyond the patience
+// means taken (SourceMissing), as for a claim; otherwise it is a failure.
+RenameOutcome renameAlone(const fs::path& from, const fs::path& to, HANDLE held, bool heldIsTaken) {
+    if (int e = BeforeFileCall(FileCall::RenameNoReplace, from, to)) {
+        throw FileError(e, "Umbenennen nach " + Utf8Path(to));
+    }
+    Handle h(openForRename(from));
+    if (!h) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return RenameOutcome::SourceMissing;
+        }
+        if (heldIsTaken && heldByAnother(code, from)) return RenameOutcome::SourceMissing;
+        throw WindowsFileError(code, "Umbenennen von " + Utf8Path(from));
+    }
+    // Another file under the name: not the one the caller read, and not its to take.
+    if (held != nullptr && !sameFile(held, h.get())) return RenameOutcome::SourceMissing;
+    if (!renameHandle(h.get(), to)) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+            return RenameOutcome::TargetExists;
+        }
+        throw WindowsFileError(code, "Umbenennen nach " + Utf8Path(to));
+    }
+    AfterFileCall(FileCall::Rename, from, to);
+    return RenameOutcome::Done;
+}
+
+// The codes with which a system says that it cannot flush a folder at all (FAT, some network
+// redirectors and servers), as against a flush that failed.
+bool cannotFlushFolders(DWORD code) {
+    return code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED ||
+           code == ERROR_INVALID_PARAMETER || code == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
 }  // namespace
 
 std::uint64_t SizeOf(NativeFile file) noexcept {
@@ -104,15 +204,26 @@ std::size_t ReadAt(NativeFile file, char* into, std::size_t count, std::uint64_t
 }
 
 void FlushFolder(const fs::path& folder) {
-    // Renames are written through already (MOVEFILE_WRITE_THROUGH). NTFS flushes a folder opened
-    // for writing; other file systems refuse, which is no failure.
-    if (int e = BeforeFileCall(FileCall::FlushFolder, folder)) {
-        throw FileError(e, "Sichern des Ordners " + Utf8Path(folder));
+    // FlushFileBuffers on a folder needs a handle with write access; it makes the folder's
+    // creations, renames and deletions durable (MOVEFILE_WRITE_THROUGH is documented only for a
+    // move done as copy and delete, so no rename counts as durable before this).
+    const fs::path at = folder.empty() ? fs::path(L".") : folder;
+    DWORD code = ERROR_SUCCESS;
+    if (int e = BeforeFileCall(FileCall::FlushFolder, at)) {
+        // EINVAL stands for a system that cannot flush folders, as on POSIX.
+        if (e != EINVAL) throw FileError(e, "Sichern des Ordners " + Utf8Path(at));
+        code = ERROR_INVALID_FUNCTION;
+    } else {
+        Handle dir(CreateFileW(at.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!dir || !FlushFileBuffers(dir.get())) code = GetLastError();
     }
-    Handle dir(CreateFileW(folder.empty() ? L"." : folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                           kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (dir) FlushFileBuffers(dir.get());
-    AfterFileCall(FileCall::FlushFolder, folder);
+    if (code == ERROR_SUCCESS) return AfterFileCall(FileCall::FlushFolder, at);
+    if (!cannotFlushFolders(code)) {
+        throw WindowsFileError(code, "Sichern des Ordners " + Utf8Path(at));
+    }
+    NoteUnflushedFolder(at,
+                        WindowsFileError(code, "Windows-Fehler " + std::to_string(code)).what());
 }
 
 void SyncFolder(const fs::path& folder) noexcept {
@@ -153,14 +264,18 @@ std::string ReadFileBytes(const fs::path& file) {
 void DeleteFileForced(const fs::path& file, bool missingOk) {
     if (int e = BeforeFileCall(FileCall::Remove, file))
         throw FileError(e, "Löschen von " + Utf8Path(file));
-    if (DeleteFileW(file.c_str())) return AfterFileCall(FileCall::Remove, file);
+    if (patiently(file, [&] { return DeleteFileW(file.c_str()) != 0; })) {
+        return AfterFileCall(FileCall::Remove, file);
+    }
     DWORD code = GetLastError();
     // A read-only request goes too: Windows refuses to delete it until the flag is off.
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         if (SetFileAttributesW(file.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-            if (DeleteFileW(file.c_str())) return AfterFileCall(FileCall::Remove, file);
+            if (patiently(file, [&] { return DeleteFileW(file.c_str()) != 0; })) {
+                return AfterFileCall(FileCall::Remove, file);
+            }
             code = GetLastError();
             SetFileAttributesW(file.c_str(), attributes);
         }
@@ -228,17 +343,17 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode)
 void StagedFile::Commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
-    // Returns only once the move is on disk.
     if (int e = BeforeFileCall(FileCall::Rename, temporary_, target_)) {
         throw FileError(e, "Umbenennen nach " + Utf8Path(target_));
     }
-    if (!MoveFileExW(temporary_.c_str(), target_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // The temporary is ours; another program may hold the file it replaces for a moment.
+    if (!patiently(target_, [&] {
+            return MoveFileExW(temporary_.c_str(), target_.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        })) {
         ThrowLastFileError("Umbenennen nach", target_);
     }
     AfterFileCall(FileCall::Rename, temporary_, target_);
-    // Written through: the folder holds the new name durably already.
-    AfterFileCall(FileCall::FlushFolder, target_.parent_path());
     committed_ = true;
     if (file_ != kNoFile) CloseHandle(handleOf(file_));
     file_ = kNoFile;
@@ -294,15 +409,24 @@ bool HeldFile::IsAt(const fs::path& path) const noexcept {
     return there && sameFile(handleOf(file_), there.get());
 }
 
+RenameOutcome HeldFile::ClaimAs(const fs::path& to) {
+    return renameAlone(path_, to, handleOf(file_), true);
+}
+
+RenameOutcome RenameExclusively(const fs::path& from, const fs::path& to) {
+    return renameAlone(from, to, nullptr, false);
+}
+
 RenameOutcome RenameNoReplace(const fs::path& from, const fs::path& to) {
-    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken. Windows always
-    // has this move, so there is no way round it to force.
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken. The file may be
+    // held open by this program (a staged file), which MoveFileExW allows.
     if (int e = BeforeFileCall(FileCall::RenameNoReplace, from, to)) {
         throw FileError(e, "Umbenennen nach " + Utf8Path(to));
     }
-    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (patiently(from, [&] {
+            return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+        })) {
         AfterFileCall(FileCall::Rename, from, to);
-        AfterFileCall(FileCall::FlushFolder, to.parent_path());  // written through
         return RenameOutcome::Done;
     }
     const DWORD code = GetLastError();
@@ -341,6 +465,39 @@ fs::path FollowLinks(const fs::path& path) {
 
 namespace {
 
+bool noRightsHere(DWORD code) {
+    return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION;
+}
+
+// The rewritten file's access rights onto its replacement. A new file gets the folder's inherited
+// rights only, and so would lose what was granted on the file itself (the setup program lets
+// Users change Settings.ini and AccNum.dat, not the folder's other files). False when the rights
+// could not be read or set (a share that lets no one but its administrators change rights): the
+// caller then rewrites the file in place, which keeps them.
+bool copyAccessRights(const fs::path& from, const fs::path& to) noexcept {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD code = GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                       nullptr, nullptr, &dacl, nullptr, &descriptor);
+    if (noRightsHere(code)) return true;  // a file system without access rights (FAT, some shares)
+    if (code != ERROR_SUCCESS) return false;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    // Inherited entries stay inherited (from the same folder); a file cut off from its folder's
+    // rights stays cut off.
+    const SECURITY_INFORMATION what =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    std::vector<wchar_t> name(to.native().begin(), to.native().end());
+    name.push_back(L'\0');
+    code =
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+    LocalFree(descriptor);
+    return code == ERROR_SUCCESS || noRightsHere(code);
+}
+
 void rewriteInPlace(const fs::path& file, std::string_view bytes) {
     Handle h(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -363,6 +520,10 @@ void ReplaceFile(const fs::path& target, std::string_view bytes) {
     }
     try {
         StagedFile file(real, bytes, exists ? static_cast<int>(attributes) : -1);
+        if (exists && !copyAccessRights(real, file.Temporary())) {
+            file.Discard();
+            return rewriteInPlace(real, bytes);
+        }
         file.Commit();
     } catch (const AppError& e) {
         // A folder that takes no new file, while the file itself may be written.

@@ -31,4 +31,8 @@ std::size_t ReadAt(NativeFile file, char* into, std::size_t count, std::uint64_t
 std::string ReadFromStartSized(NativeFile file, std::uint64_t stopAfter, const fs::path& name,
                                std::uint64_t expected);
 
+// FlushFolder met a folder the system cannot flush at all; `why` is the system's word for it.
+// Only the first of a run is kept, for TakeUnflushedFolderNotice.
+void NoteUnflushedFolder(const fs::path& folder, const std::string& why) noexcept;
+
 }  // namespace morvik

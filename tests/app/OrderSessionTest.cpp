@@ -6,6 +6,9 @@
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
 #include "support/SettingsFile.h"
+#ifdef _WIN32
+#include "support/OtherProgram.h"
+#endif
 
 namespace morvik {
 namespace {
@@ -291,6 +294,27 @@ TEST_F(OrderSessionTest, VanishedRequestWritesNothingAndTheOneWaitingIsShownFirs
     ASSERT_EQ(orders().size(), 1u);
     EXPECT_TRUE(ReadBytes(out() / orders()[0]).starts_with("0133000999\r\n"));
 }
+
+#ifdef _WIN32
+// A scanner or the search indexer holding the request for a second: the confirmation waits it
+// out and orders. Held for longer, nothing is ordered and the request stays for the next try.
+TEST_F(OrderSessionTest, ARequestHeldByAnotherProgramIsWaitedForOrLeftAsItIs) {
+    ready();
+    add({1});
+    {
+        auto scanner = test::HoldElsewhere(in() / "a.gdt", 60000);
+        EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
+        EXPECT_TRUE(orders().empty());
+        EXPECT_EQ(ReadBytes(in() / "a.gdt"), kRequest);
+    }
+    load();
+    add({1});
+    auto scanner = test::HoldElsewhere(in() / "a.gdt", 1000);
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
+    EXPECT_FALSE(std::filesystem::exists(in() / "a.gdt"));
+    EXPECT_EQ(orders().size(), 1u);
+}
+#endif
 
 TEST_F(OrderSessionTest, RequestRewrittenSinceItWasShownIsShownAgainFirst) {
     ready();

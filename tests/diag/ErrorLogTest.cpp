@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <stdexcept>
 
 #include "base/AppError.h"
 #include "diag/Trap.h"
 #include "diag/TrapNames.h"
+#include "platform/FileCalls.h"
+#include "platform/FileSystem.h"
 #include "support/ProgramFolder.h"
 
 namespace morvik {
@@ -29,6 +32,31 @@ TEST_F(ErrorLogTest, EachErrorAppendsOneLineInItsFixedForm) {
               "05.12.2026 - 14:03:07 # 53 - Datei nicht gefunden - ReadGDT\r\n"
               "05.12.2026 - 14:03:07 # -2147467259 -  - Connection\r\n"
               "05.12.2026 - 14:03:07 # 13 - Typen unvertr\xE4glich  zweite - Form_Load\r\n");
+}
+
+// A folder the system cannot flush at all (some shares) stops nothing, but IT must learn that
+// power cuts may undo what was done there: once a run, under the procedure that met it.
+TEST_F(ErrorLogTest, AFolderTheSystemCannotFlushIsLoggedOnceARun) {
+    struct CannotFlushFolders : FileCallHook {
+        int Before(FileCall call, const std::filesystem::path&,
+                   const std::filesystem::path&) override {
+            return call == FileCall::FlushFolder ? EINVAL : 0;
+        }
+        void After(FileCall, const std::filesystem::path&, const std::filesystem::path&) override {}
+    } system;
+    SetFileCallHook(&system);
+    const bool flushed = trap(log, "cmdOK_Click", [&] {
+        FlushFolder(program / "Ziel");
+        FlushFolder(program.path());
+    });
+    trap(log, "Form_Load", [&] { FlushFolder(program.path()); });
+    SetFileCallHook(nullptr);
+    EXPECT_TRUE(flushed);
+    const std::vector<std::string> lines = CrLfLines(log.File());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("# 1013 - Der Ordner " + Utf8Path(program / "Ziel")), std::string::npos)
+        << lines[0];
+    EXPECT_TRUE(lines[0].ends_with(" - cmdOK_Click")) << lines[0];
 }
 
 TEST_F(ErrorLogTest, UnwritableLogNeitherThrowsNorStopsTheProgram) {

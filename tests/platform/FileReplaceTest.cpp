@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <aclapi.h>
+#include <sddl.h>
+#include <windows.h>
+#undef ReplaceFile
+#else
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,7 +40,51 @@ TEST(ReplaceFile, RefusesAReadOnlyFile) {
     EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{"Settings.ini"});
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The access rights of a file as SDDL ("D:P(A;;FA;;;BA)..."); empty when they cannot be read.
+std::wstring rightsOf(const fs::path& file) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return L"";
+    }
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    std::wstring rights = text ? text : L"";
+    LocalFree(text);
+    LocalFree(descriptor);
+    return rights;
+}
+
+// What was granted on a shared file itself (the setup program lets Users change Settings.ini
+// and AccNum.dat) holds after a rewrite: a new file would have only its folder's rights, and the
+// next operator could no longer save.
+TEST(ReplaceFile, KeepsTheFilesOwnAccessRights) {
+    TempFolder dir;
+    WriteBytes(dir / "Settings.ini", "alt");
+    PSECURITY_DESCRIPTOR granted = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1301bf;;;BU)", SDDL_REVISION_1, &granted, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(granted, &present, &dacl, &defaulted);
+    std::wstring name = (dir / "Settings.ini").wstring();
+    ASSERT_EQ(SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, dacl, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    LocalFree(granted);
+    const std::wstring before = rightsOf(dir / "Settings.ini");
+    if (before.find(L";;;BU)") == std::wstring::npos) {
+        // Wine makes rights up from the Unix mode and keeps none of its own.
+        GTEST_SKIP() << "this system keeps no access rights set on a file";
+    }
+    ReplaceFile(dir / "Settings.ini", "neu");
+    EXPECT_EQ(ReadBytes(dir / "Settings.ini"), "neu");
+    EXPECT_EQ(rightsOf(dir / "Settings.ini"), before);
+}
+#else
 unsigned modeOf(const fs::path& file) {
     struct stat st {};
     ::stat(file.c_str(), &st);

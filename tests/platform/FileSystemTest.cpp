@@ -162,6 +162,13 @@ TEST(FileSystem, DeleteRemovesAReadOnlyFile) {
     EXPECT_THROW(DeleteFileForced(dir / "r.gdt"), AppError);
 }
 
+// A folder flush that fails says so: what it was to make durable may be lost.
+TEST(FileSystem, FlushFolderFailsPlainly) {
+    TempFolder dir;
+    EXPECT_NO_THROW(FlushFolder(dir.path()));
+    EXPECT_THROW(FlushFolder(dir / "fehlt"), AppError);
+}
+
 TEST(FileSystem, OneTrailingSeparatorIsDropped) {
     const std::pair<std::string, std::string> cases[] = {
         {"/gdt//", "/gdt/"}, {"C:\\GDT\\", "C:\\GDT"}, {"/gdt", "/gdt"}, {"", ""}};

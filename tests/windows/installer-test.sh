@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The setup program under Wine, as IT support would deploy it: a silent install, the files where
-# they belong, an order placed through the installed morvik.exe, a silent re-install that keeps
-# the practice's data byte for byte, and a silent removal that keeps data and counter.
+# they belong, the folder's rights set with every icacls answer checked (Wine's icacls keeps no
+# rights, so the commands and their answers are checked in Logs\Setup.log), an order placed through
+# the installed morvik.exe, a silent re-install that keeps the practice's data byte for byte, a
+# re-install refused while Morvik runs and one stopped by a failing icacls, and a silent removal
+# that keeps data and counter.
 #
 #   tests/windows/installer-test.sh BUILD_DIR     (after `cpack -G NSIS` in BUILD_DIR)
 set -euo pipefail
@@ -61,6 +64,17 @@ check "registered under Apps & Features" \
 check "with its version" \
   sh -c "'$wine' reg query '$key' /v DisplayVersion 2>/dev/null | grep -q '$(basename "$setup" | sed 's/Morvik-\(.*\)-setup.exe/\1/')'"
 
+log="$folder/Logs/Setup.log"
+setup_says() { LC_ALL=C grep -qF -- "$1" "$log"; }
+for rights in '"C:\Morvik" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX' \
+  '"C:\Morvik" /grant *S-1-5-32-545:(WD,AD)' '"C:\Morvik\Settings.ini" /grant *S-1-5-32-545:M' \
+  '"C:\Morvik\Bodypart.mdb" /grant *S-1-5-32-545:M' '"C:\Morvik\AccNum.dat" /grant *S-1-5-32-545:M' \
+  '"C:\Morvik\AccNum.lck" /grant *S-1-5-32-545:M' '"C:\Morvik\Logs" /grant *S-1-5-32-545:(OI)(CI)M'; do
+  # "Rückgabe" in the ANSI code page: the byte of the u-umlaut is left to grep's dot.
+  check "rights set and answered 0: icacls $rights" \
+    sh -c "LC_ALL=C grep -aF -- 'icacls $rights: R' '$log' | LC_ALL=C grep -aq 'ckgabe 0'"
+done
+
 echo "== An order through the installed program"
 # A fresh Wine session, on the display the window test brings.
 "$wineserver" -k 2>/dev/null || true
@@ -81,6 +95,35 @@ for f in Settings.ini Bodypart.mdb AccNum.dat AccNum.lck Logs/ErrorLog.log; do
   check "re-install keeps $f byte for byte" cmp -s "$work/before/$(basename "$f")" "$folder/$f"
 done
 check "programs still there" test -s "$folder/morvik.exe"
+
+echo "== A re-install while Morvik runs is refused and changes nothing"
+# The other program holds morvik.exe as Windows holds a running program's file.
+cp "$folder/morvik.exe" "$work/morvik.exe"
+rm -f "$WINEPREFIX/drive_c/held"
+"$wine" "$build/tests/morvik_other_program.exe" run 'C:\Morvik\morvik.exe' 60000 'C:\held' \
+  >/dev/null 2>&1 &
+for _ in $(seq 120); do [ -f "$WINEPREFIX/drive_c/held" ] && break; sleep 0.5; done
+status=0
+"$wine" "$setup" /S '/D=C:\Morvik' >/dev/null 2>&1 || status=$?
+check "refused with exit code 3 while morvik.exe is in use" test "$status" = 3
+check "morvik.exe left as it was" cmp -s "$work/morvik.exe" "$folder/morvik.exe"
+check "the refusal in Setup.log" setup_says "Abgebrochen: C:\Morvik\morvik.exe ist in Gebrauch"
+"$wineserver" -k 2>/dev/null || true
+
+echo "== A failing icacls stops the setup"
+# The other program answers 2 to anything: a stand-in for icacls failing.
+icacls="$WINEPREFIX/drive_c/windows/system32/icacls.exe"
+cp "$icacls" "$work/icacls.exe"
+cp "$build/tests/morvik_other_program.exe" "$icacls"
+status=0
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;icacls.exe=n" "$wine" "$setup" /S '/D=C:\Morvik' \
+  >/dev/null 2>&1 || status=$?
+"$wineserver" -w
+cp "$work/icacls.exe" "$icacls"
+check "stopped with exit code 4 when icacls fails" test "$status" = 4
+check "the failing icacls and its answer in Setup.log" \
+  sh -c "LC_ALL=C grep -aF -- '/inheritance:r' '$log' | tail -1 | LC_ALL=C grep -aq 'ckgabe 2'"
+run "$setup" /S '/D=C:\Morvik'
 
 echo "== Silent removal keeps data and counter"
 # _?= runs the uninstaller in place, so that it is done when it returns.
