@@ -246,7 +246,7 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
         }
         if (order->Bytes() != request_.text) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
-            std::string bytes = order->Bytes();
+            ByteBuffer bytes(order->Bytes());
             requestPath_ = Utf8Path(order->GiveBack());
             return showNewRequest(std::move(bytes));
         }
