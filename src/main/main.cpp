@@ -13,7 +13,7 @@
 #include "platform/SystemClock.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
-#include "ui/ProgramIcon.h"
+#include "ui/ShippedIcons.h"
 #include "ui/QtFolderPicker.h"
 #include "ui/QtOperator.h"
 #include "ui/QtTranslation.h"

@@ -1,6 +1,4 @@
-#include "ui/ProgramIcon.h"
-
-#include <QImageReader>
+#include "ui/ShippedIcons.h"
 
 // Resources of a static library are registered by hand; outside any namespace.
 static void registerResources() {
@@ -9,13 +7,27 @@ static void registerResources() {
 
 namespace morvik {
 
-QIcon ProgramIcon() {
+namespace {
+
+void registerOnce() {
     static const bool registered = (registerResources(), true);
     (void)registered;
-    // A Qt without its SVG plugin (the Windows build) draws the icon from the PNG.
-    static const bool svg = QImageReader::supportedImageFormats().contains("svg");
-    return QIcon(svg ? QStringLiteral(":/icons/morvik.svg")
-                     : QStringLiteral(":/icons/morvik-256.png"));
+}
+
+}  // namespace
+
+QIcon ProgramIcon() {
+    registerOnce();
+    // The PNG, which Qt reads itself: the SVG would have every image format plugin and the SVG
+    // library loaded at start, for an icon shown at 16 to 48 pixels.
+    return QIcon(QStringLiteral(":/icons/morvik-256.png"));
+}
+
+QIcon ClearTextIcon() {
+    registerOnce();
+    QIcon icon(QStringLiteral(":/icons/clear-16.png"));
+    icon.addFile(QStringLiteral(":/icons/clear-32.png"));
+    return icon;
 }
 
 }  // namespace morvik

@@ -4,7 +4,14 @@
 
 namespace morvik {
 
-// The program's icon for its windows (drawn as SVG; Qt's SVG icon plugin renders it).
+// The icons the program ships as resources. None of them asks the desktop's icon theme: a theme
+// that lacks an icon is searched folder by folder (thousands of file look-ups at every start on
+// a machine without an up-to-date theme cache, and on every Windows PC).
+
+// The program's icon for its windows.
 QIcon ProgramIcon();
+
+// The clear button of a text field.
+QIcon ClearTextIcon();
 
 }  // namespace morvik
