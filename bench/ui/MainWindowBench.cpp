@@ -1,6 +1,7 @@
 // The main window with catalogues of 250, 2,000 and 32,767 shown rows: filling it from the
 // database and a search keystroke that matches the last row; confirmations of 1, 10, 50 and 200
-// body parts; each beside the raw work it is measured against at the same size.
+// body parts; the whole start-up to a visible window; each beside the raw work it is measured
+// against at the same size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -8,6 +9,11 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QStandardItemModel>
+#include <QTranslator>
+#include <QTreeView>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -20,8 +26,12 @@
 #include "catalogue/Sqlite.h"
 #include "diag/ErrorLog.h"
 #include "gdt/GdtLine.h"
+#include "main/StartUp.h"
 #include "platform/FileSystem.h"
 #include "ui/MainWindow.h"
+#include "ui/QtTranslation.h"
+#include "ui/ShippedIcons.h"
+#include "ui/Splash.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
@@ -172,6 +182,76 @@ std::string request() {
     while (text.size() < 2048) text += CreateGDTLine("6228", "Befundzeile");
     return text;
 }
+
+// Until the window is on the screen and drawn: on xcb the server says when it is exposed.
+void waitUntilShown(QWidget& window) {
+    while (!window.windowHandle() || !window.windowHandle()->isExposed()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    QCoreApplication::processEvents();
+}
+
+// Everything main() builds after the QApplication, in its order: Qt in German, the icon, the
+// session, the main window with the splash, Sub Main (settings, drives, recovery, the request,
+// the catalogue into the list), until the window is drawn. A request waits in the source folder.
+struct ProgramStart {
+    std::unique_ptr<QTranslator> german = InstallQtGerman();
+    fs::path folder;
+    BenchClock clock;
+    ErrorLog log{folder, clock};
+    SilentOperator op;
+    OrderSession session{folder, log, op, nullptr};
+    MainWindow window{session};
+    Splash splash;
+    CatalogueDatabase catalogue{folder, log};
+    explicit ProgramStart(const fs::path& programFolder) : folder(programFolder) {}
+};
+
+void BM_StartUpToVisibleWindow(benchmark::State& state) {
+    const fs::path folder = programFolder(state.range(0));
+    std::ofstream(folder / "in" / "request.gdt", std::ios::binary) << request();
+    for (auto _ : state) {
+        QApplication::setWindowIcon(ProgramIcon());
+        auto start = std::make_unique<ProgramStart>(folder);
+        if (!SubMain(start->window, start->splash, start->catalogue, start->log)) {
+            state.SkipWithError("the start failed");
+        }
+        waitUntilShown(start->window);
+        state.PauseTiming();
+        start.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToVisibleWindow)->Arg(250)->Unit(benchmark::kMillisecond);
+
+// The least a window with such a list costs: a bare QMainWindow whose tree view shows the same
+// rows from a QStandardItemModel, drawn.
+void BM_BareWindowVisible(benchmark::State& state) {
+    QStringList names;
+    for (int i = 0; i < state.range(0); ++i) names << QString::fromStdString(rowName(i));
+    names.sort(Qt::CaseInsensitive);
+    for (auto _ : state) {
+        auto window = std::make_unique<QMainWindow>();
+        auto* model = new QStandardItemModel(0, 3, window.get());
+        for (int i = 0; i < names.size(); ++i) {
+            model->appendRow({new QStandardItem(names[i]), new QStandardItem("AB"),
+                              new QStandardItem("F" + QString::number(i))});
+        }
+        auto* list = new QTreeView;
+        list->setModel(model);
+        list->setRootIsDecorated(false);
+        window->setCentralWidget(list);
+        window->resize(820, 760);
+        window->show();
+        waitUntilShown(*window);
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BareWindowVisible)->Arg(250)->Unit(benchmark::kMillisecond);
 
 // A confirmation of N body parts, each its own order file with its own accession number.
 void BM_ConfirmBodyParts(benchmark::State& state) {
