@@ -4,7 +4,10 @@
 // against at the same size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -14,6 +17,8 @@
 #include <QTranslator>
 #include <QTreeView>
 #include <QWindow>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -207,16 +212,27 @@ struct ProgramStart {
     explicit ProgramStart(const fs::path& programFolder) : folder(programFolder) {}
 };
 
+// The start as main() makes it, once the QApplication is there.
+std::unique_ptr<ProgramStart> startProgram(const fs::path& folder) {
+    QApplication::setApplicationName(kProgramName);
+    QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName("de.morvik.Morvik");
+    auto start = std::make_unique<ProgramStart>(folder);
+    if (!SubMain(start->window, start->splash, start->catalogue, start->log)) return nullptr;
+    waitUntilShown(start->window);
+    return start;
+}
+
+void writeWaitingRequest(const fs::path& folder) {
+    std::ofstream(folder / "in" / "request.gdt", std::ios::binary) << request();
+}
+
 void BM_StartUpToVisibleWindow(benchmark::State& state) {
     const fs::path folder = programFolder(state.range(0));
-    std::ofstream(folder / "in" / "request.gdt", std::ios::binary) << request();
+    writeWaitingRequest(folder);
     for (auto _ : state) {
-        QApplication::setWindowIcon(ProgramIcon());
-        auto start = std::make_unique<ProgramStart>(folder);
-        if (!SubMain(start->window, start->splash, start->catalogue, start->log)) {
-            state.SkipWithError("the start failed");
-        }
-        waitUntilShown(start->window);
+        auto start = startProgram(folder);
+        if (!start) state.SkipWithError("the start failed");
         state.PauseTiming();
         start.reset();
         QCoreApplication::processEvents();
@@ -227,24 +243,34 @@ BENCHMARK(BM_StartUpToVisibleWindow)->Arg(250)->Unit(benchmark::kMillisecond);
 
 // The least a window with such a list costs: a bare QMainWindow whose tree view shows the same
 // rows from a QStandardItemModel, drawn.
-void BM_BareWindowVisible(benchmark::State& state) {
+QStringList bareRows(std::int64_t rows) {
     QStringList names;
-    for (int i = 0; i < state.range(0); ++i) names << QString::fromStdString(rowName(i));
+    for (int i = 0; i < rows; ++i) names << QString::fromStdString(rowName(i));
     names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+std::unique_ptr<QMainWindow> showBareWindow(const QStringList& names) {
+    auto window = std::make_unique<QMainWindow>();
+    auto* model = new QStandardItemModel(0, 3, window.get());
+    for (int i = 0; i < names.size(); ++i) {
+        model->appendRow({new QStandardItem(names[i]), new QStandardItem("AB"),
+                          new QStandardItem("F" + QString::number(i))});
+    }
+    auto* list = new QTreeView;
+    list->setModel(model);
+    list->setRootIsDecorated(false);
+    window->setCentralWidget(list);
+    window->resize(820, 760);
+    window->show();
+    waitUntilShown(*window);
+    return window;
+}
+
+void BM_BareWindowVisible(benchmark::State& state) {
+    const QStringList names = bareRows(state.range(0));
     for (auto _ : state) {
-        auto window = std::make_unique<QMainWindow>();
-        auto* model = new QStandardItemModel(0, 3, window.get());
-        for (int i = 0; i < names.size(); ++i) {
-            model->appendRow({new QStandardItem(names[i]), new QStandardItem("AB"),
-                              new QStandardItem("F" + QString::number(i))});
-        }
-        auto* list = new QTreeView;
-        list->setModel(model);
-        list->setRootIsDecorated(false);
-        window->setCentralWidget(list);
-        window->resize(820, 760);
-        window->show();
-        waitUntilShown(*window);
+        auto window = showBareWindow(names);
         state.PauseTiming();
         window.reset();
         QCoreApplication::processEvents();
@@ -252,6 +278,59 @@ void BM_BareWindowVisible(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BareWindowVisible)->Arg(250)->Unit(benchmark::kMillisecond);
+
+// A whole process per start, as the operator meets it: libraries loaded, the QApplication made,
+// fonts and plugins found, until the window is drawn; then the process ends without tearing down.
+// Both starts are this program started again ("--start-once"), so both load the same libraries.
+// 0: the program's start, 1: the bare window with the same 250 rows. Wall time per start, and
+// the CPU time of the started process (child_cpu_ms).
+void BM_ProcessStartToVisibleWindow(benchmark::State& state) {
+    const fs::path folder = programFolder(250);
+    writeWaitingRequest(folder);
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const char* const what = state.range(0) == 0 ? "program" : "bare";
+    double childSeconds = 0;
+    for (auto _ : state) {
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_CHILDREN, &before);
+        const auto began = std::chrono::steady_clock::now();
+        const char* args[] = {self.c_str(), "--start-once", what, folder.c_str(), nullptr};
+        pid_t child = 0;
+        int status = -1;
+        if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, const_cast<char**>(args),
+                          environ) != 0 ||
+            ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the start failed");
+            break;
+        }
+        const auto ended = std::chrono::steady_clock::now();
+        ::getrusage(RUSAGE_CHILDREN, &after);
+        state.SetIterationTime(std::chrono::duration<double>(ended - began).count());
+        auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        childSeconds += seconds(after.ru_utime) - seconds(before.ru_utime) +
+                        seconds(after.ru_stime) - seconds(before.ru_stime);
+    }
+    state.counters["child_cpu_ms"] =
+        benchmark::Counter(childSeconds * 1000, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ProcessStartToVisibleWindow)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One start in this process, for BM_ProcessStartToVisibleWindow.
+int startOnce(int argc, char** argv, const std::string& what, const fs::path& folder) {
+    QApplication app(argc, argv);
+    if (what == "bare") {
+        showBareWindow(bareRows(250)).release();
+    } else if (!startProgram(folder).release()) {
+        return 1;
+    }
+    std::fflush(nullptr);
+    ::_exit(0);
+}
 
 // A confirmation of N body parts, each its own order file with its own accession number.
 void BM_ConfirmBodyParts(benchmark::State& state) {
@@ -314,6 +393,10 @@ BENCHMARK(BM_WriteFilesRaw)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 4 && std::string(argv[1]) == "--start-once") {
+        int qtArgc = 1;
+        return startOnce(qtArgc, argv, argv[2], argv[3]);
+    }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
