@@ -114,66 +114,6 @@ __attribute__((target("avx2,bmi,popcnt"))) std::size_t markAvx2(const char* d, s
     return n - 4;
 }
 
-// The same marks 64 bytes at a time where the processor has AVX-512 (twice the bytes per
-// instruction), with one difference: any byte up to 0F counts as a line end before a "1", "3",
-// "9" or ";", which takes one instruction less and adds only marks at control characters that a
-// request hardly has.
-__attribute__((target("avx512f,avx512bw"), always_inline)) inline std::uint64_t marks64(
-    const char* p) {
-    const __m512i here = _mm512_loadu_si512(p);
-    const __m512i ahead = _mm512_loadu_si512(p + 4);
-    return _mm512_mask_cmpeq_epi8_mask(_mm512_cmple_epu8_mask(here, _mm512_set1_epi8(0x0F)),
-                                       _mm512_or_si512(ahead, _mm512_set1_epi8(0x0A)),
-                                       _mm512_set1_epi8(0x3B));
-}
-
-// As list32, for the 64 bytes at `p`.
-__attribute__((target("avx512f,avx512bw,bmi,bmi2,popcnt"), always_inline)) inline void list64(
-    std::uint32_t* out, std::size_t& count, std::uint32_t at, const char* p, std::uint64_t marks,
-    unsigned skip = 0) {
-    if (marks == 0) return;
-    const __m512i here = _mm512_loadu_si512(p);
-    const std::uint64_t cr = _mm512_cmpeq_epi8_mask(here, _mm512_set1_epi8('\r'));
-    const std::uint64_t lf = _mm512_cmpeq_epi8_mask(here, _mm512_set1_epi8('\n'));
-    std::uint64_t bits = (marks & ~(cr & (lf >> 1 | std::uint64_t{p[64] == '\n'} << 63))) >> skip;
-    if (bits == 0) return;
-    std::uint32_t* place = out + count;
-    count += static_cast<std::size_t>(_mm_popcnt_u64(bits));
-    for (int i = 0; i < 4; ++i) {
-        place[i] = at + static_cast<std::uint32_t>(_tzcnt_u64(bits));
-        bits = _blsr_u64(bits);
-    }
-    for (place += 4; bits != 0; bits = _blsr_u64(bits)) {
-        *place++ = at + static_cast<std::uint32_t>(_tzcnt_u64(bits));
-    }
-}
-
-// As markAvx2, in groups of four blocks of 64 bytes.
-__attribute__((target("avx512f,avx512bw,bmi,bmi2,popcnt"))) std::size_t markAvx512(
-    const char* d, std::size_t from, std::size_t n, MarkList& out, std::size_t& count) {
-    const std::size_t stop = std::min(n, from + kStretch + 4);
-    std::size_t k = from;
-    for (; k + 260 <= stop; k += 256) {
-        if (count >= kListRoom) return k;
-        const std::uint64_t a = marks64(d + k), b = marks64(d + k + 64);
-        const std::uint64_t c = marks64(d + k + 128), e = marks64(d + k + 192);
-        if ((a | b | c | e) == 0) continue;
-        const auto at = static_cast<std::uint32_t>(k - from);
-        list64(out, count, at, d + k, a);
-        list64(out, count, at + 64, d + k + 64, b);
-        list64(out, count, at + 128, d + k + 128, c);
-        list64(out, count, at + 192, d + k + 192, e);
-    }
-    if (stop < n) return k;
-    for (; k + 68 <= n; k += 64)
-        list64(out, count, static_cast<std::uint32_t>(k - from), d + k, marks64(d + k));
-    if (k + 4 >= n || n - from < 68) return k;
-    const std::size_t last = n - 68;
-    list64(out, count, static_cast<std::uint32_t>(k - from), d + last, marks64(d + last),
-           static_cast<unsigned>(k - last));
-    return n - 4;
-}
-
 #endif
 
 // Calls visit(k), in order, for every line end at k (k + 4 < n: an LF, or a CR without an LF
@@ -192,15 +132,10 @@ void forEachCandidate(const char* d, std::size_t n, Visit&& visit) {
 #ifdef MORVIK_AVX2_WALK
     static const bool hasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
                                 __builtin_cpu_supports("popcnt");
-    static const bool hasAvx512 = hasAvx2 && __builtin_cpu_supports("avx512f") &&
-                                  __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("bmi2");
-    const RequestWalk walk = chosenWalk.load(std::memory_order_relaxed);
-    const auto mark = hasAvx512 && walk == RequestWalk::Best ? markAvx512 : markAvx2;
     MarkList marks;
-    while (hasAvx2 && walk != RequestWalk::BytesOnly) {
+    while (hasAvx2 && chosenWalk.load(std::memory_order_relaxed) == RequestWalk::Best) {
         std::size_t count = 0;
-        const std::size_t stop = mark(d, k, n, marks, count);
+        const std::size_t stop = markAvx2(d, k, n, marks, count);
         for (std::size_t i = 0; i < count; ++i) check(k + marks[i]);
         if (stop == k) break;
         k = stop;

@@ -35,10 +35,9 @@ struct PatientRequest {
 PatientRequest ParseRequest(ByteBuffer text);
 PatientRequest ParseRequest(std::string_view text);
 
-// Which walk ParseRequest takes over the bytes: the fastest this processor has (the default), 32
-// bytes at a time (AVX2) also where it has a wider one, or byte by byte, so that every walk is
-// tested on a machine with the fastest.
-enum class RequestWalk { Best, Vector256, BytesOnly };
+// Which walk ParseRequest takes over the bytes: the fastest this processor has (the default), or
+// byte by byte, so that both are tested on a machine with the fast one.
+enum class RequestWalk { Best, BytesOnly };
 void UseRequestWalk(RequestWalk walk) noexcept;
 
 // "Patient 471 (Muster Erika, geb. 30.06.1922)", for messages naming a patient; what the request
