@@ -1,14 +1,24 @@
 // The main window with catalogues of 250, 2,000 and 32,767 shown rows: filling it from the
 // database and a search keystroke that matches the last row; confirmations of 1, 10, 50 and 200
-// body parts; start-up with a 300-row Jet catalogue taken over; each beside the raw work it is
-// measured against at the same size.
+// body parts; start-up with a 300-row Jet catalogue taken over; the whole start-up to a visible
+// window; each beside the raw work it is measured against at the same size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QStandardItemModel>
+#include <QTranslator>
+#include <QTreeView>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -25,6 +35,8 @@
 #include "main/StartUp.h"
 #include "platform/FileSystem.h"
 #include "ui/MainWindow.h"
+#include "ui/QtTranslation.h"
+#include "ui/ShippedIcons.h"
 #include "ui/Splash.h"
 
 namespace fs = std::filesystem;
@@ -177,6 +189,150 @@ std::string request() {
     return text;
 }
 
+// Until the window is on the screen and drawn: on xcb the server says when it is exposed.
+void waitUntilShown(QWidget& window) {
+    while (!window.windowHandle() || !window.windowHandle()->isExposed()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    QCoreApplication::processEvents();
+}
+
+// Everything main() builds after the QApplication, in its order: Qt in German, the icon, the
+// session, the main window with the splash, Sub Main (settings, drives, recovery, the request,
+// the catalogue into the list), until the window is drawn. A request waits in the source folder.
+struct ProgramStart {
+    std::unique_ptr<QTranslator> german = InstallQtGerman();
+    fs::path folder;
+    BenchClock clock;
+    ErrorLog log{folder, clock};
+    SilentOperator op;
+    OrderSession session{folder, log, op, nullptr};
+    MainWindow window{session};
+    Splash splash;
+    CatalogueDatabase catalogue{folder, log};
+    explicit ProgramStart(const fs::path& programFolder) : folder(programFolder) {}
+};
+
+// The start as main() makes it, once the QApplication is there.
+std::unique_ptr<ProgramStart> startProgram(const fs::path& folder) {
+    QApplication::setApplicationName(kProgramName);
+    QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName("de.morvik.Morvik");
+    auto start = std::make_unique<ProgramStart>(folder);
+    if (!SubMain(start->window, start->splash, start->catalogue, start->log)) return nullptr;
+    waitUntilShown(start->window);
+    return start;
+}
+
+void writeWaitingRequest(const fs::path& folder) {
+    std::ofstream(folder / "in" / "request.gdt", std::ios::binary) << request();
+}
+
+void BM_StartUpToVisibleWindow(benchmark::State& state) {
+    const fs::path folder = programFolder(state.range(0));
+    writeWaitingRequest(folder);
+    for (auto _ : state) {
+        auto start = startProgram(folder);
+        if (!start) state.SkipWithError("the start failed");
+        state.PauseTiming();
+        start.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUpToVisibleWindow)->Arg(250)->Unit(benchmark::kMillisecond);
+
+// The least a window with such a list costs: a bare QMainWindow whose tree view shows the same
+// rows from a QStandardItemModel, drawn.
+QStringList bareRows(std::int64_t rows) {
+    QStringList names;
+    for (int i = 0; i < rows; ++i) names << QString::fromStdString(rowName(i));
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+std::unique_ptr<QMainWindow> showBareWindow(const QStringList& names) {
+    auto window = std::make_unique<QMainWindow>();
+    auto* model = new QStandardItemModel(0, 3, window.get());
+    for (int i = 0; i < names.size(); ++i) {
+        model->appendRow({new QStandardItem(names[i]), new QStandardItem("AB"),
+                          new QStandardItem("F" + QString::number(i))});
+    }
+    auto* list = new QTreeView;
+    list->setModel(model);
+    list->setRootIsDecorated(false);
+    window->setCentralWidget(list);
+    window->resize(820, 760);
+    window->show();
+    waitUntilShown(*window);
+    return window;
+}
+
+void BM_BareWindowVisible(benchmark::State& state) {
+    const QStringList names = bareRows(state.range(0));
+    for (auto _ : state) {
+        auto window = showBareWindow(names);
+        state.PauseTiming();
+        window.reset();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BareWindowVisible)->Arg(250)->Unit(benchmark::kMillisecond);
+
+// A whole process per start, as the operator meets it: libraries loaded, the QApplication made,
+// fonts and plugins found, until the window is drawn; then the process ends without tearing down.
+// Both starts are this program started again ("--start-once"), so both load the same libraries.
+// 0: the program's start, 1: the bare window with the same 250 rows. Wall time per start, and
+// the CPU time of the started process (child_cpu_ms).
+void BM_ProcessStartToVisibleWindow(benchmark::State& state) {
+    const fs::path folder = programFolder(250);
+    writeWaitingRequest(folder);
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const char* const what = state.range(0) == 0 ? "program" : "bare";
+    double childSeconds = 0;
+    for (auto _ : state) {
+        rusage before{}, after{};
+        ::getrusage(RUSAGE_CHILDREN, &before);
+        const auto began = std::chrono::steady_clock::now();
+        const char* args[] = {self.c_str(), "--start-once", what, folder.c_str(), nullptr};
+        pid_t child = 0;
+        int status = -1;
+        if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, const_cast<char**>(args),
+                          environ) != 0 ||
+            ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the start failed");
+            break;
+        }
+        const auto ended = std::chrono::steady_clock::now();
+        ::getrusage(RUSAGE_CHILDREN, &after);
+        state.SetIterationTime(std::chrono::duration<double>(ended - began).count());
+        auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+        childSeconds += seconds(after.ru_utime) - seconds(before.ru_utime) +
+                        seconds(after.ru_stime) - seconds(before.ru_stime);
+    }
+    state.counters["child_cpu_ms"] =
+        benchmark::Counter(childSeconds * 1000, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ProcessStartToVisibleWindow)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One start in this process, for BM_ProcessStartToVisibleWindow.
+int startOnce(int argc, char** argv, const std::string& what, const fs::path& folder) {
+    QApplication app(argc, argv);
+    if (what == "bare") {
+        showBareWindow(bareRows(250)).release();
+    } else if (!startProgram(folder).release()) {
+        return 1;
+    }
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
 // A confirmation of N body parts, each its own order file with its own accession number.
 void BM_ConfirmBodyParts(benchmark::State& state) {
     const int parts = static_cast<int>(state.range(0));
@@ -296,6 +452,10 @@ BENCHMARK(BM_JetTakeOverFilesRaw)->Arg(300)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 4 && std::string(argv[1]) == "--start-once") {
+        int qtArgc = 1;
+        return startOnce(qtArgc, argv, argv[2], argv[3]);
+    }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

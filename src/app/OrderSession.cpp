@@ -266,7 +266,7 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
         // ("delete pending"), and the practice system could not write a given-back request.
         if (order->Bytes() != request_.text) {
             // Changed since it was shown: back it goes, shown afresh, nothing written.
-            std::string bytes = order->Bytes();
+            ByteBuffer bytes(order->Bytes());
             requestPath_ = Utf8Path(order->GiveBack());
             order.reset();
             return showNewRequest(std::move(bytes));

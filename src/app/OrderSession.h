@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/OrderTransaction.h"
@@ -100,7 +101,7 @@ class OrderSession {
     // The search text is not empty and no name starts with it.
     bool SearchMissed() const { return searchMissed_; }
     const std::string& RequestPath() const { return requestPath_; }
-    const std::string& GDTText() const { return request_.text; }
+    std::string_view GDTText() const { return request_.text; }
     const std::string& QuellNetzText() const { return quellNetzText_; }
     const std::string& ZielNetzText() const { return zielNetzText_; }
     const BodyPartList& Catalogue() const { return catalogue_; }
@@ -128,11 +129,11 @@ class OrderSession {
     void passOverTooLarge(const std::string& description);
     std::vector<std::string> findRequests(const char* procedure);
     void showWaitingRequest();
-    std::optional<std::string> requestBytes();
+    std::optional<ByteBuffer> requestBytes();
     void enterWithoutBodyParts();
     OrderTransaction::Outcome writeOrders(const OrderChoice& choice, bool withoutBodyParts,
                                           OrderTransaction& order);
-    void showNewRequest(std::string bytes);
+    void showNewRequest(ByteBuffer bytes);
     std::string failedMessage() const;
     void tell(const std::string& text, MessageIcon icon = MessageIcon::None);
 

@@ -141,7 +141,7 @@ std::vector<std::string> OrderSession::findRequests(const char* procedure) {
 }
 
 // The bytes of the request at requestPath_; nullopt for a file too large to be one.
-std::optional<std::string> OrderSession::requestBytes() {
+std::optional<ByteBuffer> OrderSession::requestBytes() {
     std::string tooLarge;
     try {
         return ReadRequestBytes(PathFromUtf8(requestPath_));
@@ -174,7 +174,7 @@ void OrderSession::forgetRequest() {
 
 // Shows a request the operator has not seen yet (its labels are its own, so two patients never
 // mix) and asks for a new confirmation.
-void OrderSession::showNewRequest(std::string bytes) {
+void OrderSession::showNewRequest(ByteBuffer bytes) {
     request_ = ParseRequest(std::move(bytes));
     request_.path = PathFromUtf8(requestPath_);
     requestShown_ = true;

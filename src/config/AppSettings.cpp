@@ -80,17 +80,18 @@ bool ToBool(std::string_view text) {
 }
 
 AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog& log) {
-    const auto file = SettingsPath(programFolder);
+    // Read once: the file is shared over the network, and every key read anew would open it again.
+    const IniFileText file(SettingsPath(programFolder));
     AppSettings s;
     for (const Setting& row : SettingsTable()) {
         if (row.kind == Setting::Kind::Text) {
-            row.Text(s) = ReadINI(kSettingsSection, row.key, row.defaultValue, file);
+            row.Text(s) = file.Read(kSettingsSection, row.key, row.defaultValue);
             continue;
         }
         bool& value = row.Truth(s);
         value = row.defaultValue == "1";
         trap(log, trapname::MainWindowLoad,
-             [&] { value = ToBool(ReadINI(kSettingsSection, row.key, row.defaultValue, file)); });
+             [&] { value = ToBool(file.Read(kSettingsSection, row.key, row.defaultValue)); });
     }
     return s;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <utility>
 
 #include "base/Text.h"
 #include "platform/CodePage.h"
@@ -114,22 +115,31 @@ std::string safeValue(std::string_view value) {
 
 }  // namespace
 
-std::string ReadINI(std::string_view section, std::string_view key, std::string_view defaultValue,
-                    const std::filesystem::path& file, int size) {
+IniFileText::IniFileText(const std::filesystem::path& file) {
+    if (std::optional<std::string> text = readFileIfPresent(file)) {
+        text_ = std::move(*text);
+        lines_ = splitLines(text_);
+    }
+}
+
+std::string IniFileText::Read(std::string_view section, std::string_view key,
+                              std::string_view defaultValue, int size) const {
     // Trailing blanks of the default do not count (its first character always does).
     std::string_view value = defaultValue;
     while (value.size() > 1 && value.back() == ' ') value.remove_suffix(1);
     std::string ansiDefault = ToAnsi(value);
     value = ansiDefault;
-    std::optional<std::string> text = readFileIfPresent(file);
-    std::vector<std::string_view> lines;
-    if (text) lines = splitLines(*text);
-    Position at = find(lines, ToAnsi(section), ToAnsi(key));
+    Position at = find(lines_, ToAnsi(section), ToAnsi(key));
     if (at.key) {
-        Line line = parse(lines[*at.key]);
+        Line line = parse(lines_[*at.key]);
         if (line.hasValue) value = line.value;
     }
     return FromAnsi(delivered(value, size));
+}
+
+std::string ReadINI(std::string_view section, std::string_view key, std::string_view defaultValue,
+                    const std::filesystem::path& file, int size) {
+    return IniFileText(file).Read(section, key, defaultValue, size);
 }
 
 void WriteINI(std::string_view section, const IniValues& values,

@@ -19,6 +19,23 @@ namespace morvik {
 std::string ReadINI(std::string_view section, std::string_view key, std::string_view defaultValue,
                     const std::filesystem::path& file, int size = 256);
 
+// The file read once, for many keys: Read gives what ReadINI would for each of them, as the file
+// was when it was read. A file that cannot be read reads as missing.
+class IniFileText {
+  public:
+    explicit IniFileText(const std::filesystem::path& file);
+    // The lines point into the text.
+    IniFileText(const IniFileText&) = delete;
+    IniFileText& operator=(const IniFileText&) = delete;
+
+    std::string Read(std::string_view section, std::string_view key, std::string_view defaultValue,
+                     int size = 256) const;
+
+  private:
+    std::string text_;
+    std::vector<std::string_view> lines_;
+};
+
 using IniValues = std::vector<std::pair<std::string, std::string>>;
 
 // Writes keys of one section: a key that exists gets its new value where it stands, in the

@@ -163,10 +163,14 @@ void UseRequestWalk(RequestWalk walk) noexcept {
     chosenWalk.store(walk, std::memory_order_relaxed);
 }
 
-PatientRequest ParseRequest(std::string bytes) {
+PatientRequest ParseRequest(std::string_view bytes) {
+    return ParseRequest(ByteBuffer(bytes));
+}
+
+PatientRequest ParseRequest(ByteBuffer bytes) {
     PatientRequest request;
     request.text = std::move(bytes);
-    const std::string_view text = request.text;
+    const std::string_view text = request.text.view();
     // Only the patient fields (3000, 3101 to 3103) and the character set (9206) matter, so the
     // walk visits just the lines whose field starts with "3" or "9": walking a request costs less
     // than reading its file. The fields are decoded once the character set is known.
@@ -239,7 +243,7 @@ std::string PatientDescription(std::string_view id, std::string_view name,
     return who;
 }
 
-std::string ReadRequestBytes(const std::filesystem::path& path) {
+ByteBuffer ReadRequestBytes(const std::filesystem::path& path) {
     return ReadPlainFile(path, kMaxRequestBytes);
 }
 

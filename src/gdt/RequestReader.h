@@ -5,13 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/ByteBuffer.h"
+
 namespace morvik {
 
 // What one request file supplies. `text` holds every byte of the file unchanged; it heads every
 // order file written for the request. The patient fields are UTF-8.
 struct PatientRequest {
     std::filesystem::path path;
-    std::string text;
+    ByteBuffer text;
     std::string patientId;  // field 3000
     std::string surname;    // field 3101
     std::string firstName;  // field 3102
@@ -30,7 +32,8 @@ struct PatientRequest {
 // characters 4 to 7, content from character 8 on, trailing blanks kept) and fills the patient
 // fields of a request holding it. Every line is examined, whatever the file's size. The fields
 // are decoded in the request's declared character set, control characters shown as blanks.
-PatientRequest ParseRequest(std::string text);
+PatientRequest ParseRequest(ByteBuffer text);
+PatientRequest ParseRequest(std::string_view text);
 
 // Which walk ParseRequest takes over the bytes: the fastest this processor has (the default), or
 // byte by byte, so that both are tested on a machine with the fast one.
@@ -52,6 +55,6 @@ inline constexpr std::uint64_t kMaxRequestBytes = 10u << 20;
 PatientRequest ReadGDT(const std::filesystem::path& path);
 
 // The request's bytes by the same rules, without parsing them.
-std::string ReadRequestBytes(const std::filesystem::path& path);
+ByteBuffer ReadRequestBytes(const std::filesystem::path& path);
 
 }  // namespace morvik

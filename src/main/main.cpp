@@ -13,10 +13,10 @@
 #include "platform/SystemClock.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
-#include "ui/ProgramIcon.h"
 #include "ui/QtFolderPicker.h"
 #include "ui/QtOperator.h"
 #include "ui/QtTranslation.h"
+#include "ui/ShippedIcons.h"
 #include "ui/Splash.h"
 
 int main(int argc, char* argv[]) {

@@ -135,22 +135,57 @@ void DropTrailingSeparator(std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
 }
 
-std::string ReadFromStartSized(NativeFile file, std::uint64_t stopAfter, const fs::path& name,
-                               std::uint64_t expected) {
-    // Straight into the string, sized to the file and one byte more: that byte is where a file
+namespace {
+
+// A std::string sets the bytes it grows by; a ByteBuffer leaves them for the read.
+void growTo(std::string& bytes, std::size_t size) {
+    bytes.resize(size);
+}
+void growTo(ByteBuffer& bytes, std::size_t size) {
+    bytes.ResizeUnset(size);
+}
+
+template <class Bytes>
+Bytes readFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name,
+                    std::uint64_t expected) {
+    // Straight into the buffer, sized to the file and one byte more: that byte is where a file
     // that grew shows itself without a second allocation.
-    std::string bytes(ReadReservation(expected, stopAfter), '\0');
+    Bytes bytes;
+    growTo(bytes, ReadReservation(expected, stopAfter));
     std::size_t used = 0;
     while (used <= stopAfter) {
-        if (used == bytes.size()) bytes.resize(ReadReservation(2 * used + 4096, stopAfter));
+        if (used == bytes.size()) growTo(bytes, ReadReservation(2 * used + 4096, stopAfter));
         const std::size_t asked = bytes.size() - used;
         const std::size_t n = ReadAt(file, bytes.data() + used, asked, used, name);
         if (n == 0) break;
         used += n;
         if (n < asked && used == expected) break;
     }
-    bytes.resize(used);
+    growTo(bytes, used);
     return bytes;
+}
+
+// Every byte of an open plain file, `size` what the system said of it when it was opened: a file
+// far too large is refused unread, and the read itself finds the end as it is now.
+template <class Bytes>
+Bytes readAtMost(NativeFile file, std::uint64_t limit, const fs::path& name, std::uint64_t size) {
+    if (int e = BeforeFileCall(FileCall::Read, name))
+        throw FileError(e, "Lesen von " + Utf8Path(name));
+    if (size > limit) {
+        throw AppError(err::FileTooLarge, Utf8Path(name) + " ist " + std::to_string(size) +
+                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
+    }
+    Bytes bytes = readFromStart<Bytes>(file, limit, name, size);
+    // It may have grown since.
+    if (bytes.size() > limit) throw AppError(err::FileTooLarge, Utf8Path(name) + " ist zu groß");
+    return bytes;
+}
+
+}  // namespace
+
+std::string ReadFromStartSized(NativeFile file, std::uint64_t stopAfter, const fs::path& name,
+                               std::uint64_t expected) {
+    return readFromStart<std::string>(file, stopAfter, name, expected);
 }
 
 std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::path& name) {
@@ -158,26 +193,6 @@ std::string ReadFromStart(NativeFile file, std::uint64_t stopAfter, const fs::pa
         throw FileError(e, "Lesen von " + Utf8Path(name));
     return ReadFromStartSized(file, stopAfter, name, SizeOf(file));
 }
-
-namespace {
-
-// Every byte of an open plain file, `size` what the system said of it when it was opened: a file
-// far too large is refused unread, and the read itself finds the end as it is now.
-std::string readAtMost(NativeFile file, std::uint64_t limit, const fs::path& name,
-                       std::uint64_t size) {
-    if (int e = BeforeFileCall(FileCall::Read, name))
-        throw FileError(e, "Lesen von " + Utf8Path(name));
-    if (size > limit) {
-        throw AppError(err::FileTooLarge, Utf8Path(name) + " ist " + std::to_string(size) +
-                                              " Bytes groß, erlaubt sind " + std::to_string(limit));
-    }
-    std::string bytes = ReadFromStartSized(file, limit, name, size);
-    // It may have grown since.
-    if (bytes.size() > limit) throw AppError(err::FileTooLarge, Utf8Path(name) + " ist zu groß");
-    return bytes;
-}
-
-}  // namespace
 
 HeldFile::HeldFile(const fs::path& file) : path_(file) {
     file_ = OpenPlainFile(file, sizeWhenOpened_);
@@ -188,14 +203,14 @@ HeldFile::~HeldFile() {
 }
 
 std::string HeldFile::ReadAll(std::uint64_t limit) const {
-    return readAtMost(file_, limit, path_, sizeWhenOpened_);
+    return readAtMost<std::string>(file_, limit, path_, sizeWhenOpened_);
 }
 
-std::string ReadPlainFile(const fs::path& file, std::uint64_t limit) {
+ByteBuffer ReadPlainFile(const fs::path& file, std::uint64_t limit) {
     std::uint64_t size = 0;
     const NativeFile opened = OpenPlainFile(file, size);
     try {
-        std::string bytes = readAtMost(opened, limit, file, size);
+        ByteBuffer bytes = readAtMost<ByteBuffer>(opened, limit, file, size);
         CloseFile(opened);
         return bytes;
     } catch (...) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ByteBuffer.h"
+
 namespace morvik {
 
 namespace fs = std::filesystem;
@@ -62,7 +64,7 @@ std::vector<FolderEntry> ListEntries(const fs::path& folder);
 
 // A plain file, not followed when it is a link, read whole: the rules and errors of
 // HeldFile(file).ReadAll(limit), without holding the file any longer.
-std::string ReadPlainFile(const fs::path& file, std::uint64_t limit);
+ByteBuffer ReadPlainFile(const fs::path& file, std::uint64_t limit);
 
 // A plain file opened for reading without following a link, held open: its lock and identity
 // stay with the file when it is renamed. Throws AppError: FileNotFound when nothing is there,

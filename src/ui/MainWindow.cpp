@@ -25,7 +25,7 @@
 #include "ui/BodyPartTableModel.h"
 #include "ui/BodyPartView.h"
 #include "ui/PatientArea.h"
-#include "ui/ProgramIcon.h"
+#include "ui/ShippedIcons.h"
 
 namespace morvik {
 namespace {
@@ -101,7 +101,13 @@ void MainWindow::buildWidgets() {
     auto* lblSearch = new QLabel("Körper&teil:");
     txtSearch_ = new QLineEdit;
     txtSearch_->setObjectName("txtSearch");
-    txtSearch_->setClearButtonEnabled(true);
+    // Its own clear button: Qt's asks the icon theme for one (see ShippedIcons.h).
+    QAction* clearSearch = txtSearch_->addAction(ClearTextIcon(), QLineEdit::TrailingPosition);
+    clearSearch->setObjectName("clearSearch");
+    clearSearch->setVisible(false);
+    connect(clearSearch, &QAction::triggered, txtSearch_, &QLineEdit::clear);
+    connect(txtSearch_, &QLineEdit::textChanged, clearSearch,
+            [clearSearch](const QString& text) { clearSearch->setVisible(!text.isEmpty()); });
     searchPalette_ = txtSearch_->palette();
     lblSearch->setBuddy(txtSearch_);
     rightGrid->addWidget(lblKuerzel, 0, 0);

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <sys/inotify.h>
+#include <unistd.h>
+#endif
+
 #include "app/Confirmation.h"
 #include "app/OrderSession.h"
 #include "platform/CodePage.h"
@@ -125,6 +130,36 @@ TEST_F(OrderSessionTest, DrivesAreConnectedWithTheirLettersAndReportedOnlyOnSucc
     EXPECT_EQ(driveCalls[0], std::make_pair(std::string("Q:"), in().string()));
     EXPECT_EQ(driveCalls[1], std::make_pair(std::string("Z:"), out().string()));
 }
+
+#ifdef __linux__
+// Settings.ini often lies on the server: a start opens it once for all its keys, not once a key.
+// The system counts the opens of the real file.
+TEST_F(OrderSessionTest, StartOpensTheSettingsFileOnce) {
+    settings("Modalitaet3=CT\r\nKonica=1\r\n");
+    WriteBytes(in() / "a.gdt", kRequest);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    // With the closes watched too no two events in a row are alike, which the system would merge.
+    ASSERT_GE(inotify_add_watch(watch, (program / "Settings.ini").c_str(),
+                                IN_OPEN | IN_CLOSE_NOWRITE | IN_CLOSE_WRITE),
+              0);
+    session.Load();
+    int opens = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            opens += (event->mask & IN_OPEN) != 0;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(session.Settings().modalityNames[3], "CT");
+    EXPECT_TRUE(session.Settings().konica);
+    EXPECT_EQ(session.Patient().id, "ID: 471");
+}
+#endif
 
 // ---- Search ---------------------------------------------------------------------------------
 

@@ -100,7 +100,7 @@ TEST_F(OrderWriterTest, FolderWithUmlauts) {
     const auto found = FindRequest(text, "gdt", {});
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, text + separator + "Müller.GDT");
-    EXPECT_EQ(ReadGDT(PathFromUtf8(*found)).text, kRequest);
+    EXPECT_EQ(ReadGDT(PathFromUtf8(*found)).text.view(), kRequest);
     format.targetFolder = text;
     auto file = WriteGDT(format, log, kRequest, {"Röntgen", "", ""}, {"Thorax", "THX", ""}, "");
     ASSERT_TRUE(file);

@@ -16,7 +16,7 @@ TEST(ReadGDT, KeepsEveryByteOfTheFile) {
     bytes += std::string("\0\x01\xFF\x81 bin\xE4r", 9);
     WriteBytes(dir / "req.gdt", bytes);
     PatientRequest request = ReadGDT(dir / "req.gdt");
-    EXPECT_EQ(request.text, bytes);
+    EXPECT_EQ(request.text.view(), bytes);
     EXPECT_EQ(request.patientId, "471");
     EXPECT_EQ(request.surname, "Müller");
     EXPECT_EQ(request.spelledName, " Müller");

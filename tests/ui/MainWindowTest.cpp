@@ -1,7 +1,10 @@
 // The main window shows the session's state before every message and after every change, can be
 // read through the accessibility interface at any moment, and can be driven by keyboard.
 #include <QAbstractItemModelTester>
+#include <QIcon>
+#include <QImage>
 #include <QProgressBar>
+#include <QToolButton>
 
 #include "JetWriter.h"
 #include "support/Fakes.h"
@@ -277,6 +280,56 @@ TEST_F(MainWindowTest, FitsSmallScreensWithItsIconAndQtInGerman) {
     const auto german = InstallQtGerman();
     ASSERT_NE(german, nullptr);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+}
+
+// The search field's clear button shows the program's own icon: the desktop's icon theme is not
+// asked, since a theme without the icon costs thousands of file look-ups at every start. The
+// theme here has every icon a clear button may ask for, all red.
+TEST(MainWindowIcons, SearchClearButtonTakesNoIconFromTheTheme) {
+    test::TempFolder themes;
+    const QString theme = QString::fromStdString((themes / "probe").string());
+    const QString actions = theme + "/16x16/actions/";
+    ASSERT_TRUE(std::filesystem::create_directories(themes / "probe" / "16x16" / "actions"));
+    test::WriteBytes(themes / "probe" / "index.theme",
+                     "[Icon Theme]\nName=probe\nDirectories=16x16/actions\n\n"
+                     "[16x16/actions]\nSize=16\nType=Fixed\n");
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    for (const char* name : {"edit-clear", "edit-clear-locationbar-rtl",
+                             "edit-clear-locationbar-ltr", "edit-clear-symbolic"}) {
+        ASSERT_TRUE(red.save(actions + name + ".png"));
+    }
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(themes.path().string())});
+    QIcon::setThemeName("probe");
+    ASSERT_TRUE(QIcon::hasThemeIcon("edit-clear"));
+    {
+        test::ProgramFolder folder;
+        test::ShotOperator op;
+        OrderSession session(folder.program.path(), folder.log, op, nullptr);
+        MainWindow window(session);
+        auto* search = window.findChild<QLineEdit*>("txtSearch");
+        search->setText("Knie");
+        const auto buttons = search->findChildren<QToolButton*>();
+        ASSERT_EQ(buttons.size(), 1);
+        const QImage shown =
+            buttons[0]->icon().pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
+        int drawn = 0, themed = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QColor c = shown.pixelColor(x, y);
+                drawn += c.alpha() > 128;
+                themed += c.alpha() > 128 && c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            }
+        }
+        EXPECT_GT(drawn, 20);
+        EXPECT_EQ(themed, 0);
+        buttons[0]->click();
+        EXPECT_TRUE(search->text().isEmpty());
+    }
+    QIcon::setThemeSearchPaths(searchPaths);
+    QIcon::setThemeName(themeName);
 }
 
 // What a screen reader announces for an input: its own name, its label's text or its caption.

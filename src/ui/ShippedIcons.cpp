@@ -1,0 +1,56 @@
+#include "ui/ShippedIcons.h"
+
+#include <QImageReader>
+#include <QPixmap>
+#include <initializer_list>
+
+// Resources of a static library are registered by hand; outside any namespace.
+static void registerResources() {
+    Q_INIT_RESOURCE(morvik_ui);
+}
+
+namespace morvik {
+
+namespace {
+
+void registerOnce() {
+    static const bool registered = (registerResources(), true);
+    (void)registered;
+}
+
+// A PNG the program ships, read by Qt's own PNG reader. A reader left to guess the format (as
+// QIcon(fileName) leaves it) first loads every image format plugin, and with them the SVG and
+// JPEG libraries, to ask each one.
+QPixmap shipped(const QString& name) {
+    QImageReader reader(name, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+QIcon shippedIcon(std::initializer_list<const char*> names) {
+    registerOnce();
+    QIcon icon;
+    for (const char* name : names) icon.addPixmap(shipped(QString::fromLatin1(name)));
+    return icon;
+}
+
+}  // namespace
+
+QIcon ProgramIcon() {
+    // PNGs, which Qt reads itself: the SVG would have every image format plugin and the SVG
+    // library loaded at start. At the sizes a window icon is shown (16 to 64 pixels): Qt decodes
+    // every picture of an icon when it is made, and the 256-pixel one cost a tenth of the start.
+    // Made once, since the application and every window show it; never destroyed, since a
+    // pixmap must not outlive the application.
+    static const QIcon* const icon =
+        new QIcon(shippedIcon({":/icons/morvik-32.png", ":/icons/morvik-64.png"}));
+    return *icon;
+}
+
+QIcon ClearTextIcon() {
+    static const QIcon* const icon =
+        new QIcon(shippedIcon({":/icons/clear-16.png", ":/icons/clear-32.png"}));
+    return *icon;
+}
+
+}  // namespace morvik
