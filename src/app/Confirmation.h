@@ -39,6 +39,7 @@ enum class ConfirmStep {
     Journaled,
     Renamed,  // after each order file
     RequestDeleted,
+    JournalRemoved,  // before its folder is flushed
     Finished,
     RecoveryRenamed,  // after each order file
     RecoveryRequestDeleted,

@@ -268,6 +268,7 @@ OrderTransaction::Outcome OrderTransaction::publish() {
     try {
         // A journal left behind is completed once more by the next start, with nothing to do.
         journal_->Remove();
+        ReachedStep(ConfirmStep::JournalRemoved);
         FlushFolder(folder_);
     } catch (const AppError&) {
     }

@@ -70,6 +70,7 @@ const std::vector<Plan> kConfirmSteps = {
     {"nach der ersten Umbenennung", ConfirmStep::Renamed, 1},
     {"nach der letzten Umbenennung", ConfirmStep::Renamed, -1},
     {"nach dem Löschen", ConfirmStep::RequestDeleted, 1},
+    {"nach dem Entfernen des Journals", ConfirmStep::JournalRemoved, 1},
     {"am Ende", ConfirmStep::Finished, 1},
 };
 const std::vector<Plan> kRecoverySteps = {
