@@ -161,7 +161,17 @@ CatalogueTakeOver TakeOverJetCatalogue(const fs::path& programFolder, ErrorLog& 
     try {
         std::error_code ec;
         if (!fs::exists(file, ec) && !ec) return {};  // the catalogue's own open says so
-        if (JetFormatOfFile(file) == JetFormat::NotJet) return {};
+        JetFormat format = JetFormat::NotJet;
+        try {
+            format = JetFormatOfFile(file);
+        } catch (const AppError& e) {
+            // Not even its first bytes could be read, so nobody knows what it is: nothing here
+            // may say it is a Jet file. The catalogue's own open reports a lasting failure.
+            log.LogError(trapname::StartUp, e.Number(),
+                         "Übernahme des Jet-Katalogs nicht geprüft: " + std::string(e.what()));
+            return {};
+        }
+        if (format == JetFormat::NotJet) return {};
         CatalogueTakeOver result = takeOver(programFolder, file, phase);
         if (result.outcome == CatalogueTakeOver::Outcome::TakenOver) {
             log.LogError(trapname::StartUp, err::CatalogueTakenOver,
