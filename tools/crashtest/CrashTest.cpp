@@ -364,43 +364,17 @@ class CrashTest {
         fallback_ = false;
     }
 
-    // Every file call of a confirmation, and of a start that settles one, fails once in turn; then
-    // each is done but reported failed, as when a file server's reply is lost.
+    // Every file call of a confirmation, and of a start that settles one, fails once in turn with
+    // each error; then each is done but reported failed, as when a file server's reply is lost.
     void faultRounds() {
-        for (int call = 1;; ++call) {
-            begin();
-            ChildPlan a = plan(0, true);
-            a.failAfterCall = call;
-            a.failError = EIO;
-            a.calls = calls();
-            fs::remove(calls());
-            run(a);
-            ++faultRounds_;
-            ++killsBy_["Bestätigung: erledigt, aber als Fehler gemeldet"];
-            const int seen = std::atoi(readText(calls()).c_str());
-            finish();
-            if (call >= seen) break;
-        }
-        for (int call = 1;; ++call) {
-            begin();
-            std::string name;
-            counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
-            ChildPlan b = plan(1, false);
-            b.failAfterCall = call;
-            b.failError = EIO;
-            b.calls = calls();
-            fs::remove(calls());
-            run(b);
-            ++faultRounds_;
-            ++killsBy_["Start: erledigt, aber als Fehler gemeldet"];
-            const int seen = std::atoi(readText(calls()).c_str());
-            finish();
-            if (call >= seen && call > 12) break;
-        }
-        for (int e = 0; e < 3; ++e) {
+        for (int e = 0; e <= 3; ++e) {
+            const bool lostReply = e == 3;
             for (int call = 1;; ++call) {
                 begin();
-                const int seen = failing(plan(0, true), call, e, "Fehler bei der Bestätigung: ");
+                const int seen =
+                    failing(plan(0, true), call, e,
+                            lostReply ? "Bestätigung: erledigt, aber als Fehler gemeldet"
+                                      : "Fehler bei der Bestätigung: ");
                 finish();
                 if (call >= seen) break;
             }
@@ -408,22 +382,30 @@ class CrashTest {
                 begin();
                 std::string name;
                 counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
-                const int seen = failing(plan(1, false), call, e, "Fehler beim Start: ");
+                const int seen = failing(plan(1, false), call, e,
+                                         lostReply ? "Start: erledigt, aber als Fehler gemeldet"
+                                                   : "Fehler beim Start: ");
                 finish();
                 if (call >= seen && call > 12) break;
             }
         }
     }
 
-    // Runs `child` with its `call`-th file call failing with kErrors[e]; how many calls it made.
+    // Runs `child` with its `call`-th file call failing with kErrors[e], or, for e == 3, done but
+    // reported failed with EIO; how many calls it made.
     int failing(ChildPlan child, int call, int e, const char* label) {
-        child.failCall = call;
-        child.failError = kErrors[e];
+        if (e < 3) {
+            child.failCall = call;
+            child.failError = kErrors[e];
+        } else {
+            child.failAfterCall = call;
+            child.failError = EIO;
+        }
         child.calls = calls();
         fs::remove(calls());
         run(child);
         ++faultRounds_;
-        ++killsBy_[label + std::string(kErrorNames[e])];
+        ++killsBy_[label + std::string(e < 3 ? kErrorNames[e] : "")];
         return std::atoi(readText(calls()).c_str());
     }
 
