@@ -257,6 +257,11 @@ OrderTransaction::Outcome OrderTransaction::publish() {
     } catch (const AppError&) {
         return leave(Outcome::Pending);
     }
+    // The claim is closed before it goes: on Windows and SMB a file deleted while a handle is
+    // open keeps its name until that handle closes, and another copy starting meanwhile would
+    // take it for a claim without its journal and give it back. The journal, still locked,
+    // keeps the other copies off the claim until then.
+    held_.reset();
     if (!retried([&] { DeleteFileForced(claim_, true); })) return leave(Outcome::Pending);
     try {
         FlushFolder(folder_);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #ifdef __linux__
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -467,6 +469,45 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
             << next.Texts()[0];
     }
 }
+
+// Another copy that starts while a confirmation is at any of its steps leaves it alone: the
+// confirmation ends complete, the order is there once, and the other copy says nothing. (On
+// Windows and SMB a file deleted while a handle is open keeps its name until that handle closes;
+// the other copy must not take it for a claim cut short.)
+std::function<void()> startAnotherCopy;
+ConfirmStep anotherCopyAt;
+
+class AnotherCopyMeanwhile : public OrderSessionTest,
+                             public ::testing::WithParamInterface<ConfirmStep> {
+  protected:
+    void TearDown() override { SetStepHook(nullptr); }
+};
+
+TEST_P(AnotherCopyMeanwhile, LeavesTheConfirmationAlone) {
+    ready("Konica=1\r\n");
+    add({1, 2});
+    test::RecordingOperator other;
+    int started = 0;
+    startAnotherCopy = [&] {
+        if (started++ > 0) return;
+        OrderSession second{program.path(), log, other, nullptr};
+        second.Load();
+    };
+    anotherCopyAt = GetParam();
+    SetStepHook([](ConfirmStep step) {
+        if (step == anotherCopyAt) startAnotherCopy();
+    });
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Done);
+    EXPECT_GT(started, 0);
+    EXPECT_EQ(other.Texts(), std::vector<std::string>{kNotFound});
+    EXPECT_EQ(orders().size(), 2u);
+    EXPECT_EQ(FileNames(in()), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, AnotherCopyMeanwhile,
+                         ::testing::Values(ConfirmStep::Claimed, ConfirmStep::Journaled,
+                                           ConfirmStep::Renamed, ConfirmStep::RequestDeleted,
+                                           ConfirmStep::JournalRemoved));
 
 // ---- All or nothing ------------------------------------------------------------------------
 
