@@ -15,7 +15,9 @@
 //     locks cannot be tested at all, its journal lease must keep it off A's confirmation);
 //   - power: A records every file call and is killed at a step or call, or ends normally, or a
 //     start that settles a killed confirmation records its calls and is killed or ends; then
-//     three states such a cut may leave are built in turn (PowerCut.h), and B and A start;
+//     three states such a cut may leave are built in turn (PowerCut.h), and B and A start; in
+//     half of these rounds each state is cut right before another of the recorded flushes,
+//     where the most is still unflushed;
 //   - faults (every run, in turn): each file call of a confirmation, then each of a start that
 //     settles one, fails once with EIO, ENOSPC and EACCES, and once is done but reported failed;
 //     a quarter of the kill rounds let the first reads of journals, claims and temporaries fail
@@ -207,7 +209,13 @@ class CrashTest {
         if (!killed) return;
         ++kills_;
         if (start) ++startKills_;
-        ++killsBy_[name];
+        tally(name);
+    }
+
+    // Counts a kind of round, and names it in the round's violations.
+    void tally(const std::string& kind) {
+        ++killsBy_[kind];
+        kinds_ += (kinds_.empty() ? "" : "; ") + kind;
     }
 
     // A's confirmation, killed at a step, before a file call or at random.
@@ -242,7 +250,7 @@ class CrashTest {
         if (random_() % 4 == 0) {
             ChildPlan b = plan(1, false);
             b.transientReads = true;
-            ++killsBy_["Start mit einmaligen Lesefehlern"];
+            tally("Start mit einmaligen Lesefehlern");
             run(b);
         }
         // Some start-ups of B are killed too, before the one that must settle everything.
@@ -277,7 +285,8 @@ class CrashTest {
         ChildProcess child(a, planFile());
         if (child.Wait().end == ChildProcess::End::Stopped) {
             ++aliveRounds_;
-            ++killsBy_[std::string("B startet, während A lebt") + kinds[locks]];
+            tally(std::string("B startet, während A lebt") + kinds[locks]);
+            kinds_ += std::string(", A hält ") + step.name;
             run(b);  // B's start while A is in the middle
             child.Continue();
             const ChildProcess::Result result = child.Wait();
@@ -298,47 +307,56 @@ class CrashTest {
         const unsigned when = random_() % 8;  // half of them in A's confirmation
         std::string name;
         std::optional<PowerCut> cut;
+        bool beforeFlush = false;  // each state cut right before one of the recorded flushes
         if (when < 5) {
             cut.emplace(std::vector<fs::path>{program(0), program(1), in(), out()});
             ChildPlan a = plan(0, true);
             a.record = record();
-            if (when < 4) {
+            if (when < 2) {
                 if (!killConfirmation(a, waitingPatient(), name)) {
                     finish();
                     return;
                 }
             } else {
                 run(a);
-                name = "nach dem normalen Ende";
+                beforeFlush = when < 4;
+                name = beforeFlush ? "vor einer Sicherung" : "nach dem normalen Ende";
             }
         } else {
             counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
             cut.emplace(std::vector<fs::path>{program(0), program(1), in(), out()});
             ChildPlan b = plan(1, false);
             b.record = record();
-            if (when < 7) {
+            if (when == 5) {
                 const Plan& step = kRecoverySteps[random_() % kRecoverySteps.size()];
                 b.step = step.step;
                 b.at = step.at;
                 name = std::string("Kill ") + step.name;
-                run(b);
             } else {
-                name = "nach einem Start, der aufräumt";
-                run(b);
+                beforeFlush = when == 6;
+                name =
+                    beforeFlush ? "Start: vor einer Sicherung" : "nach einem Start, der aufräumt";
             }
+            run(b);
         }
         ++powerCuts_;
-        ++killsBy_["Stromausfall, " + name];
-        cut->Load(record());
+        tally("Stromausfall, " + name);
+        const int flushes = beforeFlush ? PowerCut::FlushesIn(record()) : 0;
         const Tracked before = tracked();
         for (int state = 0; state < kStatesPerCut; ++state) {
-            if (state > 0) {
-                restore(before);
-                fs::remove(messages());
+            if (state > 0) restore(before);
+            where_ = ", Zustand " + std::to_string(state + 1);
+            PowerCut at = *cut;
+            int cutBefore = 0;
+            if (flushes > 0) {
+                cutBefore = 1 + static_cast<int>(random_() % static_cast<unsigned>(flushes));
+                where_ += ", vor Sicherung " + std::to_string(cutBefore);
             }
+            // What was told after the cut was never told.
+            if (state > 0 || cutBefore > 0) fs::remove(messages());
             ++powerStates_;
-            where_ = " (Stromausfall " + name + ", Zustand " + std::to_string(state + 1) + ")";
-            cut->Build(state, random_);
+            at.Load(record(), cutBefore);
+            at.Build(state, random_);
             finish();
         }
         where_.clear();
@@ -405,12 +423,13 @@ class CrashTest {
         fs::remove(calls());
         run(child);
         ++faultRounds_;
-        ++killsBy_[label + std::string(e < 3 ? kErrorNames[e] : "")];
+        tally(label + std::string(e < 3 ? kErrorNames[e] : ""));
         return std::atoi(readText(calls()).c_str());
     }
 
     void begin() {
         ++rounds_;
+        kinds_.clear();
         if (fallback_) ++fallbackRounds_;
         putRequest();
         fs::remove(messages());
@@ -494,7 +513,8 @@ class CrashTest {
 
     // The invariants, after clean starts of both copies.
     void check() {
-        const std::string where = "Runde " + std::to_string(rounds_) + where_ + ": ";
+        const std::string where =
+            "Runde " + std::to_string(rounds_) + " (" + kinds_ + where_ + "): ";
         for (const fs::path& folder : {program(0), program(1), in(), out()}) {
             for (const FolderEntry& entry : ListEntries(folder)) {
                 if (entry.name.front() == '~')
@@ -597,6 +617,7 @@ class CrashTest {
 
     fs::path root_;
     unsigned seed_;
+    std::string kinds_;  // what this round did
     std::string where_;  // which power-cut state is checked
     std::mt19937 random_;
     std::map<int, Request> requests_;

@@ -45,7 +45,16 @@ int PowerCut::newFile(std::string bytes) {
     return static_cast<int>(files_.size()) - 1;
 }
 
-void PowerCut::Load(const fs::path& record) {
+namespace {
+
+struct RecordedCall {
+    FileCall call;
+    fs::path path;
+    fs::path other;
+    std::string bytes;
+};
+
+std::vector<RecordedCall> readRecord(const fs::path& record) {
     std::ifstream in(record, std::ios::binary);
     std::stringstream all;
     all << in.rdbuf();
@@ -57,13 +66,36 @@ void PowerCut::Load(const fs::path& record) {
         at = end + 1;
         return l;
     };
+    std::vector<RecordedCall> calls;
     while (at < text.size()) {
-        const auto call = static_cast<FileCall>(std::stoi(line()));
-        const fs::path path = line();
-        const fs::path other = line();
+        RecordedCall c;
+        c.call = static_cast<FileCall>(std::stoi(line()));
+        c.path = line();
+        c.other = line();
         const std::size_t size = std::stoul(line());
-        const std::string bytes = text.substr(at, size);
+        c.bytes = text.substr(at, size);
         at += size;
+        calls.push_back(std::move(c));
+    }
+    return calls;
+}
+
+bool isFlush(FileCall call) {
+    return call == FileCall::Flush || call == FileCall::FlushFolder;
+}
+
+}  // namespace
+
+int PowerCut::FlushesIn(const fs::path& record) {
+    const std::vector<RecordedCall> calls = readRecord(record);
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [](const auto& c) { return isFlush(c.call); }));
+}
+
+void PowerCut::Load(const fs::path& record, int cutBefore) {
+    int flushes = 0;
+    for (const auto& [call, path, other, bytes] : readRecord(record)) {
+        if (isFlush(call) && ++flushes == cutBefore) break;
         const fs::path folder = path.parent_path();
         const std::string name = path.filename().string();
         if (call == FileCall::FlushFolder) {
@@ -134,13 +166,15 @@ std::string PowerCut::survivingBytes(const Bytes& file, int kind, std::mt19937& 
             return file.latest.substr(0, from + random() % (file.latest.size() - from + 1));
         }
         default: {
-            // One sector still as it was before the write (zeros where there was nothing).
+            // Any of its sectors still as they were before the write (zeros where there was
+            // nothing): the disk wrote the others only.
             std::string bytes = file.latest;
-            if (bytes.empty()) return bytes;
-            const std::size_t sector = (random() % ((bytes.size() + kSector - 1) / kSector));
-            for (std::size_t i = sector * kSector;
-                 i < std::min(bytes.size(), (sector + 1) * kSector); ++i) {
-                bytes[i] = i < file.flushed.size() ? file.flushed[i] : '\0';
+            for (std::size_t sector = 0; sector * kSector < bytes.size(); ++sector) {
+                if (random() % 2 == 0) continue;
+                for (std::size_t i = sector * kSector;
+                     i < std::min(bytes.size(), (sector + 1) * kSector); ++i) {
+                    bytes[i] = i < file.flushed.size() ? file.flushed[i] : '\0';
+                }
             }
             return bytes;
         }

@@ -17,7 +17,8 @@ namespace morvik::crashtest {
 //   - a creation, rename, link or deletion is durable once its folder was flushed after it; of
 //     those not yet flushed, any subset survives (a rename's two halves together);
 //   - a file holds the bytes of its last flush; where it was written since, it may instead hold
-//     its latest bytes, a torn prefix of them, or the latest bytes with one sector still old.
+//     its latest bytes, a torn prefix of them, or the latest bytes with any of its sectors still
+//     old (a disk writes the sectors of one write in any order).
 class PowerCutRecord {
   public:
     // In the child: append one call to the record file.
@@ -29,8 +30,11 @@ class PowerCut {
   public:
     // The plain files directly in `folders`, as they are now, count as durable.
     explicit PowerCut(const std::vector<std::filesystem::path>& folders);
-    // Replays a record on top of what is known.
-    void Load(const std::filesystem::path& record);
+    // Replays a record on top of what is known; with `cutBefore` > 0 only the calls before that
+    // flush of a file or folder (1, 2, ...): the power failed right before it.
+    void Load(const std::filesystem::path& record, int cutBefore = 0);
+    // How many flushes of files and folders a record holds.
+    static int FlushesIn(const std::filesystem::path& record);
     // Rewrites the folders to one state the cut may leave. Kind 0: every change not flushed is
     // lost (the kindest disk); any other kind draws one with `random`. Files with two names keep
     // them as hard links.
