@@ -502,9 +502,12 @@ class CrashTest {
     void putRequest() {
         if (waitingPatient() != 0) return;
         const int patient = static_cast<int>(requests_.size()) + 1;
+        // Names of many lengths: the journals' records then fall on every place of a sector.
+        std::string surname = "Crash";
+        for (int i = 0; i < patient * 7 % 40; ++i) surname += "-Crash";
         std::string text = CreateGDTLine("8000", "6302") +
                            CreateGDTLine("3000", std::to_string(patient)) +
-                           CreateGDTLine("3101", "Crash") +
+                           CreateGDTLine("3101", surname) +
                            CreateGDTLine("3102", "Test" + std::to_string(patient));
         while (text.size() < 2048) text += CreateGDTLine("6228", "Befundzeile");
         requests_[patient] = {text, false};
