@@ -180,15 +180,9 @@ CatalogueTakeOver TakeOverJetCatalogue(const fs::path& programFolder, ErrorLog& 
                              Utf8Path(result.kept));
         }
         return result;
-    } catch (const AppError& e) {
-        log.LogError(trapname::StartUp, e.Number(),
-                     "Übernahme des Jet-Katalogs: " + std::string(e.what()));
-        CatalogueTakeOver result;
-        result.outcome = CatalogueTakeOver::Outcome::Refused;
-        result.message = refusal(programFolder, phase, e);
-        return result;
     } catch (const std::exception& e) {
-        const AppError error(err::InternalError, e.what());
+        const auto* known = dynamic_cast<const AppError*>(&e);
+        const AppError error = known ? *known : AppError(err::InternalError, e.what());
         log.LogError(trapname::StartUp, error.Number(),
                      "Übernahme des Jet-Katalogs: " + std::string(e.what()));
         CatalogueTakeOver result;
