@@ -64,7 +64,9 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
             const std::string head = t->head_.HeadText();
             t->journal_->Append(head);
             t->headSize_ = head.size();
-            FlushFolder(t->folder_);
+            // The journal's name and the claim become durable with one flush of the folder,
+            // below: a power cut before it may keep either without the other, and a start gives
+            // a claim without its journal back, and drops a journal without its claim.
             renamed = t->held_->ClaimAs(t->claim_);
         } catch (const AppError&) {
             // A rename without replacing cut between link and unlink leaves a second name.
