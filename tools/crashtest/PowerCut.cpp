@@ -31,10 +31,22 @@ void PowerCutRecord::Append(const fs::path& record, FileCall call, const fs::pat
 }
 
 PowerCut::PowerCut(const std::vector<fs::path>& folders) : folders_(folders) {
+    // A file with two names (a rename without replacing cut between link and unlink) stays one.
+    std::vector<std::pair<fs::path, int>> linked;
     for (const fs::path& folder : folders) {
         Folder& files = durable_[folder];
         for (const std::string& name : ListFiles(folder)) {
-            files[name] = newFile(ReadFileBytes(folder / name));
+            const fs::path path = folder / name;
+            const bool manyNames = fs::hard_link_count(path) > 1;
+            int file = -1;
+            for (const auto& [other, id] : linked) {
+                if (manyNames && fs::equivalent(path, other)) file = id;
+            }
+            if (file < 0) {
+                file = newFile(ReadFileBytes(path));
+                if (manyNames) linked.emplace_back(path, file);
+            }
+            files[name] = file;
         }
         current_[folder] = files;
     }
