@@ -386,20 +386,29 @@ class CrashTest {
     // Every file call of a confirmation, and of a start that settles one, fails once in turn with
     // each error; then each is done but reported failed, as when a file server's reply is lost.
     void faultRounds() {
+        // How many calls the largest confirmation makes, counted in clean rounds: a call that
+        // fails may end a confirmation early, so the failing rounds cannot tell.
+        int most = 0;
+        for (int parts = 0; parts < 4; ++parts) {
+            begin();
+            ChildPlan a = plan(0, true);
+            a.calls = calls();
+            fs::remove(calls());
+            run(a);
+            most = std::max(most, std::atoi(readText(calls()).c_str()));
+            finish();
+        }
         for (int e = 0; e <= 3; ++e) {
             const bool lostReply = e == 3;
             // Each call with each number of body parts: consecutive patients have 1 to 4.
-            for (int call = 1;; ++call) {
-                int most = 0;
+            for (int call = 1; call <= most; ++call) {
                 for (int parts = 0; parts < 4; ++parts) {
                     begin();
-                    most = std::max(
-                        most, failing(plan(0, true), call, e,
-                                      lostReply ? "Bestätigung: erledigt, aber als Fehler gemeldet"
-                                                : "Fehler bei der Bestätigung: "));
+                    failing(plan(0, true), call, e,
+                            lostReply ? "Bestätigung: erledigt, aber als Fehler gemeldet"
+                                      : "Fehler bei der Bestätigung: ");
                     finish();
                 }
-                if (call >= most) break;
             }
             for (int call = 1;; ++call) {
                 begin();
