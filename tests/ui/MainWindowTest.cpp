@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "JetWriter.h"
+#include "catalogue/JetTable.h"
 #include "support/Fakes.h"
 #include "ui/LoginDialog.h"
 #include "ui/MainWindowFixture.h"
@@ -67,8 +68,19 @@ TEST_F(MainWindowTest, StartUpTakesAJetCatalogueOverOrSaysWhyNot) {
     WriteBytes(in / "a.gdt", "0133000471\r\n");
     auto rows = test::SampleJetCatalogue(300);
     test::WriteJetCatalogue(program / "Bodypart.mdb", test::JetVersion::Jet4Compressed, rows);
+    const std::string jetBytes = test::ReadBytes(program / "Bodypart.mdb");
     ASSERT_TRUE(start({}));
     QTreeView* list = find<QTreeView>("lvBodyparts");
+    if (!JetReadingAvailable()) {
+        // A build without a Jet reader (Windows without mdbtools) says so where the list would
+        // be, and leaves the file as it is.
+        EXPECT_EQ(list->model()->rowCount(), 0);
+        EXPECT_TRUE(
+            find<QLabel>("lblKatalogHinweis")->text().contains("kann Jet-Dateien nicht lesen"));
+        EXPECT_TRUE(op.shots.empty());
+        EXPECT_EQ(test::ReadBytes(program / "Bodypart.mdb"), jetBytes);
+        return;
+    }
     const auto visible = std::count_if(rows.begin(), rows.end(), [](auto& r) { return r.show; });
     EXPECT_EQ(list->model()->rowCount(), visible);
     EXPECT_EQ(list->model()->index(0, 0).data().toString(), "Abdomen");
