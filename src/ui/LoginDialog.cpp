@@ -30,49 +30,49 @@ LoginDialog::LoginDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("frmLogin");
     setWindowTitle(QString::fromUtf8(kLoginTitle));
 
-    auto* lblLabels = new QLabel(QStringLiteral("&Kennwort:"), this);
-    lblLabels->setObjectName("lblLabels");
-    txtPassword_ = new QLineEdit(this);
-    txtPassword_->setObjectName("txtPassword");
-    txtPassword_->setEchoMode(QLineEdit::Password);
+    auto* passwordLabel = new QLabel(QStringLiteral("&Kennwort:"), this);
+    passwordLabel->setObjectName("lblLabels");
+    passwordField_ = new QLineEdit(this);
+    passwordField_->setObjectName("txtPassword");
+    passwordField_->setEchoMode(QLineEdit::Password);
     auto* star = new StarPasswordStyle;
     star->setParent(this);
-    txtPassword_->setStyle(star);
-    lblLabels->setBuddy(txtPassword_);
+    passwordField_->setStyle(star);
+    passwordLabel->setBuddy(passwordField_);
 
-    cmdOK_ = new QPushButton(QStringLiteral("&OK"), this);
-    cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setDefault(true);  // Enter in the password box
-    cmdCancel_ = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    cmdCancel_->setObjectName("cmdCancel");  // Escape rejects the dialog as well
+    confirmButton_ = new QPushButton(QStringLiteral("&OK"), this);
+    confirmButton_->setObjectName("cmdOK");
+    confirmButton_->setDefault(true);  // Enter in the password box
+    cancelButton_ = new QPushButton(QStringLiteral("&Abbrechen"), this);
+    cancelButton_->setObjectName("cmdCancel");  // Escape rejects the dialog as well
 
     auto* row = new QHBoxLayout;
-    row->addWidget(lblLabels);
-    row->addWidget(txtPassword_, 1);
+    row->addWidget(passwordLabel);
+    row->addWidget(passwordField_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    buttons->addWidget(confirmButton_);
+    buttons->addWidget(cancelButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addLayout(buttons);
 
-    setTabOrder(txtPassword_, cmdOK_);
-    setTabOrder(cmdOK_, cmdCancel_);
-    txtPassword_->setFocus();
+    setTabOrder(passwordField_, confirmButton_);
+    setTabOrder(confirmButton_, cancelButton_);
+    passwordField_->setFocus();
 
-    connect(cmdOK_, &QPushButton::clicked, this, &LoginDialog::Confirm);
-    connect(cmdCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(confirmButton_, &QPushButton::clicked, this, &LoginDialog::Confirm);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void LoginDialog::Confirm() {
-    if (UnlockCatalogue(txtPassword_->text().toStdString(), op_)) {
+    if (UnlockCatalogue(passwordField_->text().toStdString(), op_)) {
         accept();
         return;
     }
     // The next typing replaces the wrong attempt.
-    txtPassword_->setFocus();
-    txtPassword_->selectAll();
+    passwordField_->setFocus();
+    passwordField_->selectAll();
 }
 
 void ShowCatalogueLock(const std::filesystem::path& programFolder, ErrorLog& log) {

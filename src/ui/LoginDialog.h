@@ -23,9 +23,9 @@ class LoginDialog : public QDialog {
     void Confirm();
 
     QtOperator op_;
-    QLineEdit* txtPassword_;
-    QPushButton* cmdOK_;
-    QPushButton* cmdCancel_;
+    QLineEdit* passwordField_;
+    QPushButton* confirmButton_;
+    QPushButton* cancelButton_;
 };
 
 // "Bodyparts auswählen" of the options dialog: the prompt and, after the right password, the

@@ -73,147 +73,148 @@ void MainWindow::buildWidgets() {
     layout->addWidget(patient_);
 
     // Modalities (left) and initials, drive states and search (right)
-    fraMod_ = new QGroupBox("Modalität");
-    fraMod_->setObjectName("fraMod");
-    auto* modGrid = new QGridLayout(fraMod_);
+    modalityGroup_ = new QGroupBox("Modalität");
+    modalityGroup_->setObjectName("fraMod");
+    auto* modGrid = new QGridLayout(modalityGroup_);
     for (int i = 0; i < kModalityCount; ++i) {
-        optMod_[i] = new QRadioButton;
-        optMod_[i]->setObjectName(QString("optMod%1").arg(i));
-        modGrid->addWidget(optMod_[i], i / 3, i % 3);
+        modalityButtons_[i] = new QRadioButton;
+        modalityButtons_[i]->setObjectName(QString("optMod%1").arg(i));
+        modGrid->addWidget(modalityButtons_[i], i / 3, i % 3);
     }
 
-    auto* fraRight = new QGroupBox;
-    fraRight->setObjectName("fraKuerzel");
-    auto* rightGrid = new QGridLayout(fraRight);
-    auto* lblKuerzel = new QLabel("&Kürzel:");
-    txtKuerzel_ = new QLineEdit;
-    txtKuerzel_->setObjectName("txtKuerzel");
-    txtKuerzel_->setMaximumWidth(90);
+    auto* initialsAndSearchGroup = new QGroupBox;
+    initialsAndSearchGroup->setObjectName("fraKuerzel");
+    auto* initialsAndSearchGrid = new QGridLayout(initialsAndSearchGroup);
+    auto* initialsLabel = new QLabel("&Kürzel:");
+    initialsField_ = new QLineEdit;
+    initialsField_->setObjectName("txtKuerzel");
+    initialsField_->setMaximumWidth(90);
     // Room for a few initials even when both drive texts are shown beside it.
-    txtKuerzel_->setMinimumWidth(txtKuerzel_->fontMetrics().horizontalAdvance("MMMM") + 16);
-    lblKuerzel->setBuddy(txtKuerzel_);
-    lblQuellNetz_ = new QLabel;
-    lblQuellNetz_->setObjectName("lblQuellNetz");
-    lblZielNetz_ = new QLabel;
-    lblZielNetz_->setObjectName("lblZielNetz");
-    lblQuellNetz_->setWordWrap(true);
-    lblZielNetz_->setWordWrap(true);
-    auto* lblSearch = new QLabel("Körper&teil:");
-    txtSearch_ = new QLineEdit;
-    txtSearch_->setObjectName("txtSearch");
+    initialsField_->setMinimumWidth(initialsField_->fontMetrics().horizontalAdvance("MMMM") + 16);
+    initialsLabel->setBuddy(initialsField_);
+    sourceDriveLabel_ = new QLabel;
+    sourceDriveLabel_->setObjectName("lblQuellNetz");
+    targetDriveLabel_ = new QLabel;
+    targetDriveLabel_->setObjectName("lblZielNetz");
+    sourceDriveLabel_->setWordWrap(true);
+    targetDriveLabel_->setWordWrap(true);
+    auto* searchLabel = new QLabel("Körper&teil:");
+    searchField_ = new QLineEdit;
+    searchField_->setObjectName("txtSearch");
     // Its own clear button: Qt's asks the icon theme for one (see ShippedIcons.h).
-    QAction* clearSearch = txtSearch_->addAction(ClearTextIcon(), QLineEdit::TrailingPosition);
+    QAction* clearSearch = searchField_->addAction(ClearTextIcon(), QLineEdit::TrailingPosition);
     clearSearch->setObjectName("clearSearch");
     clearSearch->setVisible(false);
-    connect(clearSearch, &QAction::triggered, txtSearch_, &QLineEdit::clear);
-    connect(txtSearch_, &QLineEdit::textChanged, clearSearch,
+    connect(clearSearch, &QAction::triggered, searchField_, &QLineEdit::clear);
+    connect(searchField_, &QLineEdit::textChanged, clearSearch,
             [clearSearch](const QString& text) { clearSearch->setVisible(!text.isEmpty()); });
-    searchPalette_ = txtSearch_->palette();
-    lblSearch->setBuddy(txtSearch_);
-    rightGrid->addWidget(lblKuerzel, 0, 0);
-    rightGrid->addWidget(txtKuerzel_, 0, 1);
-    rightGrid->addWidget(lblQuellNetz_, 0, 2);
-    rightGrid->addWidget(lblZielNetz_, 0, 3);
-    rightGrid->addWidget(lblSearch, 1, 0);
-    rightGrid->addWidget(txtSearch_, 1, 1, 1, 3);
-    rightGrid->setColumnStretch(2, 1);
-    rightGrid->setColumnStretch(3, 1);
+    searchPalette_ = searchField_->palette();
+    searchLabel->setBuddy(searchField_);
+    initialsAndSearchGrid->addWidget(initialsLabel, 0, 0);
+    initialsAndSearchGrid->addWidget(initialsField_, 0, 1);
+    initialsAndSearchGrid->addWidget(sourceDriveLabel_, 0, 2);
+    initialsAndSearchGrid->addWidget(targetDriveLabel_, 0, 3);
+    initialsAndSearchGrid->addWidget(searchLabel, 1, 0);
+    initialsAndSearchGrid->addWidget(searchField_, 1, 1, 1, 3);
+    initialsAndSearchGrid->setColumnStretch(2, 1);
+    initialsAndSearchGrid->setColumnStretch(3, 1);
 
     auto* frames = new QHBoxLayout;
-    frames->addWidget(fraMod_);
-    frames->addWidget(fraRight, 1);
+    frames->addWidget(modalityGroup_);
+    frames->addWidget(initialsAndSearchGroup, 1);
     layout->addLayout(frames);
 
     // Comment
     auto* commentRow = new QHBoxLayout;
-    auto* lblComment = new QLabel("Ko&mmentar:");
-    txtComment_ = new QLineEdit;
-    txtComment_->setObjectName("txtComment");
-    lblComment->setBuddy(txtComment_);
-    commentRow->addWidget(lblComment);
-    commentRow->addWidget(txtComment_, 1);
+    auto* commentLabel = new QLabel("Ko&mmentar:");
+    commentField_ = new QLineEdit;
+    commentField_->setObjectName("txtComment");
+    commentLabel->setBuddy(commentField_);
+    commentRow->addWidget(commentLabel);
+    commentRow->addWidget(commentField_, 1);
     layout->addLayout(commentRow);
 
     // The two lists and the confirm button
-    lvBodyparts_ = MakeBodyPartView("lvBodyparts", "Körperteile");
-    lvAddBodyparts_ = MakeBodyPartView("lvAddBodyparts", "Hinzugefügte Körperteile");
+    bodyPartList_ = MakeBodyPartView("lvBodyparts", "Körperteile");
+    addedBodyPartList_ = MakeBodyPartView("lvAddBodyparts", "Hinzugefügte Körperteile");
     catalogueModel_ =
         new BodyPartTableModel(session_.Catalogue(), {"Körperteile", "Abk", "Factory"}, this);
     addedModel_ = new BodyPartTableModel(
         session_.Added(), {"Hinzugefügte Körperteile", "Add Abk", "Add Factory"}, this);
-    lvBodyparts_->setModel(catalogueModel_);
-    lvAddBodyparts_->setModel(addedModel_);
+    bodyPartList_->setModel(catalogueModel_);
+    addedBodyPartList_->setModel(addedModel_);
     // Above the catalogue list: why the catalogue could not be read, and what to do.
-    lblCatalogueNotice_ = new QLabel;
-    lblCatalogueNotice_->setObjectName("lblKatalogHinweis");
-    lblCatalogueNotice_->setWordWrap(true);
-    lblCatalogueNotice_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblCatalogueNotice_->setStyleSheet("QLabel { color: #a00000; }");
-    lblCatalogueNotice_->hide();
-    layout->addWidget(lblCatalogueNotice_);
-    layout->addWidget(lvBodyparts_, 3);
-    layout->addWidget(lvAddBodyparts_, 2);
+    catalogueNoticeLabel_ = new QLabel;
+    catalogueNoticeLabel_->setObjectName("lblKatalogHinweis");
+    catalogueNoticeLabel_->setWordWrap(true);
+    catalogueNoticeLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    catalogueNoticeLabel_->setStyleSheet("QLabel { color: #a00000; }");
+    catalogueNoticeLabel_->hide();
+    layout->addWidget(catalogueNoticeLabel_);
+    layout->addWidget(bodyPartList_, 3);
+    layout->addWidget(addedBodyPartList_, 2);
 
-    cmdOK_ = new QPushButton("Ü&bernehmen");  // Alt+B, as Windows has it for this word
-    cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setAutoDefault(true);  // Enter on the focused button confirms
-    cmdOK_->setEnabled(false);
-    layout->addWidget(cmdOK_);
+    confirmButton_ = new QPushButton("Ü&bernehmen");  // Alt+B, as Windows has it for this word
+    confirmButton_->setObjectName("cmdOK");
+    confirmButton_->setAutoDefault(true);  // Enter on the focused button confirms
+    confirmButton_->setEnabled(false);
+    layout->addWidget(confirmButton_);
 
     setCentralWidget(central);
 
-    tmrQuellordner_ = new QTimer(this);
-    tmrQuellordner_->setObjectName("tmrQuellordner");
-    tmrQuellordner_->setInterval(kWatchIntervalMs);
+    sourceFolderTimer_ = new QTimer(this);
+    sourceFolderTimer_->setObjectName("tmrQuellordner");
+    sourceFolderTimer_->setInterval(kWatchIntervalMs);
 
     // Menu
-    QMenu* datei = menuBar()->addMenu("&Datei");
-    datei->setObjectName("mnu_Datei");
-    mnuOptions_ = datei->addAction("&Einstellungen");
-    mnuOptions_->setObjectName("mnu_Options");
-    datei->addSeparator();
-    mnuBeenden_ = datei->addAction("&Beenden");
-    mnuBeenden_->setObjectName("mnu_Beenden");
+    QMenu* fileMenu = menuBar()->addMenu("&Datei");
+    fileMenu->setObjectName("mnu_Datei");
+    optionsAction_ = fileMenu->addAction("&Einstellungen");
+    optionsAction_->setObjectName("mnu_Options");
+    fileMenu->addSeparator();
+    quitAction_ = fileMenu->addAction("&Beenden");
+    quitAction_->setObjectName("mnu_Beenden");
 
-    setTabOrder(txtKuerzel_, txtSearch_);
-    setTabOrder(txtSearch_, txtComment_);
-    setTabOrder(txtComment_, lvBodyparts_);
-    setTabOrder(lvBodyparts_, lvAddBodyparts_);
-    setTabOrder(lvAddBodyparts_, cmdOK_);
+    setTabOrder(initialsField_, searchField_);
+    setTabOrder(searchField_, commentField_);
+    setTabOrder(commentField_, bodyPartList_);
+    setTabOrder(bodyPartList_, addedBodyPartList_);
+    setTabOrder(addedBodyPartList_, confirmButton_);
 }
 
 void MainWindow::connectEvents() {
-    connect(txtSearch_, &QLineEdit::textChanged, this, &MainWindow::Search);
-    connect(txtSearch_, &QLineEdit::returnPressed, this, &MainWindow::AddFoundBodyPart);
-    connect(txtKuerzel_, &QLineEdit::textChanged, this,
+    connect(searchField_, &QLineEdit::textChanged, this, &MainWindow::Search);
+    connect(searchField_, &QLineEdit::returnPressed, this, &MainWindow::AddFoundBodyPart);
+    connect(initialsField_, &QLineEdit::textChanged, this,
             [this](const QString& text) { session_.SetInitials(text.toStdString()); });
-    connect(lvBodyparts_, &QTreeView::doubleClicked, this, [this] { AddSelectedBodyPart(); });
-    connect(lvAddBodyparts_, &QTreeView::doubleClicked, this, [this] { RemoveSelectedBodyPart(); });
-    connect(lvBodyparts_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    connect(bodyPartList_, &QTreeView::doubleClicked, this, [this] { AddSelectedBodyPart(); });
+    connect(addedBodyPartList_, &QTreeView::doubleClicked, this,
+            [this] { RemoveSelectedBodyPart(); });
+    connect(bodyPartList_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (syncing_) return;
-        auto rows = lvBodyparts_->selectionModel()->selectedRows();
+        auto rows = bodyPartList_->selectionModel()->selectedRows();
         session_.SelectCatalogueRow(
             rows.isEmpty() ? 0 : static_cast<std::size_t>(rows.first().row()) + 1);
     });
-    connect(lvAddBodyparts_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(addedBodyPartList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] {
                 if (syncing_) return;
-                auto rows = lvAddBodyparts_->selectionModel()->selectedRows();
+                auto rows = addedBodyPartList_->selectionModel()->selectedRows();
                 session_.SelectAddedRow(
                     rows.isEmpty() ? 0 : static_cast<std::size_t>(rows.first().row()) + 1);
             });
     for (int i = 0; i < kModalityCount; ++i) {
-        connect(optMod_[i], &QRadioButton::toggled, this, [this, i](bool on) {
+        connect(modalityButtons_[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on && !syncing_) ChooseModality(i);
         });
-        optMod_[i]->installEventFilter(this);
+        modalityButtons_[i]->installEventFilter(this);
     }
-    lvBodyparts_->installEventFilter(this);
-    lvAddBodyparts_->installEventFilter(this);
-    connect(cmdOK_, &QPushButton::clicked, this, &MainWindow::Confirm);
-    connect(tmrQuellordner_, &QTimer::timeout, this, &MainWindow::LookForRequest);
-    connect(mnuBeenden_, &QAction::triggered, this, &MainWindow::Quit);
-    connect(mnuOptions_, &QAction::triggered, this, &MainWindow::ShowOptions);
+    bodyPartList_->installEventFilter(this);
+    addedBodyPartList_->installEventFilter(this);
+    connect(confirmButton_, &QPushButton::clicked, this, &MainWindow::Confirm);
+    connect(sourceFolderTimer_, &QTimer::timeout, this, &MainWindow::LookForRequest);
+    connect(quitAction_, &QAction::triggered, this, &MainWindow::Quit);
+    connect(optionsAction_, &QAction::triggered, this, &MainWindow::ShowOptions);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -221,17 +222,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // Focus reaches a modality button with its selection (click, arrow keys, Tab into the
         // group); focus that lands on an unchecked button by itself chooses nothing.
         for (int i = 0; i < kModalityCount; ++i) {
-            if (watched == optMod_[i] && optMod_[i]->isChecked()) ChooseModality(i);
+            if (watched == modalityButtons_[i] && modalityButtons_[i]->isChecked())
+                ChooseModality(i);
         }
     } else if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         // Without a mouse: Enter adds the selected catalogue row, Delete removes an added one.
-        if (watched == lvBodyparts_ &&
+        if (watched == bodyPartList_ &&
             (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
             AddSelectedBodyPart();
             return true;
         }
-        if (watched == lvAddBodyparts_ && key->key() == Qt::Key_Delete) {
+        if (watched == addedBodyPartList_ && key->key() == Qt::Key_Delete) {
             session_.RemoveSelectedBodyPartIfAny();
             return true;
         }
@@ -244,13 +246,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::Load() {
     session_.Load();
     syncing_ = true;
-    txtKuerzel_->setText(q(session_.Settings().initials));
+    initialsField_->setText(q(session_.Settings().initials));
     syncing_ = false;
-    txtSearch_->setFocus();  // the operator starts by typing a body part
+    searchField_->setFocus();  // the operator starts by typing a body part
 }
 
 void MainWindow::SetUpColumns() {
-    for (QTreeView* view : {lvBodyparts_, lvAddBodyparts_}) {
+    for (QTreeView* view : {bodyPartList_, addedBodyPartList_}) {
         view->setColumnWidth(0, 760);
         view->setColumnHidden(1, true);
         view->setColumnHidden(2, true);
@@ -267,14 +269,14 @@ void MainWindow::TellCatalogueTakeOver() {
 }
 
 void MainWindow::FillCatalogue(std::vector<BodyPartEntry> rows) {
-    lvBodyparts_->setUpdatesEnabled(false);
+    bodyPartList_->setUpdatesEnabled(false);
     session_.FillCatalogue(std::move(rows));
-    lvBodyparts_->setUpdatesEnabled(true);
+    bodyPartList_->setUpdatesEnabled(true);
 }
 
 void MainWindow::RenameModality(int index, const std::string& caption) {
     session_.SetModalityCaption(index, caption);
-    if (index >= 0 && index < kModalityCount) optMod_[index]->setText(q(caption));
+    if (index >= 0 && index < kModalityCount) modalityButtons_[index]->setText(q(caption));
 }
 
 // ---- Showing the session ---------------------------------------------------------------------
@@ -289,29 +291,30 @@ void MainWindow::refresh() {
     syncing_ = true;
     patient_->Show(session_.Patient(), session_.RequestNotice());
     if (!session_.WatchesSourceFolder()) {
-        tmrQuellordner_->stop();
-    } else if (!tmrQuellordner_->isActive()) {
-        tmrQuellordner_->start();
+        sourceFolderTimer_->stop();
+    } else if (!sourceFolderTimer_->isActive()) {
+        sourceFolderTimer_->start();
     }
     const int checked = session_.CheckedModality();
     for (int i = 0; i < kModalityCount; ++i) {
-        optMod_[i]->setText(q(session_.ModalityCaptions()[i]));
-        if (i == checked && !optMod_[i]->isChecked()) optMod_[i]->setChecked(true);
+        modalityButtons_[i]->setText(q(session_.ModalityCaptions()[i]));
+        if (i == checked && !modalityButtons_[i]->isChecked())
+            modalityButtons_[i]->setChecked(true);
         // Tab enters the group on the checked button only; arrow keys move between them.
         const bool tabStop = i == checked || checked < 0 || checked >= kModalityCount;
-        optMod_[i]->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        modalityButtons_[i]->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
     }
-    lblCatalogueNotice_->setText(q(session_.CatalogueNotice()));
-    lblCatalogueNotice_->setVisible(!session_.CatalogueNotice().empty());
-    lblQuellNetz_->setText(q(session_.QuellNetzText()));
-    lblZielNetz_->setText(q(session_.ZielNetzText()));
+    catalogueNoticeLabel_->setText(q(session_.CatalogueNotice()));
+    catalogueNoticeLabel_->setVisible(!session_.CatalogueNotice().empty());
+    sourceDriveLabel_->setText(q(session_.QuellNetzText()));
+    targetDriveLabel_->setText(q(session_.ZielNetzText()));
     const QString missed = session_.SearchMissed() ? QStringLiteral("kein Treffer") : QString();
-    if (txtSearch_->accessibleDescription() != missed) {
+    if (searchField_->accessibleDescription() != missed) {
         QPalette search = searchPalette_;
         if (!missed.isEmpty()) search.setColor(QPalette::Base, QColor(255, 220, 220));
-        txtSearch_->setPalette(search);
-        txtSearch_->setAccessibleDescription(missed);
-        txtSearch_->setToolTip(missed);
+        searchField_->setPalette(search);
+        searchField_->setAccessibleDescription(missed);
+        searchField_->setToolTip(missed);
     }
     syncing_ = false;
     setInputsEnabled(!session_.Busy());
@@ -319,10 +322,10 @@ void MainWindow::refresh() {
 }
 
 void MainWindow::setInputsEnabled(bool enabled) {
-    lvBodyparts_->setEnabled(enabled && session_.Catalogue().Enabled());
-    lvAddBodyparts_->setEnabled(enabled);
-    fraMod_->setEnabled(enabled);
-    cmdOK_->setEnabled(enabled && session_.OkEnabled());
+    bodyPartList_->setEnabled(enabled && session_.Catalogue().Enabled());
+    addedBodyPartList_->setEnabled(enabled);
+    modalityGroup_->setEnabled(enabled);
+    confirmButton_->setEnabled(enabled && session_.OkEnabled());
 }
 
 void MainWindow::syncSelection() {
@@ -336,8 +339,8 @@ void MainWindow::syncSelection() {
         view->selectionModel()->setCurrentIndex(
             index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     };
-    apply(lvBodyparts_, session_.Catalogue().Selected());
-    apply(lvAddBodyparts_, session_.Added().Selected());
+    apply(bodyPartList_, session_.Catalogue().Selected());
+    apply(addedBodyPartList_, session_.Added().Selected());
     syncing_ = false;
 }
 
@@ -346,16 +349,16 @@ void MainWindow::syncSelection() {
 void MainWindow::Search(const QString& text) {
     std::size_t scrollTo = session_.Search(text.toStdString());
     if (scrollTo > 0) {
-        lvBodyparts_->scrollTo(catalogueModel_->index(static_cast<int>(scrollTo) - 1, 0));
+        bodyPartList_->scrollTo(catalogueModel_->index(static_cast<int>(scrollTo) - 1, 0));
         QModelIndex match =
             catalogueModel_->index(static_cast<int>(session_.Catalogue().Selected()) - 1, 0);
-        lvBodyparts_->scrollTo(match);  // the match stays in view even in a short list
+        bodyPartList_->scrollTo(match);  // the match stays in view even in a short list
     }
 }
 
 void MainWindow::AddFoundBodyPart() {
     session_.AddFoundBodyPart();
-    txtSearch_->selectAll();  // the next body part is typed over this one
+    searchField_->selectAll();  // the next body part is typed over this one
 }
 
 void MainWindow::AddSelectedBodyPart() {
@@ -375,7 +378,7 @@ void MainWindow::Confirm() {
     if (session_.Busy()) return;
     // The inputs are locked while the files are written; the keyboard comes back where it was.
     QPointer<QWidget> focus = QApplication::focusWidget();
-    OrderSession::Confirmation result = session_.Confirm(txtComment_->text().toStdString());
+    OrderSession::Confirmation result = session_.Confirm(commentField_->text().toStdString());
     if (result == OrderSession::Confirmation::Done) {
         close();
     } else if (focus && focus->isEnabled()) {

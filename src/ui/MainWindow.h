@@ -78,21 +78,21 @@ class MainWindow : public QMainWindow, public SessionView {
     bool unloaded_ = false;
 
     PatientArea* patient_ = nullptr;
-    QTimer* tmrQuellordner_ = nullptr;  // watches the source folder while no request is shown
-    QGroupBox* fraMod_ = nullptr;
-    std::array<QRadioButton*, kModalityCount> optMod_{};
-    QLineEdit* txtKuerzel_ = nullptr;
-    QLabel* lblQuellNetz_ = nullptr;
-    QLabel* lblZielNetz_ = nullptr;
-    QLabel* lblCatalogueNotice_ = nullptr;
-    QLineEdit* txtSearch_ = nullptr;
+    QTimer* sourceFolderTimer_ = nullptr;  // watches the source folder while no request is shown
+    QGroupBox* modalityGroup_ = nullptr;
+    std::array<QRadioButton*, kModalityCount> modalityButtons_{};
+    QLineEdit* initialsField_ = nullptr;
+    QLabel* sourceDriveLabel_ = nullptr;
+    QLabel* targetDriveLabel_ = nullptr;
+    QLabel* catalogueNoticeLabel_ = nullptr;
+    QLineEdit* searchField_ = nullptr;
     QPalette searchPalette_;
-    QLineEdit* txtComment_ = nullptr;
-    QTreeView* lvBodyparts_ = nullptr;
-    QTreeView* lvAddBodyparts_ = nullptr;
-    QPushButton* cmdOK_ = nullptr;
-    QAction* mnuBeenden_ = nullptr;
-    QAction* mnuOptions_ = nullptr;
+    QLineEdit* commentField_ = nullptr;
+    QTreeView* bodyPartList_ = nullptr;
+    QTreeView* addedBodyPartList_ = nullptr;
+    QPushButton* confirmButton_ = nullptr;
+    QAction* quitAction_ = nullptr;
+    QAction* optionsAction_ = nullptr;
     BodyPartTableModel* catalogueModel_ = nullptr;
     BodyPartTableModel* addedModel_ = nullptr;
 };

@@ -23,7 +23,7 @@ namespace {
 const char* const kButtonLabels[kModalityCount] = {"Scan Button", "Röntgen Button", "Button 3",
                                                    "Button 4",    "Button 5",       "Button 6"};
 
-const char* const kNetzCaption = "Automatisches verbinden zum Netzlaufwerk";
+const char* const kConnectDriveCaption = "Automatisches verbinden zum Netzlaufwerk";
 
 QLabel* buddyLabel(const QString& caption, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
@@ -84,34 +84,36 @@ void OptionsDialog::build() {
     auto* layout = new QVBoxLayout(this);
 
     // Modalities, three rows of two: label, name, "ohne Körperteile".
-    auto* frmMod = new QGroupBox(QStringLiteral("Modalitäten"), this);
-    frmMod->setObjectName("frmMod");
-    auto* modGrid = new QGridLayout(frmMod);
+    auto* modalityGroup = new QGroupBox(QStringLiteral("Modalitäten"), this);
+    modalityGroup->setObjectName("frmMod");
+    auto* modGrid = new QGridLayout(modalityGroup);
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         const QString name = QString::fromUtf8(kButtonLabels[at]);
-        txtButton_[at] = new QLineEdit(frmMod);
-        txtButton_[at]->setObjectName(QStringLiteral("txtButton%1").arg(i));
-        chkBodypart_[at] = new QCheckBox(QStringLiteral("ohne Körperteile"), frmMod);
-        chkBodypart_[at]->setObjectName(QStringLiteral("chkBodypart%1").arg(i));
+        modalityNameFields_[at] = new QLineEdit(modalityGroup);
+        modalityNameFields_[at]->setObjectName(QStringLiteral("txtButton%1").arg(i));
+        withoutBodyPartsBoxes_[at] =
+            new QCheckBox(QStringLiteral("ohne Körperteile"), modalityGroup);
+        withoutBodyPartsBoxes_[at]->setObjectName(QStringLiteral("chkBodypart%1").arg(i));
         // Six boxes share one caption; the name tells a screen reader which one this is.
-        chkBodypart_[at]->setAccessibleName(name + QStringLiteral(" ohne Körperteile"));
+        withoutBodyPartsBoxes_[at]->setAccessibleName(name + QStringLiteral(" ohne Körperteile"));
         auto* cell = new QVBoxLayout;
-        cell->addWidget(buddyLabel(name + QStringLiteral(" Text:"), txtButton_[at], frmMod));
-        cell->addWidget(txtButton_[at]);
-        cell->addWidget(chkBodypart_[at]);
+        cell->addWidget(
+            buddyLabel(name + QStringLiteral(" Text:"), modalityNameFields_[at], modalityGroup));
+        cell->addWidget(modalityNameFields_[at]);
+        cell->addWidget(withoutBodyPartsBoxes_[at]);
         modGrid->addLayout(cell, i / 2, i % 2);
     }
-    layout->addWidget(frmMod);
+    layout->addWidget(modalityGroup);
 
     // Folders and their network drives.
-    auto* fraLaufwerke = new QGroupBox(this);
-    fraLaufwerke->setObjectName("fraLaufwerke");
-    auto* drives = new QVBoxLayout(fraLaufwerke);
+    auto* folderGroup = new QGroupBox(this);
+    folderGroup->setObjectName("fraLaufwerke");
+    auto* drives = new QVBoxLayout(folderGroup);
     auto folderRows = [&](const QString& caption, const char* folderName, OptionsText folder,
-                          const char* buttonName, const QString& buttonText, const char* netzName,
-                          OptionsBox netz, const char* letterName, OptionsText letter,
-                          const QString& side) {
+                          const char* buttonName, const QString& buttonText,
+                          const char* connectBoxName, OptionsBox connectField,
+                          const char* letterName, OptionsText letter, const QString& side) {
         QLineEdit* path = text(folderName, folder);
         QToolButton* browse = folderButton(buttonName, buttonText, this);
         auto* pathRow = new QHBoxLayout;
@@ -120,54 +122,56 @@ void OptionsDialog::build() {
         pathRow->addWidget(browse);
         drives->addLayout(pathRow);
 
-        QCheckBox* connect = box(QString::fromUtf8(kNetzCaption), netzName, netz);
-        connect->setAccessibleName(QString::fromUtf8(kNetzCaption) + " (" + side + ")");
+        QCheckBox* connect =
+            box(QString::fromUtf8(kConnectDriveCaption), connectBoxName, connectField);
+        connect->setAccessibleName(QString::fromUtf8(kConnectDriveCaption) + " (" + side + ")");
         QLineEdit* drive = text(letterName, letter);
         drive->setMaxLength(1);
         drive->setMaximumWidth(drive->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 16);
         drive->setAccessibleName(QStringLiteral("Laufwerksbuchstabe (%1)").arg(side));
-        auto* netzRow = new QHBoxLayout;
-        netzRow->addWidget(connect);
-        netzRow->addStretch(1);
-        netzRow->addWidget(buddyLabel(QStringLiteral("Laufwerksbuchstabe:"), drive, this));
-        netzRow->addWidget(drive);
-        drives->addLayout(netzRow);
+        auto* driveRow = new QHBoxLayout;
+        driveRow->addWidget(connect);
+        driveRow->addStretch(1);
+        driveRow->addWidget(buddyLabel(QStringLiteral("Laufwerksbuchstabe:"), drive, this));
+        driveRow->addWidget(drive);
+        drives->addLayout(driveRow);
         return std::pair{browse, drive};
     };
-    auto [cmdQuell, quellLetter] = folderRows(
+    auto [sourceBrowseButton, sourceDriveField] = folderRows(
         QStringLiteral("GDT-Quellpfad:"), "txtQuell", &AppSettings::sourceFolder, "cmdQuell",
         QStringLiteral("Quellordner wählen"), "chkQuellNetz", &AppSettings::connectSource,
         "txtQuellBuchstabe", &AppSettings::sourceDrive, QStringLiteral("Quellpfad"));
-    auto [cmdZiel, zielLetter] = folderRows(
+    auto [targetBrowseButton, targetDriveField] = folderRows(
         QStringLiteral("GDT-Zielpfad:"), "txtZiel", &AppSettings::targetFolder, "cmdZiel",
         QStringLiteral("Zielordner wählen"), "chkZielNetz", &AppSettings::connectTarget,
         "txtZielBuchstabe", &AppSettings::targetDrive, QStringLiteral("Zielpfad"));
-    txtQuellBuchstabe_ = quellLetter;
-    txtZielBuchstabe_ = zielLetter;
-    layout->addWidget(fraLaufwerke);
-    connect(cmdQuell, &QToolButton::clicked, this, [this] {
+    sourceDriveField_ = sourceDriveField;
+    targetDriveField_ = targetDriveField;
+    layout->addWidget(folderGroup);
+    connect(sourceBrowseButton, &QToolButton::clicked, this, [this] {
         model_.BrowseSourceFolder();
         showModel();
     });
-    connect(cmdZiel, &QToolButton::clicked, this, [this] {
+    connect(targetBrowseButton, &QToolButton::clicked, this, [this] {
         model_.BrowseTargetFolder();
         showModel();
     });
 
     // Order file details, one under the other.
-    QLineEdit* txtSuffix = text("txtSuffix", &AppSettings::requestSuffix);
+    QLineEdit* suffixField = text("txtSuffix", &AppSettings::requestSuffix);
     auto* suffixRow = new QHBoxLayout;
-    suffixRow->addWidget(buddyLabel(QStringLiteral("Suffix:"), txtSuffix, this));
-    suffixRow->addWidget(txtSuffix);
+    suffixRow->addWidget(buddyLabel(QStringLiteral("Suffix:"), suffixField, this));
+    suffixRow->addWidget(suffixField);
     suffixRow->addStretch(1);
     layout->addLayout(suffixRow);
 
-    QCheckBox* chkAcc = box(QStringLiteral("Accession Number"), "chkAcc", &AppSettings::accession);
-    QLineEdit* txtAcc = text("txtAcc", &AppSettings::accessionPrefix);
+    QCheckBox* accessionBox =
+        box(QStringLiteral("Accession Number"), "chkAcc", &AppSettings::accession);
+    QLineEdit* accessionPrefixField = text("txtAcc", &AppSettings::accessionPrefix);
     auto* accRow = new QHBoxLayout;
-    accRow->addWidget(chkAcc);
-    accRow->addWidget(txtAcc);
-    accRow->addWidget(buddyLabel(QStringLiteral("(Prefix)"), txtAcc, this));
+    accRow->addWidget(accessionBox);
+    accRow->addWidget(accessionPrefixField);
+    accRow->addWidget(buddyLabel(QStringLiteral("(Prefix)"), accessionPrefixField, this));
     accRow->addStretch(1);
     layout->addLayout(accRow);
 
@@ -178,30 +182,30 @@ void OptionsDialog::build() {
                                          "Verbindung mit DR-Factory) "),
                           "chkOneGDT", &AppSettings::oneFilePerPatient));
 
-    QLineEdit* txtCommentField = text("txtCommentField", &AppSettings::commentField);
+    QLineEdit* commentFieldEdit = text("txtCommentField", &AppSettings::commentField);
     auto* commentRow = new QHBoxLayout;
-    commentRow->addWidget(buddyLabel(QStringLiteral("Kommentarfeld:"), txtCommentField, this));
-    commentRow->addWidget(txtCommentField);
+    commentRow->addWidget(buddyLabel(QStringLiteral("Kommentarfeld:"), commentFieldEdit, this));
+    commentRow->addWidget(commentFieldEdit);
     commentRow->addStretch(1);
     layout->addLayout(commentRow);
 
-    auto* cmdSelectBodyparts =
+    auto* selectBodyPartsButton =
         pushButton(QStringLiteral("&Bodyparts auswählen"), "cmdSelectBodyparts", this);
-    auto* cmdOK = pushButton(QStringLiteral("&OK"), "cmdOK", this);
-    auto* cmdClose = pushButton(QStringLiteral("&Abbrechen"), "cmdClose", this);
+    auto* confirmButton = pushButton(QStringLiteral("&OK"), "cmdOK", this);
+    auto* cancelButton = pushButton(QStringLiteral("&Abbrechen"), "cmdClose", this);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdSelectBodyparts);
+    buttons->addWidget(selectBodyPartsButton);
     buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdClose);
+    buttons->addWidget(confirmButton);
+    buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
 
-    connect(cmdSelectBodyparts, &QPushButton::clicked, this,
+    connect(selectBodyPartsButton, &QPushButton::clicked, this,
             [this] { ShowCatalogueLock(programFolder_, log_); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
+    connect(confirmButton, &QPushButton::clicked, this, [this] {
         if (model_.Confirm()) accept();
     });
-    connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     // Widgets were made top to bottom, left to right; the focus chain follows that order.
     QWidget* previous = nullptr;
@@ -215,9 +219,9 @@ void OptionsDialog::build() {
 void OptionsDialog::connectEdits() {
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        connect(txtButton_[at], &QLineEdit::textChanged, this,
+        connect(modalityNameFields_[at], &QLineEdit::textChanged, this,
                 [this, i](const QString& t) { model_.SetModalityName(i, t.toStdString()); });
-        connect(chkBodypart_[at], &QCheckBox::toggled, this,
+        connect(withoutBodyPartsBoxes_[at], &QCheckBox::toggled, this,
                 [this, i](bool on) { model_.SetWithoutBodyParts(i, on); });
     }
     for (const TextEdit& t : texts_) {
@@ -246,14 +250,14 @@ void OptionsDialog::showModel() {
         const QSignalBlocker quiet(box);
         box->setChecked(checked);
     };
-    for (std::size_t i = 0; i < txtButton_.size(); ++i) {
-        showText(txtButton_[i], form.values.modalityNames[i]);
-        showBox(chkBodypart_[i], form.values.withoutBodyParts[i]);
+    for (std::size_t i = 0; i < modalityNameFields_.size(); ++i) {
+        showText(modalityNameFields_[i], form.values.modalityNames[i]);
+        showBox(withoutBodyPartsBoxes_[i], form.values.withoutBodyParts[i]);
     }
     for (const TextEdit& t : texts_) showText(t.edit, form.values.*t.field);
     for (const BoxEdit& b : boxes_) showBox(b.box, form.values.*b.field);
-    txtQuellBuchstabe_->setEnabled(form.sourceDriveEnabled);
-    txtZielBuchstabe_->setEnabled(form.targetDriveEnabled);
+    sourceDriveField_->setEnabled(form.sourceDriveEnabled);
+    targetDriveField_->setEnabled(form.targetDriveEnabled);
 }
 
 void OptionsDialog::keyPressEvent(QKeyEvent* event) {

@@ -49,12 +49,12 @@ class OptionsDialog : public QDialog {
     ErrorLog& log_;
     QtOperator op_;
     OptionsModel model_;
-    std::array<QLineEdit*, kModalityCount> txtButton_{};
-    std::array<QCheckBox*, kModalityCount> chkBodypart_{};
+    std::array<QLineEdit*, kModalityCount> modalityNameFields_{};
+    std::array<QCheckBox*, kModalityCount> withoutBodyPartsBoxes_{};
     std::vector<TextEdit> texts_;
     std::vector<BoxEdit> boxes_;
-    QLineEdit* txtQuellBuchstabe_ = nullptr;
-    QLineEdit* txtZielBuchstabe_ = nullptr;
+    QLineEdit* sourceDriveField_ = nullptr;
+    QLineEdit* targetDriveField_ = nullptr;
 };
 
 }  // namespace morvik

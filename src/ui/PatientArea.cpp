@@ -8,44 +8,44 @@ namespace morvik {
 
 PatientArea::PatientArea(QWidget* parent)
     : QWidget(parent),
-      lblID_(new QLabel("ID:")),
-      lblName_(new QLabel("Name:")),
-      lblGeburtsdatum_(new QLabel("geb.:")),
-      lblHinweis_(new QLabel) {
-    lblID_->setObjectName("lblID");
-    lblName_->setObjectName("lblName");
-    lblGeburtsdatum_->setObjectName("lblGeburtsdatum");
-    lblHinweis_->setObjectName("lblHinweis");
-    QFont large = lblID_->font();
+      idLabel_(new QLabel("ID:")),
+      nameLabel_(new QLabel("Name:")),
+      birthDateLabel_(new QLabel("geb.:")),
+      noticeLabel_(new QLabel) {
+    idLabel_->setObjectName("lblID");
+    nameLabel_->setObjectName("lblName");
+    birthDateLabel_->setObjectName("lblGeburtsdatum");
+    noticeLabel_->setObjectName("lblHinweis");
+    QFont large = idLabel_->font();
     large.setPointSizeF(large.pointSizeF() * 1.3);
-    lblHinweis_->setFont(large);
+    noticeLabel_->setFont(large);
     large.setBold(true);
-    for (QLabel* label : {lblID_, lblName_, lblGeburtsdatum_, lblHinweis_}) {
-        if (label != lblHinweis_) label->setFont(large);
+    for (QLabel* label : {idLabel_, nameLabel_, birthDateLabel_, noticeLabel_}) {
+        if (label != noticeLabel_) label->setFont(large);
         label->setTextFormat(Qt::PlainText);  // a name is never markup
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     }
     // A long name takes a second line rather than widening the window past a small screen.
-    lblName_->setWordWrap(true);
-    lblHinweis_->setWordWrap(true);
-    lblHinweis_->hide();
+    nameLabel_->setWordWrap(true);
+    noticeLabel_->setWordWrap(true);
+    noticeLabel_->hide();
 
     auto* row = new QHBoxLayout;
-    row->addWidget(lblID_, 1);
-    row->addWidget(lblName_, 2);
-    row->addWidget(lblGeburtsdatum_, 1);
+    row->addWidget(idLabel_, 1);
+    row->addWidget(nameLabel_, 2);
+    row->addWidget(birthDateLabel_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(row);
-    layout->addWidget(lblHinweis_);
+    layout->addWidget(noticeLabel_);
 }
 
 void PatientArea::Show(const PatientCaptions& patient, const std::string& notice) {
-    lblID_->setText(QString::fromStdString(patient.id));
-    lblName_->setText(QString::fromStdString(patient.name));
-    lblGeburtsdatum_->setText(QString::fromStdString(patient.born));
-    lblHinweis_->setText(QString::fromStdString(notice));
-    lblHinweis_->setVisible(!notice.empty());
+    idLabel_->setText(QString::fromStdString(patient.id));
+    nameLabel_->setText(QString::fromStdString(patient.name));
+    birthDateLabel_->setText(QString::fromStdString(patient.born));
+    noticeLabel_->setText(QString::fromStdString(notice));
+    noticeLabel_->setVisible(!notice.empty());
 }
 
 }  // namespace morvik

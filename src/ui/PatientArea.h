@@ -18,10 +18,10 @@ class PatientArea : public QWidget {
     void Show(const PatientCaptions& patient, const std::string& notice);
 
   private:
-    QLabel* lblID_;
-    QLabel* lblName_;
-    QLabel* lblGeburtsdatum_;
-    QLabel* lblHinweis_;
+    QLabel* idLabel_;
+    QLabel* nameLabel_;
+    QLabel* birthDateLabel_;
+    QLabel* noticeLabel_;
 };
 
 }  // namespace morvik

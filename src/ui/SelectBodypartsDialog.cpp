@@ -30,69 +30,68 @@ SelectBodypartsDialog::SelectBodypartsDialog(const std::filesystem::path& progra
     setObjectName("frmSelectBodyparts");
     setWindowTitle(QStringLiteral("Bodyparts auswählen"));
 
-    lvSelectBodyparts_ = new QTreeWidget(this);
-    lvSelectBodyparts_->setObjectName("lvSelectBodyparts");
-    lvSelectBodyparts_->setColumnCount(1);
-    lvSelectBodyparts_->setHeaderLabels({QStringLiteral("Körperteile")});
-    lvSelectBodyparts_->setAccessibleName(QStringLiteral("Körperteile"));
-    lvSelectBodyparts_->setRootIsDecorated(false);
-    lvSelectBodyparts_->setUniformRowHeights(true);
-    lvSelectBodyparts_->header()->setStretchLastSection(true);
+    bodyPartList_ = new QTreeWidget(this);
+    bodyPartList_->setObjectName("lvSelectBodyparts");
+    bodyPartList_->setColumnCount(1);
+    bodyPartList_->setHeaderLabels({QStringLiteral("Körperteile")});
+    bodyPartList_->setAccessibleName(QStringLiteral("Körperteile"));
+    bodyPartList_->setRootIsDecorated(false);
+    bodyPartList_->setUniformRowHeights(true);
+    bodyPartList_->header()->setStretchLastSection(true);
 
-    auto* cmdAlle = button(QStringLiteral("&Alle auswählen"), "cmdAlle", this);
-    auto* cmdNone = button(QStringLiteral("&Keine auswählen"), "cmdNone", this);
-    auto* lblLabel =
+    auto* checkAllButton = button(QStringLiteral("&Alle auswählen"), "cmdAlle", this);
+    auto* checkNoneButton = button(QStringLiteral("&Keine auswählen"), "cmdNone", this);
+    auto* restartNote =
         new QLabel(QStringLiteral("(Wird erst nach Neustart des Programmes wirksam.)"), this);
-    lblLabel->setObjectName("lblLabel");
-    lblLabel->setWordWrap(true);
-    auto* cmdOK = button(QStringLiteral("&OK"), "cmdOK", this);
-    auto* cmdCancel = button(QStringLiteral("A&bbrechen"), "cmdCancel", this);
+    restartNote->setObjectName("lblLabel");
+    restartNote->setWordWrap(true);
+    auto* confirmButton = button(QStringLiteral("&OK"), "cmdOK", this);
+    auto* cancelButton = button(QStringLiteral("A&bbrechen"), "cmdCancel", this);
 
     auto* choose = new QHBoxLayout;
-    choose->addWidget(cmdAlle);
-    choose->addWidget(cmdNone);
+    choose->addWidget(checkAllButton);
+    choose->addWidget(checkNoneButton);
     choose->addStretch(1);
     auto* close = new QHBoxLayout;
     close->addStretch(1);
-    close->addWidget(cmdOK);
-    close->addWidget(cmdCancel);
+    close->addWidget(confirmButton);
+    close->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lvSelectBodyparts_, 1);
+    layout->addWidget(bodyPartList_, 1);
     layout->addLayout(choose);
-    layout->addWidget(lblLabel);
+    layout->addWidget(restartNote);
     layout->addLayout(close);
     resize(360, 480);
 
-    setTabOrder(lvSelectBodyparts_, cmdAlle);
-    setTabOrder(cmdAlle, cmdNone);
-    setTabOrder(cmdNone, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(bodyPartList_, checkAllButton);
+    setTabOrder(checkAllButton, checkNoneButton);
+    setTabOrder(checkNoneButton, confirmButton);
+    setTabOrder(confirmButton, cancelButton);
 
     model_.Load();
     for (const auto& item : model_.Items()) {
-        auto* row = new QTreeWidgetItem(lvSelectBodyparts_, {QString::fromStdString(item.name)});
+        auto* row = new QTreeWidgetItem(bodyPartList_, {QString::fromStdString(item.name)});
         row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         row->setData(0, Qt::UserRole, static_cast<qlonglong>(item.id));
     }
     showChecks();
-    if (lvSelectBodyparts_->topLevelItemCount() > 0) {
-        lvSelectBodyparts_->setCurrentItem(lvSelectBodyparts_->topLevelItem(0));
+    if (bodyPartList_->topLevelItemCount() > 0) {
+        bodyPartList_->setCurrentItem(bodyPartList_->topLevelItem(0));
     }
 
-    connect(lvSelectBodyparts_, &QTreeWidget::itemChanged, this,
-            &SelectBodypartsDialog::itemChanged);
-    connect(cmdAlle, &QPushButton::clicked, this, [this] {
+    connect(bodyPartList_, &QTreeWidget::itemChanged, this, &SelectBodypartsDialog::itemChanged);
+    connect(checkAllButton, &QPushButton::clicked, this, [this] {
         model_.CheckAll();
         showChecks();
     });
-    connect(cmdNone, &QPushButton::clicked, this, [this] {
+    connect(checkNoneButton, &QPushButton::clicked, this, [this] {
         model_.CheckNone();
         showChecks();
     });
-    connect(cmdOK, &QPushButton::clicked, this, &SelectBodypartsDialog::Confirm);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    cmdOK->installEventFilter(this);
-    cmdCancel->installEventFilter(this);
+    connect(confirmButton, &QPushButton::clicked, this, &SelectBodypartsDialog::Confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    confirmButton->installEventFilter(this);
+    cancelButton->installEventFilter(this);
 }
 
 // Enter presses a focused "OK" or "Abbrechen": both take the choice as it stands.
@@ -109,16 +108,16 @@ bool SelectBodypartsDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SelectBodypartsDialog::showChecks() {
-    const QSignalBlocker quiet(lvSelectBodyparts_);
+    const QSignalBlocker quiet(bodyPartList_);
     const auto& items = model_.Items();
-    for (int i = 0; i < lvSelectBodyparts_->topLevelItemCount(); ++i) {
-        lvSelectBodyparts_->topLevelItem(i)->setCheckState(
+    for (int i = 0; i < bodyPartList_->topLevelItemCount(); ++i) {
+        bodyPartList_->topLevelItem(i)->setCheckState(
             0, items[static_cast<std::size_t>(i)].checked ? Qt::Checked : Qt::Unchecked);
     }
 }
 
 void SelectBodypartsDialog::itemChanged(QTreeWidgetItem* item) {
-    const int index = lvSelectBodyparts_->indexOfTopLevelItem(item);
+    const int index = bodyPartList_->indexOfTopLevelItem(item);
     if (index < 0) return;
     model_.SetChecked(static_cast<std::size_t>(index), item->checkState(0) == Qt::Checked);
 }

@@ -33,7 +33,7 @@ class SelectBodypartsDialog : public QDialog {
     CatalogueDatabase db_;
     QtOperator op_;
     CatalogueChoice model_;
-    QTreeWidget* lvSelectBodyparts_;
+    QTreeWidget* bodyPartList_;
 };
 
 }  // namespace morvik

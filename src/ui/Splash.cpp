@@ -61,21 +61,21 @@ Splash::Splash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::WindowS
     setObjectName("frmSplash");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 6);
-    picSplash_ = new QLabel;
-    picSplash_->setObjectName("picSplash");
-    picSplash_->setPixmap(productPicture());
-    prgStatus_ = new QProgressBar;
-    prgStatus_->setObjectName("prgStatus");
-    prgStatus_->setAccessibleName("Katalog wird geladen");
-    prgStatus_->setMinimum(0);
-    prgStatus_->setMaximum(0);
-    prgStatus_->setTextVisible(false);
-    lblVersion_ = new QLabel(VersionText(kVersionMajor, kVersionMinor, kVersionRevision));
-    lblVersion_->setObjectName("lblVersion");
-    lblVersion_->setAlignment(Qt::AlignRight);
-    layout->addWidget(picSplash_);
-    layout->addWidget(prgStatus_);
-    layout->addWidget(lblVersion_);
+    pictureLabel_ = new QLabel;
+    pictureLabel_->setObjectName("picSplash");
+    pictureLabel_->setPixmap(productPicture());
+    progressBar_ = new QProgressBar;
+    progressBar_->setObjectName("prgStatus");
+    progressBar_->setAccessibleName("Katalog wird geladen");
+    progressBar_->setMinimum(0);
+    progressBar_->setMaximum(0);
+    progressBar_->setTextVisible(false);
+    versionLabel_ = new QLabel(VersionText(kVersionMajor, kVersionMinor, kVersionRevision));
+    versionLabel_->setObjectName("lblVersion");
+    versionLabel_->setAlignment(Qt::AlignRight);
+    layout->addWidget(pictureLabel_);
+    layout->addWidget(progressBar_);
+    layout->addWidget(versionLabel_);
     setFixedSize(sizeHint());
 }
 

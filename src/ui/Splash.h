@@ -13,15 +13,15 @@ class Splash : public QWidget {
   public:
     explicit Splash(QWidget* parent = nullptr);
 
-    QProgressBar* Progress() const { return prgStatus_; }
+    QProgressBar* Progress() const { return progressBar_; }
 
     // "Version " major.minor.revision, each a plain number.
     static QString VersionText(int major, int minor, int revision);
 
   private:
-    QLabel* picSplash_ = nullptr;
-    QProgressBar* prgStatus_ = nullptr;
-    QLabel* lblVersion_ = nullptr;
+    QLabel* pictureLabel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QLabel* versionLabel_ = nullptr;
 };
 
 }  // namespace morvik

@@ -230,15 +230,15 @@ TEST_F(MainWindowTest, TabEntersTheCheckedModalityAndEnterPressesTheFocusedButto
     WriteBytes(in / "a.gdt", "0133000471\r\n");
     ASSERT_TRUE(start(kRows));
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    auto* kuerzel = find<QLineEdit>("txtKuerzel");
-    kuerzel->setFocus();
-    QTest::keyClick(kuerzel, Qt::Key_Backtab);
+    auto* initialsField = find<QLineEdit>("txtKuerzel");
+    initialsField->setFocus();
+    QTest::keyClick(initialsField, Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), find<QRadioButton>("optMod1"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);  // arrows move and check: Scan
     EXPECT_EQ(QApplication::focusWidget(), find<QRadioButton>("optMod0"));
     EXPECT_EQ(session.CheckedModality(), 0);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // and Tab leaves the group
-    EXPECT_EQ(QApplication::focusWidget(), kuerzel);
+    EXPECT_EQ(QApplication::focusWidget(), initialsField);
 
     find<QPushButton>("cmdOK")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -280,8 +280,8 @@ TEST_F(MainWindowTest, FitsSmallScreensWithItsIconAndQtInGerman) {
     find<QLabel>("lblZielNetz")->setText("Zielnetzlaufwerk ist verbunden");
     window.resize(least);
     QApplication::processEvents();
-    auto* kuerzel = find<QLineEdit>("txtKuerzel");
-    EXPECT_GE(kuerzel->width(), kuerzel->fontMetrics().horizontalAdvance("MMMM"));
+    auto* initialsField = find<QLineEdit>("txtKuerzel");
+    EXPECT_GE(initialsField->width(), initialsField->fontMetrics().horizontalAdvance("MMMM"));
     for (QWidget* w : {find<QWidget>("cmdOK"), find<QWidget>("lblGeburtsdatum")}) {
         EXPECT_TRUE(window.rect().contains(QRect(w->mapTo(&window, QPoint()), w->size())));
     }
