@@ -219,7 +219,7 @@ std::unique_ptr<ProgramStart> startProgram(const fs::path& folder) {
     QApplication::setWindowIcon(ProgramIcon());
     QGuiApplication::setDesktopFileName("de.morvik.Morvik");
     auto start = std::make_unique<ProgramStart>(folder);
-    if (!SubMain(start->window, start->splash, start->catalogue, start->log)) return nullptr;
+    if (!StartProgram(start->window, start->splash, start->catalogue, start->log)) return nullptr;
     waitUntilShown(start->window);
     return start;
 }
@@ -415,7 +415,7 @@ void BM_StartUpWithJetCatalogue(benchmark::State& state) {
         MainWindow window(session);
         Splash splash;
         CatalogueDatabase catalogue(folder, log);
-        SubMain(window, splash, catalogue, log);
+        StartProgram(window, splash, catalogue, log);
         QCoreApplication::processEvents();
         shown = session.Catalogue().Rows().size();
         if (!window.isVisible() || shown == 0) state.SkipWithError("no catalogue shown");

@@ -13,33 +13,33 @@
 
 namespace morvik {
 
-bool SubMain(MainWindow& fMain, Splash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
+bool StartProgram(MainWindow& window, Splash& splash, CatalogueDatabase& catalogue, ErrorLog& log) {
     bool started = trap(log, trapname::StartUp, [&] {
-        fMain.Load();
-        fMain.show();
+        window.Load();
+        window.show();
         splash.show();
         splash.Progress()->setValue(0);
-        fMain.SetUpColumns();
-        if (fMain.TakeOverCatalogue()) {
+        window.SetUpColumns();
+        if (window.TakeOverCatalogue()) {
             catalogue.Open();
             std::vector<BodyPartEntry> rows = catalogue.ShownBodyParts();
             const int count = static_cast<int>(std::min<std::size_t>(rows.size(), INT_MAX));
             splash.Progress()->setMaximum(count);
             QCoreApplication::processEvents();  // let the splash paint before the fill
-            fMain.FillCatalogue(std::move(rows));
+            window.FillCatalogue(std::move(rows));
             splash.Progress()->setValue(count);
             catalogue.Close();
         }
         splash.close();
-        fMain.show();
-        fMain.activateWindow();
-        fMain.TellCatalogueTakeOver();
+        window.show();
+        window.activateWindow();
+        window.TellCatalogueTakeOver();
     });
     if (!started) {
         if (catalogue.IsOpen()) catalogue.Close();
         splash.close();
-        fMain.show();
-        fMain.activateWindow();
+        window.show();
+        window.activateWindow();
     }
     return started;
 }

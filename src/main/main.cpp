@@ -43,17 +43,17 @@ int main(int argc, char* argv[]) {
     OrderSession session(programFolder, log, op, ConnectNetworkDrive);
     QtFolderPicker picker;
 
-    MainWindow fMain(session);
-    fMain.SetOptionsOpener([&] {
+    MainWindow window(session);
+    window.SetOptionsOpener([&] {
         OptionsDialog options(
             session.Settings(), programFolder, log,
-            [&](int index, const std::string& caption) { fMain.RenameModality(index, caption); },
+            [&](int index, const std::string& caption) { window.RenameModality(index, caption); },
             picker);
         options.exec();
     });
     Splash splash;
     CatalogueDatabase catalogue(programFolder, log);
 
-    SubMain(fMain, splash, catalogue, log);
+    StartProgram(window, splash, catalogue, log);
     return app.exec();
 }

@@ -24,7 +24,7 @@ class BodyPartTableModel;
 class OrderSession;
 class PatientArea;
 
-// fMain: shows the order session and forwards every event to it.
+// The main window ("fMain"): shows the order session and forwards every event to it.
 class MainWindow : public QMainWindow, public SessionView {
     Q_OBJECT
   public:

@@ -88,7 +88,7 @@ TEST_F(CatalogueRestart, ChainThroughPasswordAndVisibilityKeepsTheEditsAndHidesR
     OrderSession again(program.path(), log, op, nullptr);
     MainWindow restarted(again);
     CatalogueDatabase reopened(program.path(), log);
-    EXPECT_TRUE(SubMain(restarted, splash, reopened, log));
+    EXPECT_TRUE(StartProgram(restarted, splash, reopened, log));
     EXPECT_EQ(catalogueRows(restarted), 1);
     EXPECT_EQ(restarted.findChild<QRadioButton*>("optMod1")->text(), "DR");
 }

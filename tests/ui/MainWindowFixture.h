@@ -72,7 +72,7 @@ class MainWindowFixture : public ::testing::Test, protected ProgramFolder {
     bool start(const std::vector<CatalogueRow>& rows, const std::string& more = "") {
         test::WriteSettings(program.path(), in, out, more);
         if (!rows.empty()) MakeCatalogue(program.path(), rows);
-        return SubMain(window, splash, catalogue, log);
+        return StartProgram(window, splash, catalogue, log);
     }
     template <class T>
     T* find(const char* name) {

@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, StartUpTakesAJetCatalogueOverOrSaysWhyNot) {
     OrderSession second(program.path(), log, op, nullptr);
     MainWindow secondWindow(second);
     Splash secondSplash;
-    SubMain(secondWindow, secondSplash, catalogue, log);
+    StartProgram(secondWindow, secondSplash, catalogue, log);
     QLabel* notice = secondWindow.findChild<QLabel*>("lblKatalogHinweis");
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains("Die Tabelle tblBodypart fehlt"));

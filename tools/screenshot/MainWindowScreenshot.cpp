@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     MainWindow window(session);
     Splash splash;
     CatalogueDatabase catalogue(program, log);
-    if (!SubMain(window, splash, catalogue, log)) return 1;
+    if (!StartProgram(window, splash, catalogue, log)) return 1;
     auto* search = window.findChild<QLineEdit*>("txtSearch");
     for (const char* part : {"Knie links", "Thorax p.a."}) {
         search->setText(QString::fromUtf8(part));
