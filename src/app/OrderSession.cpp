@@ -109,11 +109,11 @@ void OrderSession::TellCatalogueTakeOver() {
 void OrderSession::connectDrives() {
     if (settings_.connectSource && connectDrive_ &&
         connectDrive_(settings_.sourceDrive + ":", settings_.sourceFolder)) {
-        quellNetzText_ = "Quellnetzlaufwerk ist verbunden";
+        sourceDriveText_ = "Quellnetzlaufwerk ist verbunden";
     }
     if (settings_.connectTarget && connectDrive_ &&
         connectDrive_(settings_.targetDrive + ":", settings_.targetFolder)) {
-        zielNetzText_ = "Zielnetzlaufwerk ist verbunden";
+        targetDriveText_ = "Zielnetzlaufwerk ist verbunden";
     }
 }
 

@@ -102,8 +102,9 @@ class OrderSession {
     bool SearchMissed() const { return searchMissed_; }
     const std::string& RequestPath() const { return requestPath_; }
     std::string_view GDTText() const { return request_.text; }
-    const std::string& QuellNetzText() const { return quellNetzText_; }
-    const std::string& ZielNetzText() const { return zielNetzText_; }
+    // "Quellnetzlaufwerk ist verbunden" (and "Ziel...") once the drive was connected; else empty.
+    const std::string& SourceDriveText() const { return sourceDriveText_; }
+    const std::string& TargetDriveText() const { return targetDriveText_; }
     const BodyPartList& Catalogue() const { return catalogue_; }
     const BodyPartList& Added() const { return added_; }
     std::size_t AddedCount() const { return addedCount_; }
@@ -160,8 +161,8 @@ class OrderSession {
     std::string lastLookFailure_;         // logged by the last search; the watch does not repeat it
     std::set<std::string> skippedNames_;  // entries that are no request, logged once each
     std::set<std::string> toldTooLarge_;  // files too large to be a request, told once each
-    std::string quellNetzText_;
-    std::string zielNetzText_;
+    std::string sourceDriveText_;
+    std::string targetDriveText_;
     BodyPartList catalogue_;
     BodyPartList added_;
     NameSearch search_;

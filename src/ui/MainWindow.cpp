@@ -306,8 +306,8 @@ void MainWindow::refresh() {
     }
     catalogueNoticeLabel_->setText(q(session_.CatalogueNotice()));
     catalogueNoticeLabel_->setVisible(!session_.CatalogueNotice().empty());
-    sourceDriveLabel_->setText(q(session_.QuellNetzText()));
-    targetDriveLabel_->setText(q(session_.ZielNetzText()));
+    sourceDriveLabel_->setText(q(session_.SourceDriveText()));
+    targetDriveLabel_->setText(q(session_.TargetDriveText()));
     const QString missed = session_.SearchMissed() ? QStringLiteral("kein Treffer") : QString();
     if (searchField_->accessibleDescription() != missed) {
         QPalette search = searchPalette_;

@@ -81,7 +81,7 @@ TEST_F(OptionsModelTest, OneClickChangesTheOtherBoxes) {
 // disabled.
 TEST_F(OptionsModelTest, DriveLetterEnabledOnlyWithItsNetworkBoxAndKeptWhileDisabled) {
     struct Side {
-        OptionsBox netz;
+        OptionsBox connect;
         OptionsText letter;
         bool OptionsForm::*enabled;
         std::string AppSettings::*stored;
@@ -92,12 +92,12 @@ TEST_F(OptionsModelTest, DriveLetterEnabledOnlyWithItsNetworkBoxAndKeptWhileDisa
                                &AppSettings::targetDrive}}) {
         OptionsModel& m = open();
         EXPECT_FALSE(m.Form().*c.enabled);
-        m.SetChecked(c.netz, true);
+        m.SetChecked(c.connect, true);
         EXPECT_TRUE(m.Form().*c.enabled);
         m.SetText(c.letter, "Ül");  // one whole character
         EXPECT_EQ(m.Form().values.*c.letter, "Ü");
         m.SetText(c.letter, "N");
-        m.SetChecked(c.netz, false);
+        m.SetChecked(c.connect, false);
         EXPECT_FALSE(m.Form().*c.enabled);
         ASSERT_TRUE(m.Confirm());
         EXPECT_EQ(LoadAppSettings(program.path(), log).*c.stored, "N");

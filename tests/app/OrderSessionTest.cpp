@@ -125,8 +125,8 @@ TEST_F(OrderSessionTest, DrivesAreConnectedWithTheirLettersAndReportedOnlyOnSucc
     for (bool connects : {false, true}) {
         driveResult = connects;
         session.Load();
-        EXPECT_EQ(session.QuellNetzText(), connects ? "Quellnetzlaufwerk ist verbunden" : "");
-        EXPECT_EQ(session.ZielNetzText(), connects ? "Zielnetzlaufwerk ist verbunden" : "");
+        EXPECT_EQ(session.SourceDriveText(), connects ? "Quellnetzlaufwerk ist verbunden" : "");
+        EXPECT_EQ(session.TargetDriveText(), connects ? "Zielnetzlaufwerk ist verbunden" : "");
         EXPECT_EQ(session.Patient().id, "ID: 471");  // the search still uses the folder itself
     }
     EXPECT_EQ(driveCalls[0], std::make_pair(std::string("Q:"), in().string()));
