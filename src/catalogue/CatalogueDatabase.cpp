@@ -53,10 +53,10 @@ void CatalogueDatabase::openFile() {
 }
 
 void CatalogueDatabase::closeFile() {
-    openConnection().Close();
+    requireOpenConnection().Close();
 }
 
-SqliteConnection& CatalogueDatabase::openConnection() {
+SqliteConnection& CatalogueDatabase::requireOpenConnection() {
     if (!IsOpen()) {
         throw AppError(err::DatabaseClosed,
                        "Die Verbindung zu " + Utf8Path(File()) + " ist nicht geöffnet");
@@ -65,15 +65,15 @@ SqliteConnection& CatalogueDatabase::openConnection() {
 }
 
 std::vector<BodyPartEntry> CatalogueDatabase::ShownBodyParts() {
-    return SelectShownBodyParts(openConnection());
+    return SelectShownBodyParts(requireOpenConnection());
 }
 
 void CatalogueDatabase::ForEachRow(const std::function<void(const CatalogueRow&)>& row) {
-    SelectAllRows(openConnection(), row);
+    SelectAllRows(requireOpenConnection(), row);
 }
 
 void CatalogueDatabase::SetShowFlags(const std::vector<std::pair<std::int64_t, bool>>& flags) {
-    UpdateShowFlags(openConnection(), flags);
+    UpdateShowFlags(requireOpenConnection(), flags);
 }
 
 }  // namespace morvik

@@ -41,7 +41,8 @@ class CatalogueDatabase {
   private:
     void openFile();
     void closeFile();
-    SqliteConnection& openConnection();
+    // The connection if it is open; otherwise throws err::DatabaseClosed.
+    SqliteConnection& requireOpenConnection();
 
     std::filesystem::path programFolder_;
     ErrorLog& log_;
