@@ -52,7 +52,7 @@ void ConfirmationSizes(benchmark::internal::Benchmark* b) {
     b->Arg(1)->Arg(10)->Arg(50)->Arg(200);
 }
 
-class SilentOperator final : public Operator {
+class SilentOperator final : public OperatorChannel {
   public:
     void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
     void ProcessEvents() override { QCoreApplication::processEvents(); }

@@ -8,7 +8,7 @@
 
 namespace morvik {
 
-CatalogueChoice::CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator& op)
+CatalogueChoice::CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, OperatorChannel& op)
     : db_(db), log_(log), op_(op) {}
 
 void CatalogueChoice::Load() {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Operator.h"
+#include "base/OperatorChannel.h"
 
 namespace morvik {
 
@@ -25,7 +25,7 @@ struct CatalogueChoiceItem {
 // from its next start on. Items live only while the dialog is open.
 class CatalogueChoice {
   public:
-    CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, Operator& op);
+    CatalogueChoice(CatalogueDatabase& db, ErrorLog& log, OperatorChannel& op);
 
     // Every catalogue row in delivery order, checked where f_Show is set. A failure stops the
     // loading; the items read so far stay.
@@ -44,7 +44,7 @@ class CatalogueChoice {
   private:
     CatalogueDatabase& db_;
     ErrorLog& log_;
-    Operator& op_;
+    OperatorChannel& op_;
     std::vector<CatalogueChoiceItem> items_;
 };
 

@@ -10,7 +10,7 @@ constexpr std::string_view kCataloguePassword = "kolbrin";
 
 }  // namespace
 
-bool UnlockCatalogue(std::string_view typed, Operator& op) {
+bool UnlockCatalogue(std::string_view typed, OperatorChannel& op) {
     if (typed == kCataloguePassword) return true;
     op.ShowMessage(kWrongPassword, kLoginTitle, MessageIcon::None);
     return false;

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "base/Operator.h"
+#include "base/OperatorChannel.h"
 
 namespace morvik {
 
@@ -14,6 +14,6 @@ inline constexpr const char* kWrongPassword =
 // the fixed password exactly: letter case counts and nothing is trimmed. A wrong one is
 // answered with a message and may be tried again without limit; nothing is logged or counted.
 // True when the prompt is to close and the visibility dialog to open.
-bool UnlockCatalogue(std::string_view typed, Operator& op);
+bool UnlockCatalogue(std::string_view typed, OperatorChannel& op);
 
 }  // namespace morvik

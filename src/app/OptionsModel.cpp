@@ -30,7 +30,7 @@ std::string firstCharacter(const std::string& s) {
 }  // namespace
 
 OptionsModel::OptionsModel(AppSettings& settings, std::filesystem::path programFolder,
-                           ErrorLog& log, Operator& op, FolderPicker& picker,
+                           ErrorLog& log, OperatorChannel& op, FolderPicker& picker,
                            CaptionSetter setModalityCaption)
     : settings_(settings),
       programFolder_(std::move(programFolder)),

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/FolderPicker.h"
-#include "base/Operator.h"
+#include "base/OperatorChannel.h"
 #include "config/AppSettings.h"
 
 namespace morvik {
@@ -38,7 +38,7 @@ class OptionsModel {
     using CaptionSetter = std::function<void(int index, const std::string& caption)>;
 
     OptionsModel(AppSettings& settings, std::filesystem::path programFolder, ErrorLog& log,
-                 Operator& op, FolderPicker& picker, CaptionSetter setModalityCaption);
+                 OperatorChannel& op, FolderPicker& picker, CaptionSetter setModalityCaption);
 
     // Fills the form from AppSettings (not from the file), key by key in the table's order. The
     // check-box rules run while the boxes are set, so a combination they forbid shows resolved,
@@ -69,7 +69,7 @@ class OptionsModel {
     AppSettings& settings_;
     std::filesystem::path programFolder_;
     ErrorLog& log_;
-    Operator& op_;
+    OperatorChannel& op_;
     FolderPicker& picker_;
     CaptionSetter setModalityCaption_;
     OptionsForm form_;

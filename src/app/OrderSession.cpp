@@ -32,7 +32,7 @@ void join(std::string& joined, const std::string& separator, const std::string& 
 
 }  // namespace
 
-OrderSession::OrderSession(std::filesystem::path programFolder, ErrorLog& log, Operator& op,
+OrderSession::OrderSession(std::filesystem::path programFolder, ErrorLog& log, OperatorChannel& op,
                            DriveConnector connectDrive)
     : programFolder_(std::move(programFolder)),
       log_(log),

@@ -12,7 +12,7 @@
 #include "app/OrderTransaction.h"
 #include "app/PatientCaptions.h"
 #include "app/SessionView.h"
-#include "base/Operator.h"
+#include "base/OperatorChannel.h"
 #include "catalogue/BodyPartList.h"
 #include "catalogue/NameSearch.h"
 #include "config/AppSettings.h"
@@ -33,7 +33,7 @@ using DriveConnector =
 // state and forwards its events here.
 class OrderSession {
   public:
-    OrderSession(std::filesystem::path programFolder, ErrorLog& log, Operator& op,
+    OrderSession(std::filesystem::path programFolder, ErrorLog& log, OperatorChannel& op,
                  DriveConnector connectDrive);
 
     // The window showing this session; nullptr when none (any more).
@@ -140,7 +140,7 @@ class OrderSession {
 
     std::filesystem::path programFolder_;
     ErrorLog& log_;
-    Operator& op_;
+    OperatorChannel& op_;
     DriveConnector connectDrive_;
     SessionView* view_ = nullptr;
     SessionChange pending_;

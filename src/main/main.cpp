@@ -14,7 +14,7 @@
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
 #include "ui/QtFolderPicker.h"
-#include "ui/QtOperator.h"
+#include "ui/QtOperatorChannel.h"
 #include "ui/QtTranslation.h"
 #include "ui/ShippedIcons.h"
 #include "ui/Splash.h"
@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
         PathFromUtf8(QCoreApplication::applicationDirPath().toStdString());
     SystemClock clock;
     ErrorLog log(programFolder, clock);
-    QtOperator op;
+    QtOperatorChannel op;
     OrderSession session(programFolder, log, op, ConnectNetworkDrive);
     QtFolderPicker picker;
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <filesystem>
 
-#include "ui/QtOperator.h"
+#include "ui/QtOperatorChannel.h"
 
 class QLineEdit;
 class QPushButton;
@@ -22,7 +22,7 @@ class LoginDialog : public QDialog {
   private:
     void Confirm();
 
-    QtOperator op_;
+    QtOperatorChannel op_;
     QLineEdit* passwordField_;
     QPushButton* confirmButton_;
     QPushButton* cancelButton_;

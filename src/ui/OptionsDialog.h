@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/OptionsModel.h"
-#include "ui/QtOperator.h"
+#include "ui/QtOperatorChannel.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -47,7 +47,7 @@ class OptionsDialog : public QDialog {
 
     std::filesystem::path programFolder_;
     ErrorLog& log_;
-    QtOperator op_;
+    QtOperatorChannel op_;
     OptionsModel model_;
     std::array<QLineEdit*, kModalityCount> modalityNameFields_{};
     std::array<QCheckBox*, kModalityCount> withoutBodyPartsBoxes_{};

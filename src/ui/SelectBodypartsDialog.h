@@ -5,7 +5,7 @@
 
 #include "app/CatalogueChoice.h"
 #include "catalogue/CatalogueDatabase.h"
-#include "ui/QtOperator.h"
+#include "ui/QtOperatorChannel.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -31,7 +31,7 @@ class SelectBodypartsDialog : public QDialog {
     void Confirm();
 
     CatalogueDatabase db_;
-    QtOperator op_;
+    QtOperatorChannel op_;
     CatalogueChoice model_;
     QTreeWidget* bodyPartList_;
 };

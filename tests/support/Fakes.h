@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "base/FolderPicker.h"
-#include "base/Operator.h"
+#include "base/OperatorChannel.h"
 
 namespace morvik::test {
 
 // Records the message boxes instead of showing them; ProcessEvents and ShowMessage can run a
 // test's hook to inject something in the middle of long work or while the operator reads.
-class RecordingOperator final : public Operator {
+class RecordingOperator final : public OperatorChannel {
   public:
     struct Message {
         std::string text;

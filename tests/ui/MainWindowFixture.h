@@ -40,7 +40,7 @@ inline QStringList ReadAloud(QTreeView* view) {
     return cells;
 }
 
-class ShotOperator final : public Operator {
+class ShotOperator final : public OperatorChannel {
   public:
     // A message box and the ID, the name and the added list on screen as it was shown.
     struct Shot {

@@ -31,7 +31,7 @@ class FixedClock final : public Clock {
 };
 
 // Writes down what the operator is told, line by line, with the patient then on screen.
-class RecordingOperator final : public Operator {
+class RecordingOperator final : public OperatorChannel {
   public:
     void ShowMessage(const std::string& text, const std::string&, MessageIcon) override {
         std::string lines;

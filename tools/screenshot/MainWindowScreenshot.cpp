@@ -15,7 +15,7 @@
 #include "main/StartUp.h"
 #include "platform/SystemClock.h"
 #include "ui/MainWindow.h"
-#include "ui/QtOperator.h"
+#include "ui/QtOperatorChannel.h"
 #include "ui/Splash.h"
 
 int main(int argc, char** argv) {
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     using namespace morvik;
     SystemClock clock;
     ErrorLog log(program, clock);
-    QtOperator op;
+    QtOperatorChannel op;
     OrderSession session(program, log, op, nullptr);
     MainWindow window(session);
     Splash splash;

@@ -11,9 +11,9 @@ inline constexpr const char* kProgramName = "Morvik";
 
 // What the order session needs from the window system: telling the operator something in a
 // modal message box, and letting pending window messages run during long work.
-class Operator {
+class OperatorChannel {
   public:
-    virtual ~Operator() = default;
+    virtual ~OperatorChannel() = default;
     virtual void ShowMessage(const std::string& text, const std::string& title,
                              MessageIcon icon) = 0;
     virtual void ProcessEvents() = 0;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "base/Operator.h"
+#include "base/OperatorChannel.h"
 
 namespace morvik {
 
 // Message boxes and event processing on the real window system.
-class QtOperator final : public Operator {
+class QtOperatorChannel final : public OperatorChannel {
   public:
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) override;
     void ProcessEvents() override;

@@ -1,11 +1,12 @@
-#include "ui/QtOperator.h"
+#include "ui/QtOperatorChannel.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 namespace morvik {
 
-void QtOperator::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
+void QtOperatorChannel::ShowMessage(const std::string& text, const std::string& title,
+                                    MessageIcon icon) {
     QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
     if (icon == MessageIcon::Information) qtIcon = QMessageBox::Information;
     if (icon == MessageIcon::Warning) qtIcon = QMessageBox::Warning;
@@ -16,7 +17,7 @@ void QtOperator::ShowMessage(const std::string& text, const std::string& title, 
 
 // Windows repaint during long work, but no click or keystroke gets in while an order is written
 // or a list is loaded.
-void QtOperator::ProcessEvents() {
+void QtOperatorChannel::ProcessEvents() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
