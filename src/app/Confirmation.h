@@ -35,9 +35,9 @@ namespace morvik {
 // power cut cut short counts as never written.
 enum class ConfirmStep {
     Claimed,
-    Staged,  // after each order file
-    Journaled,
-    Renamed,  // after each order file
+    Staged,           // after each order file
+    PublishRecorded,  // the journal holds the publishing record (step 4)
+    Renamed,          // after each order file
     RequestDeleted,
     JournalRemoved,  // before its folder is flushed
     Finished,

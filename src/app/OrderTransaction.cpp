@@ -238,7 +238,7 @@ OrderTransaction::Outcome OrderTransaction::publish() {
         if (!cutBackToHead()) return leave(Outcome::Unsettled);
         throw;
     }
-    ReachedStep(ConfirmStep::Journaled);
+    ReachedStep(ConfirmStep::PublishRecorded);
 
     std::size_t placed = 0;
     for (StagedFile& file : staged_) {

@@ -167,7 +167,7 @@ TEST_P(ConfirmationCrash, NextStartSettlesTheOrderAndSaysSo) {
 INSTANTIATE_TEST_SUITE_P(Steps, ConfirmationCrash,
                          ::testing::Values(Crash{ConfirmStep::Claimed, 1, false},
                                            Crash{ConfirmStep::Staged, 2, false},
-                                           Crash{ConfirmStep::Journaled, 1, true},
+                                           Crash{ConfirmStep::PublishRecorded, 1, true},
                                            Crash{ConfirmStep::Renamed, 1, true},
                                            Crash{ConfirmStep::RequestDeleted, 1, true}));
 

@@ -505,7 +505,7 @@ TEST_P(AnotherCopyMeanwhile, LeavesTheConfirmationAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, AnotherCopyMeanwhile,
-                         ::testing::Values(ConfirmStep::Claimed, ConfirmStep::Journaled,
+                         ::testing::Values(ConfirmStep::Claimed, ConfirmStep::PublishRecorded,
                                            ConfirmStep::Renamed, ConfirmStep::RequestDeleted,
                                            ConfirmStep::JournalRemoved));
 

@@ -499,7 +499,7 @@ TEST_P(LiveCopy, ItsTemporariesStay) {
         EXPECT_EQ(fs::exists(stale), unreadable);
     };
     SetStepHook([](ConfirmStep s) {
-        if (s == ConfirmStep::Journaled) atJournaled();
+        if (s == ConfirmStep::PublishRecorded) atJournaled();
     });
     Workstation first(a(), in(), out());
     EXPECT_EQ(first.confirm(3), OrderSession::Confirmation::Done);

@@ -69,7 +69,7 @@ const std::vector<Plan> kConfirmSteps = {
     {"nach dem Beanspruchen", ConfirmStep::Claimed, 1},
     {"nach der ersten Datei", ConfirmStep::Staged, 1},
     {"nach der letzten Datei", ConfirmStep::Staged, -1},
-    {"nach dem Journal", ConfirmStep::Journaled, 1},
+    {"nach dem Journal", ConfirmStep::PublishRecorded, 1},
     {"nach der ersten Umbenennung", ConfirmStep::Renamed, 1},
     {"nach der letzten Umbenennung", ConfirmStep::Renamed, -1},
     {"nach dem Löschen", ConfirmStep::RequestDeleted, 1},
