@@ -187,6 +187,7 @@ std::string Journal::HeadText() const {
     addLine(text, "patient", patientId);
     addLine(text, "name", patientName);
     addLine(text, "born", patientBorn);
+    if (!worklistFolder.empty()) addLine(text, "worklist", worklistFolder);
     sealRecord(text, "head");
     return text;
 }
@@ -196,6 +197,10 @@ std::string Journal::PublishText() const {
     for (const auto& [temporary, final] : files) {
         addLine(text, "file", temporary);
         addLine(text, "to", final);
+    }
+    for (const auto& [temporary, final] : items) {
+        addLine(text, "item", temporary);
+        addLine(text, "as", final);
     }
     sealRecord(text, "publish");
     return text;
@@ -207,6 +212,7 @@ Journal Journal::Parse(std::string_view text) {
         throw AppError(err::RecoveryFailed, "Journal ist unvollständig");
     Journal journal;
     std::vector<std::pair<std::string, std::string>> files;
+    std::vector<std::pair<std::string, std::string>> items;
     bool head = false;
     std::size_t record = 0;  // where the record being read began
     for (std::size_t at = 0; at < text.size();) {
@@ -224,6 +230,7 @@ Journal Journal::Parse(std::string_view text) {
             if (key == "publish") {
                 journal.publishing = true;
                 journal.files = files;
+                journal.items = items;
                 break;
             }
             record = end + 1;
@@ -236,9 +243,12 @@ Journal Journal::Parse(std::string_view text) {
             if (key == "patient") journal.patientId = value;
             if (key == "name") journal.patientName = value;
             if (key == "born") journal.patientBorn = value;
+            if (key == "worklist") journal.worklistFolder = value;
         } else {
             if (key == "file") files.emplace_back(value, std::string());
             if (key == "to" && !files.empty()) files.back().second = value;
+            if (key == "item") items.emplace_back(value, std::string());
+            if (key == "as" && !items.empty()) items.back().second = value;
         }
         at = end + 1;
     }

@@ -94,8 +94,12 @@ struct Journal {
     std::string patientId;
     std::string patientName;
     std::string patientBorn;  // line "born", which older journals lack and older parsers pass over
+    // Line "worklist": the folder of the order's worklist items, empty when it has none. Older
+    // parsers pass over it and over the items' lines, and complete the order files alone.
+    std::string worklistFolder;
     bool publishing = false;
     std::vector<std::pair<std::string, std::string>> files;  // temporary, final
+    std::vector<std::pair<std::string, std::string>> items;  // worklist items: temporary, final
 
     std::string HeadText() const;
     std::string PublishText() const;

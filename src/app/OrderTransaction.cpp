@@ -33,7 +33,8 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
                                                           std::string_view suffix,
                                                           const Workplace& place,
                                                           const std::string& targetFolder,
-                                                          const JournalPatient& patient) {
+                                                          const JournalPatient& patient,
+                                                          const std::string& worklistFolder) {
     // A different file slipped in under the request's name between opening and renaming: it
     // goes straight back and the claim starts again.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -56,6 +57,7 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
         t->head_.patientId = patient.id;
         t->head_.patientName = patient.name;
         t->head_.patientBorn = patient.born;
+        t->head_.worklistFolder = worklistFolder;
         t->claim_ = t->folder_ / PathFromUtf8(t->head_.claim);
 
         t->journal_ = OwnedFile::Create(t->folder_ / PathFromUtf8(JournalFileName(token, suffix)));
@@ -131,18 +133,29 @@ fs::path OrderTransaction::GiveBack() {
     return back;
 }
 
-OrderTransaction::Outcome OrderTransaction::Place(const std::vector<OrderFileWriter>& writers) {
-    for (const OrderFileWriter& write : writers) {
-        std::optional<StagedFile> file = write();
+OrderTransaction::Outcome OrderTransaction::Place(const std::vector<OrderFileWriter>& writers,
+                                                  const ItemWriter& writeItem) {
+    if (writeItem && head_.worklistFolder.empty()) {
+        throw AppError(err::InternalError, "Worklist-Einträge ohne Worklist-Ordner im Journal");
+    }
+    for (std::size_t index = 0; index < writers.size(); ++index) {
+        std::optional<StagedFile> file = writers[index]();
         if (!file)
             throw AppError(err::OrderWrite, "Eine Auftragsdatei konnte nicht geschrieben werden");
-        stage(std::move(*file));
+        stage(std::move(*file), false);
+        if (!writeItem) continue;
+        std::optional<StagedFile> item = writeItem(index, staged_.back());
+        if (!item) {
+            throw AppError(err::OrderWrite, "Ein Worklist-Eintrag konnte nicht geschrieben werden");
+        }
+        stage(std::move(*item), true);
     }
     return publish();
 }
 
-void OrderTransaction::stage(StagedFile file) {
+void OrderTransaction::stage(StagedFile file, bool item) {
     staged_.push_back(std::move(file));
+    stagedItems_.push_back(item);
     journal_->Renew();
     ReachedStep(ConfirmStep::Staged);
 }
@@ -227,9 +240,10 @@ OrderTransaction::Outcome OrderTransaction::publish() {
     checkStillOurs();
 
     Journal publish = head_;
-    for (const StagedFile& file : staged_) {
-        publish.files.emplace_back(Utf8Path(file.Temporary().filename()),
-                                   Utf8Path(file.Target().filename()));
+    for (std::size_t i = 0; i < staged_.size(); ++i) {
+        (stagedItems_[i] ? publish.items : publish.files)
+            .emplace_back(Utf8Path(staged_[i].Temporary().filename()),
+                          Utf8Path(staged_[i].Target().filename()));
     }
     try {
         journal_->Append(publish.PublishText());

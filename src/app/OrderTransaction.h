@@ -35,11 +35,13 @@ class OrderTransaction {
   public:
     // Claims the request at `request`: journal first, then the rename. nullptr when the request
     // is gone: vanished, no plain file, or claimed by another copy. Throws AppError when the
-    // journal cannot be written or locked beside it (nothing is claimed then).
+    // journal cannot be written or locked beside it (nothing is claimed then). `worklistFolder`
+    // is where the order's worklist items go, empty when the worklist is off.
     static std::unique_ptr<OrderTransaction> Begin(const std::filesystem::path& request,
                                                    std::string_view suffix, const Workplace& place,
                                                    const std::string& targetFolder,
-                                                   const JournalPatient& patient);
+                                                   const JournalPatient& patient,
+                                                   const std::string& worklistFolder = {});
     ~OrderTransaction();
     OrderTransaction(const OrderTransaction&) = delete;
     OrderTransaction& operator=(const OrderTransaction&) = delete;
@@ -55,21 +57,27 @@ class OrderTransaction {
     // Writes one order file complete under its temporary name; nullopt when it could not (the
     // writer logs why).
     using OrderFileWriter = std::function<std::optional<StagedFile>()>;
+    // Writes the worklist item of the order file `index` (staged as `order`) complete under its
+    // temporary name in the worklist folder; nullopt when it could not (the writer logs why).
+    using ItemWriter =
+        std::function<std::optional<StagedFile>(std::size_t index, const StagedFile& order)>;
 
     enum class Outcome {
         Complete,   // every order file in place, the request gone
         Pending,    // some order files in place: the next start completes the order
         Unsettled,  // unknown whether the journal says publish: the next start decides
     };
-    // Places the order: stages the file of every writer in turn, then publishes them all.
-    // Throws AppError when a file cannot be staged or none got its name; everything is back
-    // then (or, should giving back fail, left for the next start to give back).
-    Outcome Place(const std::vector<OrderFileWriter>& writers);
+    // Places the order: stages the file of every writer in turn, each followed by its worklist
+    // item when there is an item writer, then publishes them all: an item is in place exactly
+    // when its order file is. Throws AppError when a file cannot be staged or none got its name;
+    // everything is back then (or, should giving back fail, left for the next start to give
+    // back).
+    Outcome Place(const std::vector<OrderFileWriter>& writers, const ItemWriter& writeItem = {});
 
   private:
     enum class State { Claimed, Published, Left, Done };
     OrderTransaction() = default;
-    void stage(StagedFile file);
+    void stage(StagedFile file, bool item);
     Outcome publish();
     void takeBack();
     bool place(StagedFile& file);
@@ -85,6 +93,7 @@ class OrderTransaction {
     std::filesystem::path folder_;
     std::string bytes_;
     std::vector<StagedFile> staged_;
+    std::vector<bool> stagedItems_;  // which of staged_ are worklist items
     State state_ = State::Claimed;
 };
 

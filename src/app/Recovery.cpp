@@ -63,11 +63,13 @@ void placeTemporary(const fs::path& temporary, const fs::path& final) {
 class Settler {
   public:
     Settler(const fs::path& program, const std::string& source, const std::string& target,
-            ErrorLog& log)
+            const std::string& worklist, ErrorLog& log)
         : program_(program),
           source_(PathFromUtf8(source)),
           target_(PathFromUtf8(target)),
           targetText_(target),
+          worklist_(PathFromUtf8(worklist)),
+          worklistText_(worklist),
           log_(log) {}
 
     void journalBesideClaim(const std::string& name) {
@@ -186,6 +188,8 @@ class Settler {
         }
         std::set<fs::path> folders{program_};
         if (!target_.empty()) folders.insert(target_);
+        if (!worklist_.empty()) folders.insert(worklist_);
+        folders.insert(worklistFolders_.begin(), worklistFolders_.end());
         if (!source_.empty()) folders.insert(source_);  // a clock probe cut short
         trap(log_, kRecoveryProcedure,
              [&] { folders.insert(AccessionCounter::RealFolder(program_)); });
@@ -194,7 +198,7 @@ class Settler {
                  entriesOf(folder).value_or(std::vector<FolderEntry>{})) {
                 const fs::path file = folder / PathFromUtf8(entry.name);
                 if (entry.regular && IsTemporaryName(entry.name) && !needed_.contains(file) &&
-                    leaseRanOut(file, folder)) {
+                    !neededItems_.contains(entry.name) && leaseRanOut(file, folder)) {
                     RemoveStaleTemporary(file);
                 }
             }
@@ -265,10 +269,43 @@ class Settler {
     }
 
     void noteNeeded(const Journal& journal) {
+        // The folder the journal spells is swept too: this workstation may not have the
+        // worklist on, or spell its folder otherwise.
+        if (!journal.worklistFolder.empty()) {
+            worklistFolders_.insert(PathFromUtf8(journal.worklistFolder));
+        }
         if (!journal.publishing) return;
         for (const auto& [temporary, final] : journal.files) {
             needed_.insert(temporaryPath(journal, temporary));
         }
+        // By name: any spelling of the worklist folder may be where the items wait.
+        for (const auto& [temporary, final] : journal.items) neededItems_.insert(temporary);
+    }
+
+    // Where the journal's worklist items are: this workstation's worklist folder when the journal
+    // spells it alike or one of the items is there, else the journal's own spelling when an item
+    // is there. Neither: the journal stays for a workstation that reaches them, and the order
+    // files wait with it, so that no order is completed without its items.
+    fs::path worklistOf(const Journal& journal) const {
+        if (journal.items.empty()) return {};
+        auto holdsAnItem = [&](const fs::path& folder) {
+            for (const auto& [temporary, final] : journal.items) {
+                if (Exists(folder / PathFromUtf8(temporary)) ||
+                    Exists(folder / PathFromUtf8(final))) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        if (!worklist_.empty() &&
+            (journal.worklistFolder == worklistText_ || holdsAnItem(worklist_))) {
+            return worklist_;
+        }
+        const fs::path written = PathFromUtf8(journal.worklistFolder);
+        if (!written.empty() && holdsAnItem(written)) return written;
+        throw AppError(err::RecoveryFailed, "Die Worklist-Einträge des Auftrags liegen im Ordner " +
+                                                journal.worklistFolder +
+                                                ", der hier nicht erreichbar ist");
     }
 
     void complete(const Journal& journal, const fs::path& claim) {
@@ -287,12 +324,17 @@ class Settler {
                                                         ", der hier nicht eingestellt ist");
             }
         }
+        const fs::path worklist = worklistOf(journal);
         std::set<fs::path> folders;
         for (const auto& [temporary, final] : journal.files) {
             const fs::path from = temporaryPath(journal, temporary);
             placeTemporary(
                 from, journal.version == 1 ? PathFromUtf8(final) : target_ / PathFromUtf8(final));
             folders.insert(from.parent_path());
+        }
+        for (const auto& [temporary, final] : journal.items) {
+            placeTemporary(worklist / PathFromUtf8(temporary), worklist / PathFromUtf8(final));
+            folders.insert(worklist);
         }
         for (const fs::path& folder : folders) FlushFolder(folder);
         if (Exists(claim)) {
@@ -326,8 +368,12 @@ class Settler {
     fs::path source_;
     fs::path target_;
     std::string targetText_;
+    fs::path worklist_;
+    std::string worklistText_;
     ErrorLog& log_;
     std::set<fs::path> needed_;                // temporaries a journal still names
+    std::set<std::string> neededItems_;        // worklist items' temporaries, by name
+    std::set<fs::path> worklistFolders_;       // the worklist folders the journals spell
     std::map<fs::path, std::int64_t> clocks_;  // each folder's server clock, read once
     bool unknownTemporaries_ = false;          // a journal that could not be read
     bool lockUntestableLogged_ = false;
@@ -339,8 +385,9 @@ class Settler {
 
 std::vector<RecoveredOrder> RecoverConfirmations(const fs::path& programFolder,
                                                  const std::string& sourceFolder,
-                                                 const std::string& targetFolder, ErrorLog& log) {
-    Settler settler(programFolder, sourceFolder, targetFolder, log);
+                                                 const std::string& targetFolder, ErrorLog& log,
+                                                 const std::string& worklistFolder) {
+    Settler settler(programFolder, sourceFolder, targetFolder, worklistFolder, log);
     const std::optional<std::vector<FolderEntry>> listed = entriesOf(PathFromUtf8(sourceFolder));
     const std::vector<FolderEntry> source = listed.value_or(std::vector<FolderEntry>{});
     for (const FolderEntry& entry : source) {

@@ -21,9 +21,11 @@ class ErrorLog;
 // own stale temporaries in the target and program folders are removed: those no running program
 // holds and no journal names. Every step may be interrupted again; the next start goes on from
 // there. Each settled order is logged under "Form_Load"; so is each failure, and the rest goes
-// on.
+// on. A journal's worklist items go into `worklistFolder` (this workstation's spelling of it),
+// or the journal's own spelling where this one does not reach them.
 std::vector<RecoveredOrder> RecoverConfirmations(const std::filesystem::path& programFolder,
                                                  const std::string& sourceFolder,
-                                                 const std::string& targetFolder, ErrorLog& log);
+                                                 const std::string& targetFolder, ErrorLog& log,
+                                                 const std::string& worklistFolder = {});
 
 }  // namespace morvik
