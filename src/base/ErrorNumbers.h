@@ -40,6 +40,8 @@ inline constexpr std::int32_t JetColumnMissing = 1052;  // a column of tblBodypa
 inline constexpr std::int32_t JetRowRefused = 1053;     // a row without or with a repeated ID
 inline constexpr std::int32_t JetHeldOpen = 1054;       // another program has the Jet file open
 inline constexpr std::int32_t JetUnsupported = 1055;    // this build reads no Jet files
-inline constexpr std::int32_t CatalogueTakenOver = 1056;  // a Jet catalogue was taken over
+inline constexpr std::int32_t CatalogueTakenOver = 1056;   // a Jet catalogue was taken over
+inline constexpr std::int32_t WorklistUnavailable = 1060;  // this build writes no worklist items
+inline constexpr std::int32_t WorklistEncoding = 1061;     // DCMTK could not encode an item
 
 }  // namespace morvik::err

@@ -171,10 +171,10 @@ PatientRequest ParseRequest(ByteBuffer bytes) {
     PatientRequest request;
     request.text = std::move(bytes);
     const std::string_view text = request.text.view();
-    // Only the patient fields (3000, 3101 to 3103) and the character set (9206) matter, so the
-    // walk visits just the lines whose field starts with "3" or "9": walking a request costs less
-    // than reading its file. The fields are decoded once the character set is known.
-    // A request has a handful of patient lines: they stay on the stack, any beyond go on the heap.
+    // Only the patient fields (3000, 3101 to 3103, 3110) and the character set (9206) matter, so
+    // the walk visits just the lines whose field starts with "3" or "9": walking a request costs
+    // less than reading its file. The fields are decoded once the character set is known. A request
+    // has a handful of patient lines: they stay on the stack, any beyond go on the heap.
     std::array<std::string_view, 8> firstLines;
     std::vector<std::string_view> moreLines;
     std::size_t lineCount = 0;
@@ -183,7 +183,8 @@ PatientRequest ParseRequest(ByteBuffer bytes) {
         std::string_view line = lineAt(text, start);
         if (line.size() < 7) return;
         std::string_view field = line.substr(3, 4);
-        if (field == "3000" || field == "3101" || field == "3102" || field == "3103") {
+        if (field == "3000" || field == "3101" || field == "3102" || field == "3103" ||
+            field == "3110") {
             if (lineCount < firstLines.size()) {
                 firstLines[lineCount] = line;
             } else {
@@ -212,7 +213,10 @@ PatientRequest ParseRequest(ByteBuffer bytes) {
             request.spelledName += request.firstName;
         } else if (field == "3103") {
             request.birthDate = shownBirthDate(content);
+            request.birthDateField = std::move(content);
             request.hasBirthDate = true;
+        } else if (field == "3110") {
+            request.sexField = std::move(content);
         } else {
             request.surname = std::move(content);
             request.spelledName = ' ';

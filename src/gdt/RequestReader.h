@@ -19,6 +19,8 @@ struct PatientRequest {
     std::string firstName;  // field 3102
     std::string
         birthDate;  // field 3103, as shown: 30061922 as 30.06.1922, any other form as written
+    std::string birthDateField;  // field 3103 as written (30061922), for other programs
+    std::string sexField;        // field 3110 as written (1, 2, M, W, ...)
     // Which of the fields 3000 and 3103 the request has at all (an empty content counts).
     bool hasPatientId = false;
     bool hasBirthDate = false;

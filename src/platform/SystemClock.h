@@ -12,4 +12,11 @@ class SystemClock final : public Clock {
     std::string Time() override;
 };
 
+// The local date and time as numbers (month and day from 1), for files that carry a moment in a
+// fixed form rather than the user's.
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+LocalTime LocalTimeNow();
+
 }  // namespace morvik

@@ -27,4 +27,12 @@ std::string SystemClock::Time() {
     return formatNow("%X");
 }
 
+LocalTime LocalTimeNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
 }  // namespace morvik

@@ -20,4 +20,10 @@ std::string SystemClock::Time() {
     return n > 1 ? Utf8FromWide(std::wstring_view(buffer, static_cast<std::size_t>(n - 1))) : "";
 }
 
+LocalTime LocalTimeNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
 }  // namespace morvik

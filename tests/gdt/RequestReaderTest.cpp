@@ -33,20 +33,23 @@ TEST(ReadGDT, ExaminesEveryLineOfAVeryLongFile) {
 
 // The walk tests blocks of bytes at a time and stops now and then to check what it marked (after
 // about a thousand marks: each CR before a line of 23 bytes is one): the patient lines and the
-// character set (here code page 437, declared after the name) are found wherever they fall,
-// whatever ends the lines, once each, by every walk a processor may take.
+// character set (here code page 437, declared after the name), with the date of birth and the sex
+// as written, are found wherever they fall, whatever ends the lines, once each, by every walk a
+// processor may take.
 TEST(ParseRequest, FindsThePatientLinesAtEveryOffset) {
     const std::string marked = "0236228Befundzeile 12\r\n";
     for (const RequestWalk walk : {RequestWalk::Best, RequestWalk::BytesOnly}) {
         UseRequestWalk(walk);
         for (const std::string eol : {"\r\n", "\n", "\r"}) {
             auto expectFound = [&](std::string before, std::size_t pad) {
-                const PatientRequest request =
-                    ParseRequest(before + "0006228" + std::string(pad, 'x') + eol + eol +
-                                 "0133000471" + eol + "01462283101" + eol + "0153101M\x81ller" +
-                                 eol + "0143102Erika" + eol + "01092062" + eol);
+                const PatientRequest request = ParseRequest(
+                    before + "0006228" + std::string(pad, 'x') + eol + eol + "0133000471" + eol +
+                    "01462283101" + eol + "0153101M\x81ller" + eol + "0143102Erika" + eol +
+                    "01092062" + eol + "017310330061922" + eol + "0103110W" + eol);
                 EXPECT_EQ(request.patientId, "471") << before.size() << " " << pad;
                 EXPECT_EQ(request.spelledName, " Müller Erika") << before.size() << " " << pad;
+                EXPECT_EQ(request.birthDateField, "30061922") << before.size() << " " << pad;
+                EXPECT_EQ(request.sexField, "W") << before.size() << " " << pad;
             };
             for (std::size_t pad = 0; pad < 150; ++pad) expectFound("", pad);
             std::string before;

@@ -5,7 +5,8 @@
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 #
 # The order, lowest first. A folder may include its own headers and those of any folder with
-# a lower rank; gdt and catalogue share a rank and so may not include each other.
+# a lower rank; gdt and catalogue share a rank and so may not include each other, and so do config
+# and worklist.
 cmake_minimum_required(VERSION 3.25)
 
 set(rank_base 0)
@@ -14,6 +15,7 @@ set(rank_diag 2)
 set(rank_gdt 3)
 set(rank_catalogue 3)
 set(rank_config 4)
+set(rank_worklist 4)
 set(rank_app 5)
 set(rank_ui 6)
 set(rank_main 7)
