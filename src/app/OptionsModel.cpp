@@ -27,6 +27,47 @@ std::string firstCharacter(const std::string& s) {
     return s.substr(0, std::max<std::size_t>(1, Utf8CharacterLength(s, 0)));
 }
 
+// A DICOM code string (the modality) or AE title a device must be able to match: ISO 646
+// letters, digits, blank and underscore for the code, no backslash or control character for the
+// title, each at most 16 characters.
+bool isModalityCode(std::string_view text) {
+    return !text.empty() && text.size() <= 16 &&
+           text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_") == text.npos;
+}
+
+bool isAETitle(std::string_view text) {
+    if (text.size() > 16) return false;
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c >= ' ' && c <= '~' && c != '\\'; });
+}
+
+// What keeps the worklist settings from being saved, for the operator; empty when nothing. The
+// codes and titles of every button are checked, on or off, so that none waits to surprise later.
+std::string worklistProblem(const AppSettings& s) {
+    if (s.worklistEnabled && TrimBlanks(s.worklistFolder).empty()) return kWorklistFolderMissing;
+    for (int i = 0; i < kModalityCount; ++i) {
+        const std::string& code = s.worklistModalityCodes[static_cast<std::size_t>(i)];
+        const std::string& title = s.worklistStationAETitles[static_cast<std::size_t>(i)];
+        const std::string button = "Modalität " + std::to_string(i + 1) + " (" +
+                                   s.modalityNames[static_cast<std::size_t>(i)] + ")";
+        if (!code.empty() && !isModalityCode(code)) {
+            return "Der DICOM-Modalitätscode von " + button +
+                   " darf nur aus Großbuchstaben, Ziffern und _ bestehen (höchstens 16 Zeichen, "
+                   "z. B. CR, DX, US).";
+        }
+        if (!isAETitle(title)) {
+            return "Der AE-Titel des Geräts von " + button +
+                   " darf höchstens 16 Zeichen ohne Umlaute und ohne \\ haben.";
+        }
+    }
+    const std::string_view days = TrimBlanks(s.worklistKeepDays);
+    if (days.empty() || days.size() > 4 || days.find_first_not_of("0123456789") != days.npos ||
+        WorklistKeepDays(s) != std::stoi(std::string(days))) {
+        return kWorklistKeepDaysInvalid;
+    }
+    return {};
+}
+
 }  // namespace
 
 OptionsModel::OptionsModel(AppSettings& settings, std::filesystem::path programFolder,
@@ -45,12 +86,12 @@ void OptionsModel::Load() {
         form_ = OptionsForm{};
         for (const Setting& row : SettingsTable()) {
             if (row.saveOrder == 0) continue;  // not the dialog's
-            if (row.kind == Setting::Kind::Text && row.modality >= 0) {
-                SetModalityName(row.modality, row.Text(s));
+            if (row.kind == Setting::Kind::Text && row.textList) {
+                row.Text(form_.values) = oneLine(row.Text(s));
             } else if (row.kind == Setting::Kind::Text) {
                 SetText(row.text, row.Text(s));
-            } else if (row.modality >= 0) {
-                SetWithoutBodyParts(row.modality, row.Truth(s));
+            } else if (row.truthList) {
+                row.Truth(form_.values) = row.Truth(s);
             } else {
                 SetChecked(row.truth, row.Truth(s));
             }
@@ -60,6 +101,14 @@ void OptionsModel::Load() {
 
 void OptionsModel::SetModalityName(int index, std::string_view text) {
     form_.values.modalityNames.at(static_cast<std::size_t>(index)) = oneLine(text);
+}
+
+void OptionsModel::SetWorklistModalityCode(int index, std::string_view text) {
+    form_.values.worklistModalityCodes.at(static_cast<std::size_t>(index)) = oneLine(text);
+}
+
+void OptionsModel::SetWorklistStationAETitle(int index, std::string_view text) {
+    form_.values.worklistStationAETitles.at(static_cast<std::size_t>(index)) = oneLine(text);
 }
 
 void OptionsModel::SetText(OptionsText field, std::string_view text) {
@@ -108,6 +157,10 @@ void OptionsModel::BrowseTargetFolder() {
     browse(trapname::BrowseTargetFolder, &AppSettings::targetFolder);
 }
 
+void OptionsModel::BrowseWorklistFolder() {
+    browse(trapname::BrowseWorklistFolder, &AppSettings::worklistFolder);
+}
+
 void OptionsModel::browse(const char* procedure, OptionsText field) {
     trap(log_, procedure, [&] {
         std::string folder = picker_.BrowseForFolder(kFolderPickerTitle);
@@ -121,6 +174,10 @@ bool OptionsModel::Confirm() {
     const bool ok = trap(log_, trapname::OptionsOk, [&] {
         if (form_.values.accession && form_.values.accessionPrefix.empty()) {
             op_.ShowMessage(kAccessionMissing, kProgramName, MessageIcon::None);
+            return;
+        }
+        if (const std::string problem = worklistProblem(form_.values); !problem.empty()) {
+            op_.ShowMessage(problem, kProgramName, MessageIcon::None);
             return;
         }
         validated = true;

@@ -27,6 +27,10 @@ using OptionsBox = bool AppSettings::*;
 
 inline constexpr const char* kFolderPickerTitle = "Bitte wählen Sie einen Ordner...";
 inline constexpr const char* kAccessionMissing = "Bitte geben Sie eine Accession Number ein";
+inline constexpr const char* kWorklistFolderMissing =
+    "Bitte wählen Sie einen Worklist-Ordner oder schalten Sie die Worklist aus.";
+inline constexpr const char* kWorklistKeepDaysInvalid =
+    "Bitte geben Sie an, wie viele Tage Worklist-Einträge aufbewahrt werden (1 bis 3650).";
 inline constexpr const char* kOptionsNotSaved =
     "Die Einstellungen konnten nicht gespeichert werden.";
 
@@ -51,12 +55,16 @@ class OptionsModel {
     void SetModalityName(int index, std::string_view text);
     void SetText(OptionsText field, std::string_view text);
     void SetWithoutBodyParts(int index, bool checked);
+    // The worklist's DICOM modality code and station AE title of a modality button.
+    void SetWorklistModalityCode(int index, std::string_view text);
+    void SetWorklistStationAETitle(int index, std::string_view text);
     // A check box changed; its rule runs when the value really changes.
     void SetChecked(OptionsBox box, bool checked);
 
     // The folder buttons (logged as "cmdQuell_Click" and "cmdZiel_Click").
     void BrowseSourceFolder();
     void BrowseTargetFolder();
+    void BrowseWorklistFolder();  // logged as "cmdWorklist_Click"
 
     // "OK" (logged as "cmdOK_Click"): validates, writes Settings.ini, and only then copies into
     // AppSettings and renames the modality buttons. True when the dialog is to close; false

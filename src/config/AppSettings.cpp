@@ -85,25 +85,37 @@ AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog
     AppSettings s;
     for (const Setting& row : SettingsTable()) {
         if (row.kind == Setting::Kind::Text) {
-            row.Text(s) = file.Read(kSettingsSection, row.key, row.defaultValue);
+            row.Text(s) = file.Read(row.section, row.key, row.defaultValue);
             continue;
         }
         bool& value = row.Truth(s);
         value = row.defaultValue == "1";
         trap(log, trapname::MainWindowLoad,
-             [&] { value = ToBool(file.Read(kSettingsSection, row.key, row.defaultValue)); });
+             [&] { value = ToBool(file.Read(row.section, row.key, row.defaultValue)); });
     }
     return s;
 }
 
 void SaveOptionSettings(const AppSettings& s, const std::filesystem::path& programFolder) {
-    IniValues values;
+    const std::filesystem::path file = SettingsPath(programFolder);
+    const bool worklist = s.worklistEnabled || IniFileText(file).HasSection(kWorklistSection);
+    IniSections sections{{kSettingsSection, {}}, {kWorklistSection, {}}};
     for (const Setting* row : OptionSettings()) {
         // A truth value is stored as the check box state: 1 or 0.
-        values.emplace_back(
+        sections[row->section == kSettingsSection ? 0 : 1].second.emplace_back(
             row->key, row->kind == Setting::Kind::Text ? row->Text(s) : boolText(row->Truth(s)));
     }
-    WriteINI(kSettingsSection, values, SettingsPath(programFolder));
+    if (!worklist) sections.pop_back();
+    WriteINI(sections, file);
+}
+
+int WorklistKeepDays(const AppSettings& s) {
+    const std::string_view text = TrimBlanks(s.worklistKeepDays);
+    if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != text.npos) {
+        return 7;
+    }
+    const int days = std::stoi(std::string(text));
+    return days >= 1 && days <= 3650 ? days : 7;
 }
 
 void SaveInitials(std::string_view initials, const std::filesystem::path& programFolder) {

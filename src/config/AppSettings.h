@@ -13,6 +13,9 @@ class ErrorLog;
 
 inline constexpr int kModalityCount = 6;
 inline constexpr const char* kSettingsSection = "GDTService";
+// The DICOM worklist's keys: a section of its own, so that programs reading GDTService from the
+// same file meet nothing new.
+inline constexpr const char* kWorklistSection = "Worklist";
 
 // Everything Settings.ini holds, section GDTService, for the life of the program. Before it is
 // loaded every text is empty and every truth value false. The keys, defaults and stored forms
@@ -36,6 +39,13 @@ struct AppSettings {
     bool oneFilePerPatient = false;  // OneGDT
     std::string initials;            // Kuerzel: the operator's initials
 
+    // Section Worklist.
+    bool worklistEnabled = false;  // Aktiv: every order file gets its worklist item
+    std::string worklistFolder;    // Ordner: where the items go (the server's AE title folder)
+    std::array<std::string, kModalityCount> worklistModalityCodes;    // DicomModalitaet0..5
+    std::array<std::string, kModalityCount> worklistStationAETitles;  // StationAE0..5
+    std::string worklistKeepDays;  // AufbewahrungTage: days an item stays (WorklistKeepDays)
+
     bool operator==(const AppSettings&) const = default;
 };
 
@@ -56,8 +66,13 @@ bool ToBool(std::string_view text);
 AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog& log);
 
 // Writes every key the options dialog edits, in the dialog's order and stored forms, in one
-// go. Throws AppError when the file cannot be written.
+// go. The section Worklist is written only when the worklist is on or the file has the section
+// already: the file of a practice that never turned it on stays as it was. Throws AppError when
+// the file cannot be written.
 void SaveOptionSettings(const AppSettings& settings, const std::filesystem::path& programFolder);
+
+// The days a worklist item stays: the setting when it is a whole number from 1 to 3650, else 7.
+int WorklistKeepDays(const AppSettings& settings);
 
 // The part of the settings that shapes the order files.
 OrderFormat OrderFormatOf(const AppSettings& settings);

@@ -137,20 +137,19 @@ std::string IniFileText::Read(std::string_view section, std::string_view key,
     return FromAnsi(delivered(value, size));
 }
 
+bool IniFileText::HasSection(std::string_view section) const {
+    return find(lines_, ToAnsi(section), "").section.has_value();
+}
+
 std::string ReadINI(std::string_view section, std::string_view key, std::string_view defaultValue,
                     const std::filesystem::path& file, int size) {
     return IniFileText(file).Read(section, key, defaultValue, size);
 }
 
-void WriteINI(std::string_view section, const IniValues& values,
-              const std::filesystem::path& file) {
-    std::string text;
-    if (std::filesystem::exists(file))
-        text = ReadFileBytes(file);  // unreadable: refuse to overwrite
-    std::vector<std::string> lines;
-    for (std::string_view l : splitLines(text)) lines.emplace_back(l);
-    std::string sectionAnsi = ToAnsi(section);
+namespace {
 
+void setKeys(std::vector<std::string>& lines, std::string_view section, const IniValues& values) {
+    std::string sectionAnsi = ToAnsi(section);
     for (const auto& [key, value] : values) {
         std::string keyAnsi = ToAnsi(key);
         std::string valueAnsi = ToAnsi(safeValue(value));
@@ -166,7 +165,22 @@ void WriteINI(std::string_view section, const IniValues& values,
             lines.push_back(keyAnsi + "=" + valueAnsi);
         }
     }
+}
 
+}  // namespace
+
+void WriteINI(std::string_view section, const IniValues& values,
+              const std::filesystem::path& file) {
+    WriteINI(IniSections{{std::string(section), values}}, file);
+}
+
+void WriteINI(const IniSections& sections, const std::filesystem::path& file) {
+    std::string text;
+    if (std::filesystem::exists(file))
+        text = ReadFileBytes(file);  // unreadable: refuse to overwrite
+    std::vector<std::string> lines;
+    for (std::string_view l : splitLines(text)) lines.emplace_back(l);
+    for (const auto& [section, values] : sections) setKeys(lines, section, values);
     std::string out;
     for (const auto& l : lines) out.append(l).append("\r\n");
     ReplaceFile(file, out);

@@ -30,6 +30,7 @@ class IniFileText {
 
     std::string Read(std::string_view section, std::string_view key, std::string_view defaultValue,
                      int size = 256) const;
+    bool HasSection(std::string_view section) const;
 
   private:
     std::string text_;
@@ -37,6 +38,7 @@ class IniFileText {
 };
 
 using IniValues = std::vector<std::pair<std::string, std::string>>;
+using IniSections = std::vector<std::pair<std::string, IniValues>>;
 
 // Writes keys of one section: a key that exists gets its new value where it stands, in the
 // spelling the file has for it; a missing key is added after the last line of its section, a
@@ -47,6 +49,8 @@ using IniValues = std::vector<std::pair<std::string, std::string>>;
 // CR and LF in a value become blanks: typed text cannot add or change other keys.
 // Throws AppError when the file cannot be written.
 void WriteINI(std::string_view section, const IniValues& values, const std::filesystem::path& file);
+// The same for the keys of several sections, in one replacement of the file.
+void WriteINI(const IniSections& sections, const std::filesystem::path& file);
 
 void WriteINI(std::string_view section, std::string_view key, std::string_view value,
               const std::filesystem::path& file);

@@ -9,11 +9,35 @@ namespace {
 using Kind = Setting::Kind;
 
 Setting text(const char* key, const char* def, int saveOrder, std::string AppSettings::*member) {
-    return Setting{key, Kind::Text, def, saveOrder, member, nullptr, -1};
+    Setting row{.key = key, .kind = Kind::Text, .defaultValue = def, .saveOrder = saveOrder};
+    row.text = member;
+    return row;
 }
 
 Setting truth(const char* key, bool def, int saveOrder, bool AppSettings::*member) {
-    return Setting{key, Kind::Truth, def ? "1" : "0", saveOrder, nullptr, member, -1};
+    Setting row{.key = key, .kind = Kind::Truth, .defaultValue = def ? "1" : "0"};
+    row.saveOrder = saveOrder;
+    row.truth = member;
+    return row;
+}
+
+Setting listText(std::string key, std::string def, int saveOrder,
+                 std::array<std::string, kModalityCount> AppSettings::*list, int index) {
+    Setting row{.key = std::move(key), .kind = Kind::Text, .defaultValue = std::move(def)};
+    row.saveOrder = saveOrder;
+    row.textList = list;
+    row.modality = index;
+    return row;
+}
+
+Setting inWorklist(Setting row) {
+    row.section = kWorklistSection;
+    return row;
+}
+
+// The DICOM modality code a button starts with: its default caption's kind.
+std::string defaultModalityCode(int index) {
+    return index == 0 ? "OT" : index == 1 ? "CR" : "";
 }
 
 std::vector<Setting> makeTable() {
@@ -21,10 +45,13 @@ std::vector<Setting> makeTable() {
     // The dialog writes each modality's caption and its box together, first of all.
     for (int i = 0; i < kModalityCount; ++i) {
         const std::string n = std::to_string(i);
-        rows.push_back(Setting{"Modalitaet" + n, Kind::Text, DefaultModalityName(i), 2 * i + 1,
-                               nullptr, nullptr, i});
-        rows.push_back(Setting{"Bodypart" + n, Kind::Truth, i == 0 ? "1" : "0", 2 * i + 2, nullptr,
-                               nullptr, i});
+        rows.push_back(listText("Modalitaet" + n, DefaultModalityName(i), 2 * i + 1,
+                                &AppSettings::modalityNames, i));
+        Setting box{.key = "Bodypart" + n, .kind = Kind::Truth, .defaultValue = i == 0 ? "1" : "0"};
+        box.saveOrder = 2 * i + 2;
+        box.truthList = &AppSettings::withoutBodyParts;
+        box.modality = i;
+        rows.push_back(box);
     }
     constexpr int k = 2 * kModalityCount;
     rows.push_back(text("GDTQuell", "", k + 1, &AppSettings::sourceFolder));
@@ -42,29 +69,40 @@ std::vector<Setting> makeTable() {
     rows.push_back(text("QuellBuchstabe", "", k + 4, &AppSettings::sourceDrive));
     rows.push_back(text("ZielBuchstabe", "", k + 5, &AppSettings::targetDrive));
     rows.push_back(text("CommentField", "6227", k + 6, &AppSettings::commentField));
+    // Section Worklist, after everything of GDTService.
+    constexpr int w = k + 15;
+    rows.push_back(inWorklist(truth("Aktiv", false, w, &AppSettings::worklistEnabled)));
+    rows.push_back(inWorklist(text("Ordner", "", w + 1, &AppSettings::worklistFolder)));
+    for (int i = 0; i < kModalityCount; ++i) {
+        const std::string n = std::to_string(i);
+        rows.push_back(inWorklist(listText("DicomModalitaet" + n, defaultModalityCode(i),
+                                           w + 2 + 2 * i, &AppSettings::worklistModalityCodes, i)));
+        rows.push_back(inWorklist(listText("StationAE" + n, "", w + 3 + 2 * i,
+                                           &AppSettings::worklistStationAETitles, i)));
+    }
+    rows.push_back(inWorklist(
+        text("AufbewahrungTage", "7", w + 2 + 2 * kModalityCount, &AppSettings::worklistKeepDays)));
     return rows;
 }
 
 }  // namespace
 
 std::string& Setting::Text(AppSettings& settings) const {
-    return modality >= 0 ? settings.modalityNames.at(static_cast<std::size_t>(modality))
-                         : settings.*text;
+    return textList ? (settings.*textList).at(static_cast<std::size_t>(modality)) : settings.*text;
 }
 
 const std::string& Setting::Text(const AppSettings& settings) const {
-    return modality >= 0 ? settings.modalityNames.at(static_cast<std::size_t>(modality))
-                         : settings.*text;
+    return textList ? (settings.*textList).at(static_cast<std::size_t>(modality)) : settings.*text;
 }
 
 bool& Setting::Truth(AppSettings& settings) const {
-    return modality >= 0 ? settings.withoutBodyParts.at(static_cast<std::size_t>(modality))
-                         : settings.*truth;
+    return truthList ? (settings.*truthList).at(static_cast<std::size_t>(modality))
+                     : settings.*truth;
 }
 
 bool Setting::Truth(const AppSettings& settings) const {
-    return modality >= 0 ? settings.withoutBodyParts.at(static_cast<std::size_t>(modality))
-                         : settings.*truth;
+    return truthList ? (settings.*truthList).at(static_cast<std::size_t>(modality))
+                     : settings.*truth;
 }
 
 const std::vector<Setting>& SettingsTable() {

@@ -12,15 +12,19 @@ namespace morvik {
 struct Setting {
     enum class Kind { Text, Truth };
 
+    std::string section = kSettingsSection;
     std::string key;
     Kind kind = Kind::Text;
     std::string defaultValue;  // as stored: "1" or "0" for a truth value
     // Where the options dialog writes the key among the others (a new file shows them in this
     // order); 0: the dialog does not write it.
     int saveOrder = 0;
-    // The member: a plain one, or entry `modality` of modalityNames / withoutBodyParts.
+    // The member: a plain one, or entry `modality` of a list with one entry per modality button
+    // (modalityNames, withoutBodyParts, the worklist's codes and station AE titles).
     std::string AppSettings::*text = nullptr;
     bool AppSettings::*truth = nullptr;
+    std::array<std::string, kModalityCount> AppSettings::*textList = nullptr;
+    std::array<bool, kModalityCount> AppSettings::*truthList = nullptr;
     int modality = -1;
 
     std::string& Text(AppSettings& settings) const;

@@ -27,6 +27,7 @@ inline constexpr char ConfirmOrder[] = "cmdOK_Click";
 inline constexpr char ReadRequest[] = "ReadGDT";
 inline constexpr char WriteBodyPartOrder[] = "WriteGDT";
 inline constexpr char WriteScanOrder[] = "WriteGDTScan";
+inline constexpr char WriteWorklistItem[] = "WriteWorklist";
 inline constexpr char ReadAccessionCounter[] = "ReadAccNum";
 inline constexpr char WriteAccessionCounter[] = "WriteAccNumDat";
 
@@ -38,6 +39,7 @@ inline constexpr char OptionsLoad[] = "Form_Load";
 inline constexpr char OptionsOk[] = "cmdOK_Click";
 inline constexpr char BrowseSourceFolder[] = "cmdQuell_Click";
 inline constexpr char BrowseTargetFolder[] = "cmdZiel_Click";
+inline constexpr char BrowseWorklistFolder[] = "cmdWorklist_Click";
 
 // The dialog that chooses which body parts the catalogue list offers.
 inline constexpr char CatalogueChoiceLoad[] = "Form_Load - frmSelectBodyparts";

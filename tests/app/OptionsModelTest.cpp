@@ -139,18 +139,22 @@ TEST_F(OptionsModelTest, EveryDialogKeyIsShownAndSavedAsMemoryHoldsIt) {
     for (const Setting* row : OptionSettings()) {
         settings = AppSettings{};
         settings.accessionPrefix = "RAD";  // OK needs it with the box checked
+        settings.worklistFolder = "W";     // likewise the worklist its folder
+        settings.worklistKeepDays = "7";
         const bool text = row->kind == Setting::Kind::Text;
+        const std::string value = row->key == "AufbewahrungTage" ? "30" : "W";
         if (text) {
-            row->Text(settings) = "W";
+            row->Text(settings) = value;
         } else {
             row->Truth(settings) = true;
         }
         OptionsModel& m = open();
         const AppSettings& shown = m.Form().values;
-        EXPECT_TRUE(text ? row->Text(shown) == "W" : row->Truth(shown)) << row->key;
+        EXPECT_TRUE(text ? row->Text(shown) == value : row->Truth(shown)) << row->key;
         ASSERT_TRUE(m.Confirm()) << row->key;
         const AppSettings saved = LoadAppSettings(program.path(), log);
-        EXPECT_TRUE(text ? row->Text(saved) == "W" : row->Truth(saved)) << row->key;
+        if (row->section == kWorklistSection && !settings.worklistEnabled) continue;
+        EXPECT_TRUE(text ? row->Text(saved) == value : row->Truth(saved)) << row->key;
     }
 }
 
@@ -228,6 +232,51 @@ TEST_F(OptionsModelTest, AccessionPrefixIsNeededOnlyWithItsBox) {
     }
     EXPECT_EQ(op.messages.size(), 1u);
     EXPECT_TRUE(test::Logged(log, {}));
+}
+
+// The worklist's settings must be usable before they are saved: a folder when it is on, codes and
+// AE titles a device can match, a sensible number of days. A refused OK saves nothing and keeps
+// the edits; the folder button fills the folder.
+TEST_F(OptionsModelTest, WorklistSettingsAreCheckedBeforeTheyAreSaved) {
+    OptionsModel& m = open();
+    m.SetChecked(&S::worklistEnabled, true);
+    EXPECT_FALSE(m.Confirm());
+    picker.answer = "/srv/worklist/MORVIK";
+    m.BrowseWorklistFolder();
+    EXPECT_EQ(m.Form().values.worklistFolder, "/srv/worklist/MORVIK");
+
+    const auto refused = [&](auto edit, auto undo) {
+        edit();
+        const bool saved = m.Confirm();
+        undo();
+        return !saved;
+    };
+    EXPECT_TRUE(refused([&] { m.SetWorklistModalityCode(2, "us"); },
+                        [&] { m.SetWorklistModalityCode(2, ""); }));
+    EXPECT_TRUE(refused([&] { m.SetWorklistModalityCode(3, "ULTRASCHALL_GERAET"); },
+                        [&] { m.SetWorklistModalityCode(3, ""); }));
+    EXPECT_TRUE(refused([&] { m.SetWorklistStationAETitle(1, "RÖNTGEN1"); },
+                        [&] { m.SetWorklistStationAETitle(1, ""); }));
+    EXPECT_TRUE(refused([&] { m.SetWorklistStationAETitle(1, "RAUM\\1"); },
+                        [&] { m.SetWorklistStationAETitle(1, ""); }));
+    EXPECT_TRUE(refused([&] { m.SetText(&S::worklistKeepDays, "0"); },
+                        [&] { m.SetText(&S::worklistKeepDays, "7"); }));
+    EXPECT_FALSE(std::filesystem::exists(program / "Settings.ini"));
+    ASSERT_EQ(op.messages.size(), 6u);
+    EXPECT_EQ(op.messages[0].text, kWorklistFolderMissing);
+    EXPECT_NE(op.messages[1].text.find("Modalität 3"), std::string::npos) << op.messages[1].text;
+    EXPECT_NE(op.messages[3].text.find("AE-Titel"), std::string::npos) << op.messages[3].text;
+    EXPECT_EQ(op.messages[5].text, kWorklistKeepDaysInvalid);
+
+    m.SetWorklistModalityCode(1, "DX");
+    m.SetWorklistStationAETitle(1, "DR_RAUM1");
+    m.SetText(&S::worklistKeepDays, "14");
+    ASSERT_TRUE(m.Confirm());
+    const AppSettings saved = LoadAppSettings(program.path(), log);
+    EXPECT_TRUE(saved.worklistEnabled);
+    EXPECT_EQ(saved.worklistModalityCodes[1], "DX");
+    EXPECT_EQ(saved.worklistStationAETitles[1], "DR_RAUM1");
+    EXPECT_EQ(WorklistKeepDays(saved), 14);
 }
 
 TEST_F(OptionsModelTest, FailedSaveIsToldAndLoggedAndCanBeRepeated) {

@@ -74,7 +74,8 @@ TEST_F(AppSettingsTest, EveryKeyFillsItsOwnMemberAndIsWrittenBackAsStored) {
             EXPECT_EQ(row.Truth(defaults), row.defaultValue == "1") << row.key;
         }
         const std::string stored = text ? "Wert " + row.key : row.defaultValue == "1" ? "0" : "1";
-        settingsFile(row.key + "=" + stored + "\r\n");
+        const bool worklist = row.section == kWorklistSection;
+        settingsFile((worklist ? "[Worklist]\r\n" : "") + row.key + "=" + stored + "\r\n");
         AppSettings expected = defaults;
         if (text) {
             row.Text(expected) = stored;
@@ -84,7 +85,8 @@ TEST_F(AppSettingsTest, EveryKeyFillsItsOwnMemberAndIsWrittenBackAsStored) {
         const AppSettings read = load();
         EXPECT_EQ(read, expected) << row.key;
         if (row.saveOrder == 0) continue;
-        std::filesystem::remove(program / "Settings.ini");
+        // The worklist's section is written where the file has it (SaveOnlyAddsTheWorklist...).
+        if (!worklist) std::filesystem::remove(program / "Settings.ini");
         SaveOptionSettings(read, program.path());
         EXPECT_NE(
             ReadBytes(program / "Settings.ini").find("\r\n" + row.key + "=" + stored + "\r\n"),
@@ -100,6 +102,40 @@ TEST_F(AppSettingsTest, InitialsAreWrittenAlsoWhenEmpty) {
     SaveInitials("", program.path());
     EXPECT_EQ(ReadBytes(program / "Settings.ini"), "[GDTService]\r\nKuerzel=\r\nSuffix=gdt\r\n");
     EXPECT_EQ(load().initials, "");
+}
+
+// A practice that never turned the worklist on keeps its file without the section: saving adds
+// it once the worklist is on, and from then on keeps it up to date, on or off. The days stay the
+// setting's only when they are a sensible number.
+TEST_F(AppSettingsTest, SaveOnlyAddsTheWorklistSectionOnceItIsUsed) {
+    settingsFile("GDTQuell=/praxis/in\r\n");
+    AppSettings s = load();
+    SaveOptionSettings(s, program.path());
+    EXPECT_EQ(ReadBytes(program / "Settings.ini").find("[Worklist]"), std::string::npos);
+
+    s.worklistEnabled = true;
+    s.worklistFolder = "/srv/worklist/MORVIK";
+    SaveOptionSettings(s, program.path());
+    s.worklistEnabled = false;
+    SaveOptionSettings(s, program.path());
+    const std::string file = ReadBytes(program / "Settings.ini");
+    EXPECT_NE(file.find("[Worklist]\r\nAktiv=0\r\nOrdner=/srv/worklist/MORVIK\r\n"),
+              std::string::npos)
+        << file;
+    EXPECT_EQ(load(), s);
+
+    for (const auto& [text, days] : std::vector<std::pair<std::string, int>>{{"14", 14},
+                                                                             {" 1 ", 1},
+                                                                             {"3650", 3650},
+                                                                             {"0", 7},
+                                                                             {"3651", 7},
+                                                                             {"-3", 7},
+                                                                             {"", 7},
+                                                                             {"zwei", 7},
+                                                                             {"99999999999", 7}}) {
+        s.worklistKeepDays = text;
+        EXPECT_EQ(WorklistKeepDays(s), days) << text;
+    }
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ TEST(TrapNamesTest, EveryTrapLogsTheNameSupportKnows) {
         {trapname::BrowseTargetFolder, "cmdZiel_Click", "target folder button"},
         // Ours: the source folder watched while no request is shown.
         {trapname::SourceFolderPoll, "tmrQuellordner_Timer", "source folder poll"},
+        // Ours: a worklist item written beside each order file.
+        {trapname::WriteWorklistItem, "WriteWorklist", "writing a worklist item"},
+        {trapname::BrowseWorklistFolder, "cmdWorklist_Click", "worklist folder button"},
     };
     for (const Known& k : known) EXPECT_EQ(k.constant, k.name) << k.procedure;
 }
