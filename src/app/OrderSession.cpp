@@ -8,6 +8,7 @@
 #include "app/OrderNotices.h"
 #include "app/OrderTransaction.h"
 #include "app/Recovery.h"
+#include "app/WorklistCleanup.h"
 #include "base/AppError.h"
 #include "base/ErrorNumbers.h"
 #include "diag/ErrorLog.h"
@@ -17,11 +18,18 @@
 #include "gdt/RequestSearch.h"
 #include "platform/FileSystem.h"
 #include "platform/OwnedFile.h"
+#include "platform/SystemClock.h"
+#include "worklist/WorklistItem.h"
 
 namespace morvik {
 
+namespace fs = std::filesystem;
+
 namespace {
 
+const char* const kNoWorklistFolder =
+    "Die Worklist ist eingeschaltet, aber kein Worklist-Ordner eingestellt – Datei → "
+    "Einstellungen";
 const char* const kOrderFailed =
     "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
 
@@ -94,8 +102,11 @@ void OrderSession::Load() {
         connectDrives();
         // Before anything is searched or shown: a confirmation a killed program left behind is
         // completed or taken back, and the operator learns which patient it concerned.
-        const std::string notice = RecoveryNotice(RecoverConfirmations(
-            programFolder_, settings_.sourceFolder, settings_.targetFolder, log_));
+        DropTrailingSeparator(settings_.worklistFolder);
+        const std::string notice = RecoveryNotice(
+            RecoverConfirmations(programFolder_, settings_.sourceFolder, settings_.targetFolder,
+                                 log_, settings_.worklistFolder));
+        tidyWorklistFolder();
         if (!notice.empty()) tell(notice, MessageIcon::Warning);
         announce();  // the search lets the window repaint
         showRequestAtStart();
@@ -127,6 +138,17 @@ bool OrderSession::TakeOverCatalogue() {
 void OrderSession::TellCatalogueTakeOver() {
     if (takeOverMessage_.empty()) return;
     tell(std::exchange(takeOverMessage_, {}), MessageIcon::Information);
+}
+
+// After the recovery, with the worklist on: the file the worklist server locks while it reads
+// ("lockfile") is there, and the items older than the setting go.
+void OrderSession::tidyWorklistFolder() {
+    if (!settings_.worklistEnabled || settings_.worklistFolder.empty()) return;
+    const fs::path folder = PathFromUtf8(settings_.worklistFolder);
+    trap(log_, trapname::MainWindowLoad, [&] {
+        if (!Exists(folder / "lockfile")) AppendToFile(folder / "lockfile", "");
+    });
+    RemoveOldWorklistItems(folder, WorklistKeepDays(settings_), log_);
 }
 
 void OrderSession::connectDrives() {
@@ -264,11 +286,18 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
 
         if (checkedModality_ >= 0) {
             modalityName_ = captions_[checkedModality_];
+            modalityIndex_ = checkedModality_;
             withoutBodyParts_ = settings_.withoutBodyParts[checkedModality_];
         }
         OrderChoice choice{modalityName_, comment, settings_.initials};
         DropTrailingSeparator(settings_.sourceFolder);
         DropTrailingSeparator(settings_.targetFolder);
+        std::string worklistFolder;
+        if (settings_.worklistEnabled) {
+            DropTrailingSeparator(settings_.worklistFolder);
+            if (settings_.worklistFolder.empty()) return tell(kNoWorklistFolder);
+            worklistFolder = settings_.worklistFolder;
+        }
         connectDrives();
 
         // Never order for a patient the operator has not seen: show it and stop here.
@@ -278,7 +307,7 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
         std::unique_ptr<OrderTransaction> order =
             OrderTransaction::Begin(PathFromUtf8(requestPath_), settings_.requestSuffix,
                                     Workplace{WorkstationName(), programFolder_},
-                                    settings_.targetFolder, PatientOf(request_));
+                                    settings_.targetFolder, PatientOf(request_), worklistFolder);
         if (!order) {
             // Gone: another request may be waiting, and it is the one to show now.
             forgetRequest();
@@ -299,7 +328,8 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
             order.reset();
             return tell("Bitte wählen Sie mindestens ein Körperteil aus.");
         }
-        const OrderTransaction::Outcome outcome = writeOrders(choice, withoutBodyParts_, *order);
+        const OrderTransaction::Outcome outcome =
+            writeOrders(choice, withoutBodyParts_, *order, worklistFolder);
         order.reset();
         switch (outcome) {
             case OrderTransaction::Outcome::Complete:
@@ -325,8 +355,8 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
 // nothing and the request back; after it, the order only goes forward and what is left is
 // completed by the next start.
 OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
-                                                    bool withoutBodyParts,
-                                                    OrderTransaction& order) {
+                                                    bool withoutBodyParts, OrderTransaction& order,
+                                                    const std::string& worklistFolder) {
     const OrderFormat format = OrderFormatOf(settings_);
     // The accession numbers of the whole confirmation are issued together; numbers taken by an
     // attempt that fails later are not used again.
@@ -343,11 +373,13 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
 
     // The window stays alive while the files are written, one yield per body part.
     std::vector<OrderTransaction::OrderFileWriter> writers;
+    std::vector<BodyPartEntry> partOf;  // what each order file orders, for its worklist item
     if (withoutBodyParts) {
         writers.emplace_back([&] {
             op_.ProcessEvents();
             return WriteGDTScan(format, log_, request_.text, choice);
         });
+        partOf.emplace_back();
     } else if (settings_.oneFilePerPatient) {
         BodyPartEntry joined;
         for (std::size_t row = 1; row <= addedCount_; ++row) {
@@ -360,6 +392,7 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
         writers.emplace_back([&, joined] {
             return WriteGDT(format, log_, request_.text, choice, joined, number(0));
         });
+        partOf.push_back(joined);
     } else {
         for (std::size_t row = 1; row <= addedCount_; ++row) {
             writers.emplace_back([&, row] {
@@ -367,9 +400,38 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
                 return WriteGDT(format, log_, request_.text, choice, added_.Row(row),
                                 number(row - 1));
             });
+            partOf.push_back(added_.Row(row));
         }
     }
-    const OrderTransaction::Outcome outcome = order.Place(writers);
+
+    // With the worklist on, each order file gets its item, named like it ("<GUID>.wl").
+    OrderTransaction::ItemWriter writeItem;
+    if (!worklistFolder.empty()) {
+        const std::size_t button =
+            modalityIndex_ >= 0 ? static_cast<std::size_t>(modalityIndex_) : 0;
+        WorklistOrder common;
+        common.modality = settings_.worklistModalityCodes.at(button);
+        common.stationAeTitle = settings_.worklistStationAETitles.at(button);
+        common.comment = choice.comment;
+        common.moment = LocalTimeNow();
+        writeItem = [&, common](std::size_t index,
+                                const StagedFile& orderFile) -> std::optional<StagedFile> {
+            std::optional<StagedFile> staged;
+            trap(log_, trapname::WriteWorklistItem, [&] {
+                WorklistOrder item = common;
+                item.bodyPart = partOf.at(index);
+                if (!number(index).empty()) {
+                    item.accessionNumber = format.accessionPrefix + number(index);
+                }
+                item.studyInstanceUid = NewStudyInstanceUid();
+                const fs::path name = orderFile.Target().filename().replace_extension(".wl");
+                staged.emplace(JoinPath(worklistFolder, Utf8Path(name)),
+                               WorklistItemBytes(MakeWorklistItem(request_, item)));
+            });
+            return staged;
+        };
+    }
+    const OrderTransaction::Outcome outcome = order.Place(writers, writeItem);
     if (outcome != OrderTransaction::Outcome::Complete) {
         log_.LogError(trapname::ConfirmOrder, err::OrderWrite,
                       "Auftrag nicht abgeschlossen, beim nächsten Start fortgesetzt: " +

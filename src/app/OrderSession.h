@@ -133,7 +133,9 @@ class OrderSession {
     std::optional<ByteBuffer> requestBytes();
     void enterWithoutBodyParts();
     OrderTransaction::Outcome writeOrders(const OrderChoice& choice, bool withoutBodyParts,
-                                          OrderTransaction& order);
+                                          OrderTransaction& order,
+                                          const std::string& worklistFolder);
+    void tidyWorklistFolder();
     void showNewRequest(ByteBuffer bytes);
     std::string failedMessage() const;
     void tell(const std::string& text, MessageIcon icon = MessageIcon::None);
@@ -150,6 +152,7 @@ class OrderSession {
     std::array<std::string, kModalityCount> captions_;
     int checkedModality_ = -1;
     std::string modalityName_;       // taken at confirmation, kept between attempts
+    int modalityIndex_ = -1;         // likewise: which button, for its worklist settings
     bool withoutBodyParts_ = false;  // likewise
     std::string requestPath_;
     PatientRequest request_;              // the request shown, parsed; empty when none

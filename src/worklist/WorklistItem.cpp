@@ -113,8 +113,4 @@ std::string NewStudyInstanceUid() {
     return "2.25." + digits;
 }
 
-std::string WorklistFileName(const WorklistItem& item) {
-    return item.studyInstanceUid + ".wl";
-}
-
 }  // namespace morvik

@@ -17,13 +17,15 @@ namespace morvik {
 // The items are served by DCMTK's `wlmscpfs` (and read by Orthanc's sample worklist plugin) from
 // a folder in this layout:
 //
-//   <worklist folder>/<AE title>/<name>.wl     one item per file, a DICOM file (see below)
-//   <worklist folder>/<AE title>/lockfile      an empty file; wlmscpfs locks it while it reads
-//                                              the folder and answers nothing without it
+//   <served folder>/<AE title>/<GUID>.wl   one item per file, a DICOM file (see below), named
+//                                          like its order file ("<GUID>.gdt")
+//   <served folder>/<AE title>/lockfile    an empty file; wlmscpfs locks it while it reads
+//                                          the folder and answers nothing without it
 //
-// A modality calls the server with the AE title of one such folder (wlmscpfs -dfp <worklist
-// folder>) and is answered from the items in it; a name that does not end in ".wl" is not read,
-// so an item staged under another name stays unseen until it is renamed. wlmscpfs needs
+// The setting "Ordner" is the AE title's folder. A modality calls the server with that AE title
+// (wlmscpfs --data-files-path <served folder>) and is answered from the items in it; a name that
+// does not end in ".wl" is not read, so an item staged under another name stays unseen until it is
+// renamed. wlmscpfs needs
 // --keep-char-set: by default it answers without the item's Specific Character Set, and a
 // device would read the Latin-1 or UTF-8 names as ASCII.
 
@@ -90,9 +92,6 @@ WorklistItem MakeWorklistItem(const PatientRequest& request, const WorklistOrder
 // A fresh Study Instance UID that needs no registered root: "2.25." and a new random UUID as one
 // decimal number (at most 44 characters).
 std::string NewStudyInstanceUid();
-
-// The file name of an item in its AE title's folder: "<study instance UID>.wl".
-std::string WorklistFileName(const WorklistItem& item);
 
 // Whether this build can encode worklist items (it was built with DCMTK).
 bool WorklistAvailable();

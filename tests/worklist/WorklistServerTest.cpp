@@ -178,7 +178,7 @@ class WorklistServer : public ::testing::Test {
     void TearDown() override { stop(); }
 
     void publish(const WorklistItem& item) {
-        WriteBytes(folder_ / kAeTitle / WorklistFileName(item), WorklistItemBytes(item));
+        WriteBytes(folder_ / kAeTitle / (item.studyInstanceUid + ".wl"), WorklistItemBytes(item));
     }
 
     // Started on a port the system calls free; another program may take it first, so a server
