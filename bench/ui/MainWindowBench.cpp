@@ -333,22 +333,28 @@ int startOnce(int argc, char** argv, const std::string& what, const fs::path& fo
     ::_exit(0);
 }
 
-// A confirmation of N body parts, each its own order file with its own accession number.
-void BM_ConfirmBodyParts(benchmark::State& state) {
+// A confirmation of N body parts, each its own order file with its own accession number, and
+// with `worklist` each order file with its worklist item.
+void confirmBodyParts(benchmark::State& state, bool worklist) {
     const int parts = static_cast<int>(state.range(0));
     const fs::path in = programFolder() / "in";
     const fs::path out = programFolder() / "out";
+    const fs::path items = programFolder() / "worklist";
     const std::string text = request();
     for (auto _ : state) {
         state.PauseTiming();
         fs::remove_all(out);
         fs::create_directories(out);
+        fs::remove_all(items);
+        fs::create_directories(items);
         std::ofstream(in / "request.gdt", std::ios::binary) << text;
         BenchClock clock;
         ErrorLog log(programFolder(), clock);
         SilentOperator op;
         OrderSession session(programFolder(), log, op, nullptr);
         session.Load();
+        session.Settings().worklistEnabled = worklist;
+        session.Settings().worklistFolder = items.string();
         std::vector<BodyPartEntry> rows;
         for (int i = 0; i < parts; ++i) rows.push_back({rowName(i), "AB", "F" + std::to_string(i)});
         session.FillCatalogue(rows);
@@ -362,7 +368,15 @@ void BM_ConfirmBodyParts(benchmark::State& state) {
         }
     }
 }
+void BM_ConfirmBodyParts(benchmark::State& state) {
+    confirmBodyParts(state, false);
+}
 BENCHMARK(BM_ConfirmBodyParts)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisecond);
+
+void BM_ConfirmBodyPartsWithWorklist(benchmark::State& state) {
+    confirmBodyParts(state, true);
+}
+BENCHMARK(BM_ConfirmBodyPartsWithWorklist)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
 
 // The same N files written, flushed and renamed by hand, with nothing else.
 void BM_WriteFilesRaw(benchmark::State& state) {

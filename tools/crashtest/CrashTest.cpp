@@ -52,6 +52,7 @@
 #include "gdt/GdtLine.h"
 #include "platform/FileCalls.h"
 #include "platform/FileSystem.h"
+#include "worklist/WorklistItem.h"
 
 namespace fs = std::filesystem;
 using namespace morvik;
@@ -105,13 +106,18 @@ class CrashTest {
     CrashTest(fs::path folder, unsigned seed)
         : root_(std::move(folder)), seed_(seed), random_(seed) {
         fs::remove_all(root_);
-        for (const char* sub : {"program-a", "program-b", "in", "out"})
+        for (const char* sub : {"program-a", "program-b", "in", "out", "worklist"})
             fs::create_directories(root_ / sub);
         for (int p = 0; p < 2; ++p) {
-            std::ofstream(program(p) / "Settings.ini", std::ios::binary)
-                << "[GDTService]\r\nGDTQuell=" << in().string() << "\r\nGDTZiel=" << out().string()
-                << "\r\nKuerzel=CT\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD"
-                << "AB"[p] << "\r\n";
+            std::ofstream settings(program(p) / "Settings.ini", std::ios::binary);
+            settings << "[GDTService]\r\nGDTQuell=" << in().string()
+                     << "\r\nGDTZiel=" << out().string()
+                     << "\r\nKuerzel=CT\r\nKonica=1\r\nAcc=1\r\nAccNum=RAD"
+                     << "AB"[p] << "\r\n";
+            // Where the build can write worklist items, every order file gets one.
+            if (WorklistAvailable()) {
+                settings << "[Worklist]\r\nAktiv=1\r\nOrdner=" << worklist().string() << "\r\n";
+            }
         }
     }
 
@@ -149,10 +155,13 @@ class CrashTest {
             "Runden %d, Kills %d (davon Start %d), Stromausfälle %d (Zustände %d), Fehlerrunden "
             "%d, Runden ohne Umbenennen-ohne-Ersetzen %d, B startet während A lebt %d, "
             "Runden mit vollständigem Auftrag %d, Aufträge vollständig %d, Anforderungen %zu, "
-            "Accession Numbers %zu, Meldungen geprüft %d, Verstöße %d (%.0f s)\n",
+            "Accession Numbers %zu, Meldungen geprüft %d, Worklist-Einträge geprüft %d, Verstöße "
+            "%d "
+            "(%.0f s)\n",
             rounds_, kills_, startKills_, powerCuts_, powerStates_, faultRounds_, fallbackRounds_,
             aliveRounds_, completeRounds_, ordered_, requests_.size(),
-            numbers_[0].size() + numbers_[1].size(), messagesChecked_, violations_, seconds);
+            numbers_[0].size() + numbers_[1].size(), messagesChecked_, items_, violations_,
+            seconds);
         for (const auto& [name, n] : killsBy_) std::printf("  %-44s %d\n", name.c_str(), n);
         return violations_ == 0 ? 0 : 1;
     }
@@ -161,6 +170,10 @@ class CrashTest {
     fs::path program(int p) const { return root_ / (p == 0 ? "program-a" : "program-b"); }
     fs::path in() const { return root_ / "in"; }
     fs::path out() const { return root_ / "out"; }
+    fs::path worklist() const { return root_ / "worklist"; }
+    std::vector<fs::path> folders() const {
+        return {program(0), program(1), in(), out(), worklist()};
+    }
     fs::path messages() const { return root_ / "messages.txt"; }
     fs::path calls() const { return root_ / "calls.txt"; }
     fs::path record() const { return root_ / "record.bin"; }
@@ -310,7 +323,7 @@ class CrashTest {
         std::optional<PowerCut> cut;
         bool beforeFlush = false;  // each state cut right before one of the recorded flushes
         if (when < 5) {
-            cut.emplace(std::vector<fs::path>{program(0), program(1), in(), out()});
+            cut.emplace(folders());
             ChildPlan a = plan(0, true);
             a.record = record();
             if (when < 2) {
@@ -325,7 +338,7 @@ class CrashTest {
             }
         } else {
             counted(killConfirmation(plan(0, true), waitingPatient(), name), name);
-            cut.emplace(std::vector<fs::path>{program(0), program(1), in(), out()});
+            cut.emplace(folders());
             ChildPlan b = plan(1, false);
             b.record = record();
             if (when == 5) {
@@ -532,7 +545,7 @@ class CrashTest {
     void check() {
         const std::string where =
             "Runde " + std::to_string(rounds_) + " (" + kinds_ + where_ + "): ";
-        for (const fs::path& folder : {program(0), program(1), in(), out()}) {
+        for (const fs::path& folder : folders()) {
             for (const FolderEntry& entry : ListEntries(folder)) {
                 if (entry.name.front() == '~')
                     fail(where + "übrig: " + (folder / entry.name).string());
@@ -599,8 +612,43 @@ class CrashTest {
                 fail(where + "Anforderung " + std::to_string(patient) + " verloren");
             }
         }
+        checkWorklist(where);
         checkMessages(where, complete, numbersOf, waiting);
         for (const std::string& name : ListFiles(out())) fs::remove(out() / name);
+        for (const std::string& name : ListFiles(worklist())) {
+            if (name != "lockfile") fs::remove(worklist() / name);
+        }
+    }
+
+    // A worklist item exists exactly when its order file does: "<GUID>.wl" beside "<GUID>.gdt",
+    // a whole DICOM file that carries the order's accession number.
+    void checkWorklist(const std::string& where) {
+        if (!WorklistAvailable()) return;
+        for (const std::string& name : ListFiles(out())) {
+            const std::string stem = fs::path(name).stem().string();
+            const fs::path item = worklist() / (stem + ".wl");
+            if (!Exists(item)) {
+                fail(where + "Auftrag ohne Worklist-Eintrag: " + name);
+                continue;
+            }
+            ++items_;
+            const std::string order = ReadFileBytes(out() / name);
+            const std::size_t at = order.find("4100");
+            if (at == std::string::npos) continue;  // told as an incomplete order file
+            const std::string number = order.substr(at + 4, order.find('\r', at) - at - 4);
+            const std::string bytes = ReadFileBytes(item);
+            if (bytes.size() < 132 || bytes.compare(128, 4, "DICM") != 0 ||
+                bytes.find(number) == std::string::npos) {
+                fail(where + "unvollständiger Worklist-Eintrag " + stem + ".wl");
+            }
+        }
+        for (const std::string& name : ListFiles(worklist())) {
+            if (name == "lockfile") continue;
+            const std::string stem = fs::path(name).stem().string();
+            if (!name.ends_with(".wl") || !Exists(out() / (stem + ".gdt"))) {
+                fail(where + "Worklist-Eintrag ohne Auftrag: " + name);
+            }
+        }
     }
 
     // What the operators were told this round, held against what the folders show.
@@ -653,6 +701,7 @@ class CrashTest {
     int fallbackRounds_ = 0;
     int aliveRounds_ = 0;
     int ordered_ = 0;
+    int items_ = 0;  // worklist items checked
     int messagesChecked_ = 0;
     int violations_ = 0;
 };
