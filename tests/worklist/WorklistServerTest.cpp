@@ -20,7 +20,12 @@
 #include <regex>
 #include <thread>
 
+#include "app/OrderSession.h"
+#include "diag/ErrorLog.h"
 #include "gdt/GdtLine.h"
+#include "support/Fakes.h"
+#include "support/ProgramFolder.h"
+#include "support/SettingsFile.h"
 #include "support/TempFolder.h"
 #include "worklist/WorklistItem.h"
 
@@ -387,6 +392,57 @@ TEST_F(WorklistServer, ThreeBodyPartsAreThreeItemsForThePatient) {
     std::sort(found.begin(), found.end(), byAccession);
     EXPECT_EQ(found, ordered);
     EXPECT_EQ(query(todayFor(ordered[0])).size(), 4u);
+}
+
+// A real confirmation of three body parts with the worklist on: the device finds three items
+// for the patient, each with the accession number of one of the order files (field 4100), at
+// the modality code and station of the button the operator chose.
+TEST_F(WorklistServer, AConfirmationIsServedWithTheNumbersOfItsOrderFiles) {
+    TempFolder program;
+    fs::create_directory(program / "in");
+    fs::create_directory(program / "out");
+    test::WriteSettings(
+        program.path(), program / "in", program / "out",
+        "Acc=1\r\nAccNum=RAD\r\n[Worklist]\r\nAktiv=1\r\nOrdner=" + (folder_ / kAeTitle).string() +
+            "\r\nDicomModalitaet1=DX\r\nStationAE1=DX_RAUM1\r\n");
+    WriteBytes(program / "in" / "a.gdt", CreateGDTLine("3000", "4715") +
+                                             CreateGDTLine("3101", "Müller") +
+                                             CreateGDTLine("3102", "Jürgen"));
+    test::FixedClock clock;
+    ErrorLog log(program.path(), clock);
+    test::RecordingOperator op;
+    OrderSession session(program.path(), log, op, {});
+    session.Load();
+    session.FillCatalogue(
+        {{"Hand li.", "HANDL", "F11"}, {"Knie re.", "KNIER", "F22"}, {"Schulter", "SCHUL", "F33"}});
+    session.ChooseModality(1);
+    for (std::size_t row = 1; row <= 3; ++row) {
+        session.SelectCatalogueRow(row);
+        session.AddSelectedBodyPart();
+    }
+    ASSERT_EQ(session.Confirm("Bitte nüchtern"), OrderSession::Confirmation::Done);
+
+    std::vector<std::string> numbers;
+    for (const std::string& name : FileNames(program / "out")) {
+        const std::string order = ReadBytes(program / "out" / name);
+        const std::size_t at = order.find("4100");
+        ASSERT_NE(at, std::string::npos) << order;
+        numbers.push_back(order.substr(at + 4, order.find('\r', at) - at - 4));
+    }
+    ASSERT_EQ(numbers.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(start());
+    std::vector<std::string> served;
+    for (const Answer& answer : query({"PatientID=4715"})) {
+        served.push_back(answer.item.accessionNumber);
+        EXPECT_EQ(answer.patientNameBytes, "M\xFCller^J\xFCrgen");
+        EXPECT_EQ(answer.item.modality, "DX");
+        EXPECT_EQ(answer.item.stationAeTitle, "DX_RAUM1");
+        EXPECT_EQ(answer.item.requestedProcedureComments, "Bitte nüchtern");
+    }
+    std::sort(numbers.begin(), numbers.end());
+    std::sort(served.begin(), served.end());
+    EXPECT_EQ(served, numbers);
+    EXPECT_EQ(numbers.front().substr(0, 3), "RAD");
 }
 
 // What a value cannot hold is made safe rather than breaking the item: a backslash would split
