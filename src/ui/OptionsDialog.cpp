@@ -188,6 +188,7 @@ void OptionsDialog::build() {
     commentRow->addWidget(commentFieldEdit);
     commentRow->addStretch(1);
     layout->addLayout(commentRow);
+    layout->addWidget(buildWorklistGroup());
 
     auto* selectBodyPartsButton =
         pushButton(QStringLiteral("&Bodyparts auswählen"), "cmdSelectBodyparts", this);
@@ -216,6 +217,77 @@ void OptionsDialog::build() {
     }
 }
 
+// "DICOM-Worklist": on or off, the folder, per modality button its DICOM modality code and the
+// station's AE title (two buttons a row), and how long an item stays.
+QWidget* OptionsDialog::buildWorklistGroup() {
+    auto* group = new QGroupBox(QStringLiteral("DICOM-Worklist"), this);
+    group->setObjectName("worklistGroup");
+    auto* column = new QVBoxLayout(group);
+    column->addWidget(
+        box(QStringLiteral("Worklist-Einträge schreiben (für Geräte mit DICOM-Worklist)"),
+            "worklistEnabledBox", &AppSettings::worklistEnabled));
+    worklistFields_ = new QWidget(group);
+    worklistFields_->setObjectName("worklistFields");
+    auto* fields = new QVBoxLayout(worklistFields_);
+    fields->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(worklistFields_);
+
+    QLineEdit* folder = text("worklistFolderField", &AppSettings::worklistFolder);
+    folder->setParent(worklistFields_);
+    QToolButton* browse = folderButton("worklistFolderButton",
+                                       QStringLiteral("Worklist-Ordner wählen"), worklistFields_);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(buddyLabel(QStringLiteral("Worklist-Ordner:"), folder, worklistFields_));
+    folderRow->addWidget(folder, 1);
+    folderRow->addWidget(browse);
+    fields->addLayout(folderRow);
+    connect(browse, &QToolButton::clicked, this, [this] {
+        model_.BrowseWorklistFolder();
+        showModel();
+    });
+
+    auto* grid = new QGridLayout;
+    for (int i = 0; i < kModalityCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const int row = i / 2;
+        const int first = (i % 2) * 5;
+        auto* code = new QLineEdit(worklistFields_);
+        code->setObjectName(QStringLiteral("worklistModalityCode%1").arg(i));
+        code->setMaxLength(16);
+        code->setMaximumWidth(code->fontMetrics().horizontalAdvance(QStringLiteral("MMMM")) + 16);
+        auto* station = new QLineEdit(worklistFields_);
+        station->setObjectName(QStringLiteral("worklistStationAETitle%1").arg(i));
+        station->setMaxLength(16);
+        auto* label = new QLabel(worklistFields_);
+        label->setBuddy(code);
+        // The row names its button by the caption it has now; a screen reader hears it with
+        // each field.
+        worklistButtonLabels_[at] = label;
+        worklistCodeFields_[at] = code;
+        worklistStationFields_[at] = station;
+        grid->addWidget(label, row, first);
+        grid->addWidget(code, row, first + 1);
+        grid->addWidget(buddyLabel(QStringLiteral("AE-Titel:"), station, worklistFields_), row,
+                        first + 2);
+        grid->addWidget(station, row, first + 3);
+        if (i % 2 == 0) grid->setColumnMinimumWidth(first + 4, 12);
+    }
+    fields->addLayout(grid);
+
+    QLineEdit* keepDays = text("worklistKeepDaysField", &AppSettings::worklistKeepDays);
+    keepDays->setParent(worklistFields_);
+    keepDays->setMaxLength(4);
+    keepDays->setMaximumWidth(keepDays->fontMetrics().horizontalAdvance(QStringLiteral("MMMM")) +
+                              16);
+    auto* keepRow = new QHBoxLayout;
+    keepRow->addWidget(
+        buddyLabel(QStringLiteral("Einträge aufbewahren (Tage):"), keepDays, worklistFields_));
+    keepRow->addWidget(keepDays);
+    keepRow->addStretch(1);
+    fields->addLayout(keepRow);
+    return group;
+}
+
 void OptionsDialog::connectEdits() {
     for (int i = 0; i < kModalityCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
@@ -223,6 +295,13 @@ void OptionsDialog::connectEdits() {
                 [this, i](const QString& t) { model_.SetModalityName(i, t.toStdString()); });
         connect(withoutBodyPartsBoxes_[at], &QCheckBox::toggled, this,
                 [this, i](bool on) { model_.SetWithoutBodyParts(i, on); });
+        connect(modalityNameFields_[at], &QLineEdit::textChanged, this, [this] { showModel(); });
+        connect(
+            worklistCodeFields_[at], &QLineEdit::textChanged, this,
+            [this, i](const QString& t) { model_.SetWorklistModalityCode(i, t.toStdString()); });
+        connect(
+            worklistStationFields_[at], &QLineEdit::textChanged, this,
+            [this, i](const QString& t) { model_.SetWorklistStationAETitle(i, t.toStdString()); });
     }
     for (const TextEdit& t : texts_) {
         connect(t.edit, &QLineEdit::textChanged, this, [this, field = t.field](const QString& s) {
@@ -253,6 +332,18 @@ void OptionsDialog::showModel() {
     for (std::size_t i = 0; i < modalityNameFields_.size(); ++i) {
         showText(modalityNameFields_[i], form.values.modalityNames[i]);
         showBox(withoutBodyPartsBoxes_[i], form.values.withoutBodyParts[i]);
+        const QString caption = QString::fromStdString(form.values.modalityNames[i]);
+        worklistButtonLabels_[i]->setText(
+            (caption.isEmpty() ? QStringLiteral("Modalität %1").arg(i + 1) : caption) + ":");
+        worklistCodeFields_[i]->setAccessibleName(caption + QStringLiteral(" DICOM-Modalität"));
+        worklistStationFields_[i]->setAccessibleName(caption + QStringLiteral(" AE-Titel"));
+        showText(worklistCodeFields_[i], form.values.worklistModalityCodes[i]);
+        showText(worklistStationFields_[i], form.values.worklistStationAETitles[i]);
+    }
+    // Off, the worklist takes one line of the dialog, so that it still fits a small screen.
+    if (worklistFields_->isHidden() == form.values.worklistEnabled) {
+        worklistFields_->setVisible(form.values.worklistEnabled);
+        if (isVisible()) adjustSize();
     }
     for (const TextEdit& t : texts_) showText(t.edit, form.values.*t.field);
     for (const BoxEdit& b : boxes_) showBox(b.box, form.values.*b.field);

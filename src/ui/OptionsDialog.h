@@ -11,6 +11,7 @@
 #include "ui/QtOperatorChannel.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace morvik {
@@ -40,6 +41,7 @@ class OptionsDialog : public QDialog {
     };
 
     void build();
+    QWidget* buildWorklistGroup();
     void connectEdits();
     void showModel();
     QLineEdit* text(const char* name, OptionsText field);
@@ -55,6 +57,11 @@ class OptionsDialog : public QDialog {
     std::vector<BoxEdit> boxes_;
     QLineEdit* sourceDriveField_ = nullptr;
     QLineEdit* targetDriveField_ = nullptr;
+    // The worklist's fields, shown only while the worklist is on.
+    QWidget* worklistFields_ = nullptr;
+    std::array<QLabel*, kModalityCount> worklistButtonLabels_{};
+    std::array<QLineEdit*, kModalityCount> worklistCodeFields_{};
+    std::array<QLineEdit*, kModalityCount> worklistStationFields_{};
 };
 
 }  // namespace morvik

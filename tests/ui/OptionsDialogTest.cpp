@@ -88,6 +88,41 @@ TEST_F(OptionsDialogTest, WidgetsFollowTheModelAndOkSavesThem) {
     EXPECT_TRUE(check(again.get(), "chkBodypart2")->isChecked());
 }
 
+// The worklist's fields show only once the box is on; each row is named by its button's caption
+// as typed; what is typed and chosen there is what OK saves.
+TEST_F(OptionsDialogTest, WorklistFieldsReachTheSettingsFile) {
+    auto dlg = open();
+    dlg->show();
+    QWidget* fields = dlg->findChild<QWidget*>("worklistFields");
+    EXPECT_FALSE(fields->isVisible());
+    check(dlg.get(), "worklistEnabledBox")->click();
+    EXPECT_TRUE(fields->isVisible());
+
+    picker.answer = "/srv/worklist/MORVIK";
+    click(dlg.get(), "worklistFolderButton");
+    QLineEdit* name = edit(dlg.get(), "txtButton2");
+    name->selectAll();
+    QTest::keyClicks(name, "Sono");
+    QLineEdit* code = edit(dlg.get(), "worklistModalityCode2");
+    EXPECT_EQ(code->accessibleName(), "Sono DICOM-Modalität");
+    QTest::keyClicks(code, "US");
+    QTest::keyClicks(edit(dlg.get(), "worklistStationAETitle2"), "SONO1");
+    QLineEdit* days = edit(dlg.get(), "worklistKeepDaysField");
+    days->selectAll();
+    QTest::keyClicks(days, "14");
+    click(dlg.get(), "cmdOK");
+
+    EXPECT_FALSE(dlg->isVisible());
+    const AppSettings saved = LoadAppSettings(program.path(), log);
+    EXPECT_TRUE(saved.worklistEnabled);
+    EXPECT_EQ(saved.worklistFolder, "/srv/worklist/MORVIK");
+    EXPECT_EQ(saved.worklistModalityCodes[2], "US");
+    EXPECT_EQ(saved.worklistStationAETitles[2], "SONO1");
+    EXPECT_EQ(saved.worklistModalityCodes[1], "CR");
+    EXPECT_EQ(WorklistKeepDays(saved), 14);
+    EXPECT_EQ(saved, settings);
+}
+
 TEST_F(OptionsDialogTest, AbbrechenAndTheCloseBoxDiscard) {
     const AppSettings before = settings;
     for (bool closeBox : {false, true}) {

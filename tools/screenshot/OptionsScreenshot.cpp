@@ -29,6 +29,12 @@ int main(int argc, char** argv) {
     settings.accessionPrefix = "RAD";
     settings.drFactory = true;
     settings.oneFilePerPatient = true;
+    settings.worklistEnabled = true;
+    settings.worklistFolder = "\\\\praxis-server\\worklist\\MORVIK";
+    settings.worklistModalityCodes[1] = "DX";
+    settings.worklistStationAETitles[1] = "DR_RAUM1";
+    settings.worklistModalityCodes[2] = "US";
+    settings.worklistStationAETitles[2] = "SONO1";
     morvik::QtFolderPicker picker;
     morvik::OptionsDialog dialog(settings, programFolder, log, nullptr, picker);
     dialog.show();
