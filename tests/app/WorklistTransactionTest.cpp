@@ -39,9 +39,9 @@ class WorklistTransaction : public ::testing::Test {
     fs::path worklist() const { return program / "worklist"; }
 
     std::unique_ptr<OrderTransaction> begin(const std::string& worklistFolder) {
-        return OrderTransaction::Begin(in() / "a.gdt", "gdt", Workplace{WorkstationName(), program.path()},
-                                       Utf8Path(out()), JournalPatient{"471", "Muster Erika", ""},
-                                       worklistFolder);
+        return OrderTransaction::Begin(
+            in() / "a.gdt", "gdt", Workplace{WorkstationName(), program.path()}, Utf8Path(out()),
+            JournalPatient{"471", "Muster Erika", ""}, worklistFolder);
     }
 
     // Places `parts` order files, each followed by its item unless `failItem` names it.
