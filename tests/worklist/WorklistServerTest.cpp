@@ -57,6 +57,9 @@ using test::TempFolder;
 using test::WriteBytes;
 
 const std::string kServer = "/usr/bin/wlmscpfs";
+// Debian's orthanc package with its sample worklist plugin, where it is installed.
+const std::string kOrthanc = "/usr/sbin/Orthanc";
+const std::string kOrthancWorklists = "/usr/share/orthanc/plugins/libModalityWorklists.so";
 const std::string kClient = "/usr/bin/findscu";
 const std::string kAeTitle = "MORVIK";
 
@@ -186,15 +189,32 @@ class WorklistServer : public ::testing::Test {
         WriteBytes(folder_ / kAeTitle / (item.studyInstanceUid + ".wl"), WorklistItemBytes(item));
     }
 
+    // Orthanc over the same folder, through its worklist plugin, with nothing else it offers.
+    std::vector<std::string> orthanc(int port) {
+        const fs::path config = folder_ / "orthanc.json";
+        WriteBytes(config, "{\"Name\": \"Morvik-Test\", \"StorageDirectory\": \"" +
+                               (folder_ / "orthanc-db").string() +
+                               "\", \"HttpServerEnabled\": false, \"DicomAet\": \"" + kAeTitle +
+                               "\", \"DicomPort\": " + std::to_string(port) +
+                               ", \"DicomAlwaysAllowFind\": true, "
+                               "\"DicomAlwaysAllowFindWorklist\": true, \"Plugins\": [\"" +
+                               kOrthancWorklists + "\"], \"Worklists\": {\"Enable\": true, " +
+                               "\"Database\": \"" + (folder_ / kAeTitle).string() + "\"}}");
+        return {kOrthanc, config.string()};
+    }
+
     // Started on a port the system calls free; another program may take it first, so a server
     // that ends at once is started again on another.
-    void start() {
+    void start(bool withOrthanc = false) {
         for (int attempt = 0; attempt < 5; ++attempt) {
             port_ = freeLoopbackPort();
-            server_ =
-                spawn({kServer, "--single-process", "--keep-char-set", "--disable-host-lookup",
-                       "--data-files-path", folder_.path().string(), std::to_string(port_)},
-                      folder_ / "server.log");
+            server_ = spawn(
+                withOrthanc
+                    ? orthanc(port_)
+                    : std::vector<std::string>{kServer, "--single-process", "--keep-char-set",
+                                               "--disable-host-lookup", "--data-files-path",
+                                               folder_.path().string(), std::to_string(port_)},
+                folder_ / "server.log");
             for (int waited = 0; waited < 200; ++waited) {
                 int status = 0;
                 if (waitpid(server_, &status, WNOHANG) == server_) {
@@ -206,7 +226,7 @@ class WorklistServer : public ::testing::Test {
             }
             stop();
         }
-        FAIL() << "wlmscpfs did not start: " << ReadBytes(folder_ / "server.log");
+        FAIL() << "the worklist server did not start: " << ReadBytes(folder_ / "server.log");
     }
 
     void stop() {
@@ -364,6 +384,30 @@ TEST_F(WorklistServer, ADeviceGetsItsOrdersWithEveryField) {
     EXPECT_EQ(us[0].characterSet, "ISO_IR 192");
     EXPECT_EQ(us[0].patientNameBytes, "Žák^Šimon");
     EXPECT_EQ(us[0].item, zak);
+}
+
+// Orthanc's sample worklist plugin reads the same folder: a device asking Orthanc gets the same
+// items, with the names in a character set that holds them.
+TEST_F(WorklistServer, OrthancServesTheSameItems) {
+    if (!fs::exists(kOrthanc) || !fs::exists(kOrthancWorklists)) {
+        GTEST_SKIP() << "Orthanc or its worklist plugin is missing (Debian package orthanc)";
+    }
+    const std::string request = CreateGDTLine("3000", "4716") + CreateGDTLine("3101", "Müller") +
+                                CreateGDTLine("3102", "Jürgen") + CreateGDTLine("3110", "1");
+    const WorklistItem hand =
+        itemFor(request, {"RAD0000061", {"Hand li.", "HANDL", "F11"}, "DX", "DX1", "", {}, {}});
+    const WorklistItem knee =
+        itemFor(request, {"RAD0000062", {"Knie re.", "KNIER", ""}, "DX", "DX1", "", {}, {}});
+    publish(hand);
+    publish(knee);
+    ASSERT_NO_FATAL_FAILURE(start(true));
+
+    std::vector<WorklistItem> found;
+    for (const Answer& answer : query({"PatientID=4716"})) found.push_back(answer.item);
+    std::sort(found.begin(), found.end(), [](const WorklistItem& a, const WorklistItem& b) {
+        return a.accessionNumber < b.accessionNumber;
+    });
+    EXPECT_EQ(found, (std::vector<WorklistItem>{hand, knee}));
 }
 
 // An order of three body parts is three items, each with its own accession number and protocol,
