@@ -30,6 +30,10 @@ namespace {
 const char* const kNoWorklistFolder =
     "Die Worklist ist eingeschaltet, aber kein Worklist-Ordner eingestellt – Datei → "
     "Einstellungen";
+const char* const kWorklistUnavailable =
+    "Die DICOM-Worklist ist eingeschaltet, aber diese Version von Morvik kann keine "
+    "Worklist-Einträge schreiben. Es wurde nichts angelegt. Bitte schalten Sie die Worklist unter "
+    "Datei → Einstellungen aus oder verwenden Sie eine Version mit Worklist.";
 const char* const kOrderFailed =
     "Der Auftrag konnte nicht angelegt werden. Details stehen im Fehlerprotokoll.";
 
@@ -296,6 +300,8 @@ OrderSession::Confirmation OrderSession::Confirm(const std::string& comment) {
         if (settings_.worklistEnabled) {
             DropTrailingSeparator(settings_.worklistFolder);
             if (settings_.worklistFolder.empty()) return tell(kNoWorklistFolder);
+            // An order without the items the devices wait for would go missing there unseen.
+            if (!WorklistAvailable()) return tell(kWorklistUnavailable, MessageIcon::Warning);
             worklistFolder = settings_.worklistFolder;
         }
         connectDrives();

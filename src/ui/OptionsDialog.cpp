@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "ui/LoginDialog.h"
+#include "worklist/WorklistItem.h"
 
 namespace morvik {
 
@@ -228,6 +229,8 @@ QWidget* OptionsDialog::buildWorklistGroup() {
             "worklistEnabledBox", &AppSettings::worklistEnabled));
     worklistFields_ = new QWidget(group);
     worklistFields_->setObjectName("worklistFields");
+    // A build without DCMTK cannot write items: the box can only be turned off there.
+    worklistAvailable_ = WorklistAvailable();
     auto* fields = new QVBoxLayout(worklistFields_);
     fields->setContentsMargins(0, 0, 0, 0);
     column->addWidget(worklistFields_);
@@ -339,6 +342,12 @@ void OptionsDialog::showModel() {
         worklistStationFields_[i]->setAccessibleName(caption + QStringLiteral(" AE-Titel"));
         showText(worklistCodeFields_[i], form.values.worklistModalityCodes[i]);
         showText(worklistStationFields_[i], form.values.worklistStationAETitles[i]);
+    }
+    if (!worklistAvailable_) {
+        QCheckBox* enabled = findChild<QCheckBox*>("worklistEnabledBox");
+        enabled->setEnabled(form.values.worklistEnabled);
+        enabled->setToolTip(
+            QStringLiteral("Diese Version von Morvik kann keine Worklist-Einträge schreiben."));
     }
     // Off, the worklist takes one line of the dialog, so that it still fits a small screen.
     if (worklistFields_->isHidden() == form.values.worklistEnabled) {

@@ -59,6 +59,7 @@ class OptionsDialog : public QDialog {
     QLineEdit* targetDriveField_ = nullptr;
     // The worklist's fields, shown only while the worklist is on.
     QWidget* worklistFields_ = nullptr;
+    bool worklistAvailable_ = true;
     std::array<QLabel*, kModalityCount> worklistButtonLabels_{};
     std::array<QLineEdit*, kModalityCount> worklistCodeFields_{};
     std::array<QLineEdit*, kModalityCount> worklistStationFields_{};

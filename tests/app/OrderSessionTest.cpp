@@ -13,6 +13,7 @@
 #include "support/Fakes.h"
 #include "support/ProgramFolder.h"
 #include "support/SettingsFile.h"
+#include "worklist/WorklistItem.h"
 #ifdef _WIN32
 #include "support/OtherProgram.h"
 #endif
@@ -218,6 +219,28 @@ TEST_F(OrderSessionTest, ChecksComeInTheirOrder) {
     session.Confirm("");
     EXPECT_EQ(op.Texts().back(), "Bitte geben Sie ein Kürzel an.");
     EXPECT_TRUE(orders().empty());
+}
+
+// With the worklist on, an order needs its items: without a folder, or in a build that cannot
+// write them, nothing is ordered and the operator learns why; the request stays.
+TEST_F(OrderSessionTest, AWorklistThatCannotBeWrittenStopsTheOrder) {
+    ready("[Worklist]\r\nAktiv=1\r\n");
+    add({1});
+    EXPECT_EQ(session.Confirm(""), OrderSession::Confirmation::Stay);
+    ASSERT_EQ(op.Texts().size(), 1u);
+    EXPECT_NE(op.Texts()[0].find("kein Worklist-Ordner"), std::string::npos) << op.Texts()[0];
+    std::filesystem::create_directory(program / "worklist");
+    session.Settings().worklistFolder = (program / "worklist").string();
+    const OrderSession::Confirmation result = session.Confirm("");
+    if (WorklistAvailable()) {
+        EXPECT_EQ(result, OrderSession::Confirmation::Done);
+        EXPECT_EQ(FileNames(program / "worklist").size(), orders().size());
+        return;
+    }
+    EXPECT_EQ(result, OrderSession::Confirmation::Stay);
+    EXPECT_NE(op.Texts().back().find("keine Worklist-Einträge schreiben"), std::string::npos);
+    EXPECT_TRUE(orders().empty());
+    EXPECT_TRUE(std::filesystem::exists(in() / "a.gdt"));
 }
 
 TEST_F(OrderSessionTest, NoBodyPartAddedIsRefusedAndTheRequestKept) {
