@@ -23,12 +23,7 @@ cleanup() {
 trap cleanup EXIT
 "$wine" wineboot --init >/dev/null 2>&1 || true
 
-failures=0
-check() { # what, command...
-  local what=$1
-  shift
-  if "$@"; then echo "  ok: $what"; else echo "  FAILED: $what" >&2; failures=$((failures + 1)); fi
-}
+. "$here/checks.sh"
 folder=$WINEPREFIX/drive_c/Morvik
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvik'
 # wineserver -w: every process the setup program started has ended.

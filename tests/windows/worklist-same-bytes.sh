@@ -28,12 +28,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
   "$wine" wineboot --init >/dev/null 2>&1 || true
 fi
 
-failures=0
-check() { # what, command...
-  local what=$1
-  shift
-  if "$@"; then echo "  ok: $what"; else echo "  FAILED: $what" >&2; failures=$((failures + 1)); fi
-}
+. "$(dirname "$0")/checks.sh"
 
 # The AE title's folders, as wlmscpfs reads them: <worklist folder>/MORVIK/*.wl.
 mkdir -p "$work/windows" "$work/linux"
