@@ -1,5 +1,6 @@
-# DCMTK's dcmdata encodes the DICOM worklist items. Debian's libdcmtk-dev ships a CMake package;
-# a DCMTK built without one (a cross build's cache) is found by its headers and libraries.
+# DCMTK's dcmdata encodes the DICOM worklist items. Debian's libdcmtk-dev ships a CMake package,
+# and so does the static DCMTK for Windows that scripts/build-dcmtk-windows puts into the Windows
+# cache (MORVIK_WINDOWS_PREFIX); a DCMTK without one is found by its headers and libraries.
 # Without DCMTK the worklist is left out of the build: MORVIK_WITH_WORKLIST is OFF, and
 # encoding an item says that this build cannot.
 set(MORVIK_WITH_WORKLIST OFF)
@@ -18,8 +19,9 @@ else()
     add_library(Morvik::Dcmtk INTERFACE IMPORTED)
     set(dcmtk_libraries ${MORVIK_DCMDATA_LIBRARY} ${MORVIK_OFLOG_LIBRARY} ${MORVIK_OFSTD_LIBRARY})
     if(WIN32)
-      # A static DCMTK for Windows needs the system's network and user libraries.
-      list(APPEND dcmtk_libraries ws2_32 netapi32 wsock32)
+      # A static DCMTK for Windows needs the system's network and user libraries (ofstd asks
+      # them for the host name and the adapters' addresses that go into new UIDs).
+      list(APPEND dcmtk_libraries iphlpapi ws2_32 netapi32 wsock32)
     endif()
     set_target_properties(Morvik::Dcmtk PROPERTIES
       INTERFACE_INCLUDE_DIRECTORIES ${MORVIK_DCMTK_INCLUDE_DIR}

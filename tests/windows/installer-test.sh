@@ -23,12 +23,7 @@ cleanup() {
 trap cleanup EXIT
 "$wine" wineboot --init >/dev/null 2>&1 || true
 
-failures=0
-check() { # what, command...
-  local what=$1
-  shift
-  if "$@"; then echo "  ok: $what"; else echo "  FAILED: $what" >&2; failures=$((failures + 1)); fi
-}
+. "$here/checks.sh"
 folder=$WINEPREFIX/drive_c/Morvik
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvik'
 # wineserver -w: every process the setup program started has ended.
@@ -46,11 +41,11 @@ windows_text() { test -s "$1" && grep -q $'\r$' "$1"; }
 # project's own terms first, then every library the folder ships, as Windows text.
 for f in LICENSE.txt THIRD-PARTY-NOTICES.txt licenses/LGPL-3.txt licenses/GPL-3.txt \
   licenses/qt6-base-copyright.txt licenses/mingw-w64-copyright.txt \
-  licenses/gcc-mingw-w64-copyright.txt; do
+  licenses/gcc-mingw-w64-copyright.txt licenses/dcmtk-copyright.txt; do
   check "$f installed as Windows text" windows_text "$folder/$f"
 done
 check "LICENSE.txt holds the project's terms" grep -q "All rights reserved" "$folder/LICENSE.txt"
-for name in Qt6Core.dll libstdc++-6.dll libwinpthread-1.dll SQLite; do
+for name in Qt6Core.dll libstdc++-6.dll libwinpthread-1.dll SQLite DCMTK; do
   check "THIRD-PARTY-NOTICES.txt names $name" grep -q "$name" "$folder/THIRD-PARTY-NOTICES.txt"
 done
 check "Settings.ini from the template" cmp -s "$folder/templates/Settings.ini" "$folder/Settings.ini"
