@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(folder);
         for (const Sample& sample : kSamples) {
             const WorklistItem item = itemOf(sample);
-            WriteFileAtomically(folder / WorklistFileName(item), WorklistItemBytes(item));
-            std::cout << WorklistFileName(item) << "\n";
+            const std::string name = item.studyInstanceUid + ".wl";  // fixed, so both systems agree
+            WriteFileAtomically(folder / name, WorklistItemBytes(item));
+            std::cout << name << "\n";
         }
         return 0;
     } catch (const std::exception& e) {
