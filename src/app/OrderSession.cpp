@@ -416,8 +416,12 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
         const std::size_t button =
             modalityIndex_ >= 0 ? static_cast<std::size_t>(modalityIndex_) : 0;
         WorklistOrder common;
+        // A worklist server serves no item without a modality and a station: a button without
+        // a code stands for "other", one without a station for this program's own.
         common.modality = settings_.worklistModalityCodes.at(button);
+        if (common.modality.empty()) common.modality = "OT";
         common.stationAeTitle = settings_.worklistStationAETitles.at(button);
+        if (common.stationAeTitle.empty()) common.stationAeTitle = "MORVIK";
         common.comment = choice.comment;
         common.moment = LocalTimeNow();
         writeItem = [&, common](std::size_t index,

@@ -487,6 +487,22 @@ TEST_F(WorklistServer, AConfirmationIsServedWithTheNumbersOfItsOrderFiles) {
     std::sort(served.begin(), served.end());
     EXPECT_EQ(served, numbers);
     EXPECT_EQ(numbers.front().substr(0, 3), "RAD");
+
+    // A button without a code or station of its own orders as "other" (OT) at station MORVIK:
+    // wlmscpfs serves no item without either.
+    WriteBytes(program / "in" / "b.gdt",
+               CreateGDTLine("3000", "4717") + CreateGDTLine("3101", "Weber"));
+    OrderSession next(program.path(), log, op, {});
+    next.Load();
+    next.FillCatalogue({{"Hand li.", "HANDL", "F11"}});
+    next.ChooseModality(3);
+    next.SelectCatalogueRow(1);
+    next.AddSelectedBodyPart();
+    ASSERT_EQ(next.Confirm(""), OrderSession::Confirmation::Done);
+    const std::vector<Answer> other = query({"PatientID=4717"});
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(other[0].item.modality, "OT");
+    EXPECT_EQ(other[0].item.stationAeTitle, "MORVIK");
 }
 
 // What a value cannot hold is made safe rather than breaking the item: a backslash would split
