@@ -60,11 +60,7 @@ std::string worklistProblem(const AppSettings& s) {
                    " darf höchstens 16 Zeichen ohne Umlaute und ohne \\ haben.";
         }
     }
-    const std::string_view days = TrimBlanks(s.worklistKeepDays);
-    if (days.empty() || days.size() > 4 || days.find_first_not_of("0123456789") != days.npos ||
-        WorklistKeepDays(s) != std::stoi(std::string(days))) {
-        return kWorklistKeepDaysInvalid;
-    }
+    if (!KeepDaysOf(s.worklistKeepDays)) return kWorklistKeepDaysInvalid;
     return {};
 }
 

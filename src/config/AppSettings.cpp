@@ -109,13 +109,18 @@ void SaveOptionSettings(const AppSettings& s, const std::filesystem::path& progr
     WriteINI(sections, file);
 }
 
-int WorklistKeepDays(const AppSettings& s) {
-    const std::string_view text = TrimBlanks(s.worklistKeepDays);
+std::optional<int> KeepDaysOf(std::string_view text) {
+    text = TrimBlanks(text);
     if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != text.npos) {
-        return 7;
+        return std::nullopt;
     }
     const int days = std::stoi(std::string(text));
-    return days >= 1 && days <= 3650 ? days : 7;
+    if (days < 1 || days > 3650) return std::nullopt;
+    return days;
+}
+
+int WorklistKeepDays(const AppSettings& s) {
+    return KeepDaysOf(s.worklistKeepDays).value_or(7);
 }
 
 void SaveInitials(std::string_view initials, const std::filesystem::path& programFolder) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,7 +72,10 @@ AppSettings LoadAppSettings(const std::filesystem::path& programFolder, ErrorLog
 // the file cannot be written.
 void SaveOptionSettings(const AppSettings& settings, const std::filesystem::path& programFolder);
 
-// The days a worklist item stays: the setting when it is a whole number from 1 to 3650, else 7.
+// Days as the setting AufbewahrungTage holds them: a whole number from 1 to 3650 (blanks around
+// it allowed), else nullopt.
+std::optional<int> KeepDaysOf(std::string_view text);
+// The days a worklist item stays: the setting when KeepDaysOf takes it, else 7.
 int WorklistKeepDays(const AppSettings& settings);
 
 // The part of the settings that shapes the order files.

@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/Confirmation.h"
 #include "app/OrderSession.h"
@@ -11,6 +8,7 @@
 #include "support/ProgramFolder.h"
 #include "support/SampleRequest.h"
 #include "support/SettingsFile.h"
+#include "support/StepKill.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
@@ -113,39 +111,19 @@ TEST_F(ConfirmationSafety, TwoCopiesConfirmingTheSameRequestOrderOnce) {
     EXPECT_TRUE(leftovers().empty());
 }
 
-struct Crash {
-    ConfirmStep step;
-    int at;
-    bool completed;
-};
+using test::StepKill;
 
-void PrintTo(const Crash& c, std::ostream* os) {
-    *os << "step " << static_cast<int>(c.step) << " #" << c.at;
-}
-
-class ConfirmationCrash : public ConfirmationSafety, public ::testing::WithParamInterface<Crash> {};
-
-Crash crashAt;
-void killHere(ConfirmStep step) {
-    if (step == crashAt.step && --crashAt.at == 0) ::kill(::getpid(), SIGKILL);
-}
+class ConfirmationCrash : public ConfirmationSafety,
+                          public ::testing::WithParamInterface<StepKill> {};
 
 // A program killed at a step boundary: the next start completes the order (journal written)
 // or takes it back (not yet), says so naming the patient, and leaves no file of its own.
 TEST_P(ConfirmationCrash, NextStartSettlesTheOrderAndSaysSo) {
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        crashAt = GetParam();
-        SetStepHook(killHere);
+    ASSERT_TRUE(test::RunKilledAt(GetParam(), [&] {
         Copy copy(program.path());
         copy.load(3);
         copy.session.Confirm("");
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    }));
 
     Copy next(program.path());
     next.session.Load();
@@ -165,11 +143,11 @@ TEST_P(ConfirmationCrash, NextStartSettlesTheOrderAndSaysSo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, ConfirmationCrash,
-                         ::testing::Values(Crash{ConfirmStep::Claimed, 1, false},
-                                           Crash{ConfirmStep::Staged, 2, false},
-                                           Crash{ConfirmStep::PublishRecorded, 1, true},
-                                           Crash{ConfirmStep::Renamed, 1, true},
-                                           Crash{ConfirmStep::RequestDeleted, 1, true}));
+                         ::testing::Values(StepKill{ConfirmStep::Claimed, 1, false},
+                                           StepKill{ConfirmStep::Staged, 2, false},
+                                           StepKill{ConfirmStep::PublishRecorded, 1, true},
+                                           StepKill{ConfirmStep::Renamed, 1, true},
+                                           StepKill{ConfirmStep::RequestDeleted, 1, true}));
 
 // Entries of the request folder that are no request: a link (here to a private file) and a
 // file too large to be one. Neither is shown or ordered; the link is logged once.

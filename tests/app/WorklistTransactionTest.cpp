@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 
@@ -14,6 +11,7 @@
 #include "gdt/GdtLine.h"
 #include "support/ProgramFolder.h"
 #include "support/SampleRequest.h"
+#include "support/StepKill.h"
 #include "support/TempFolder.h"
 
 namespace morvik {
@@ -60,6 +58,11 @@ class WorklistTransaction : public ::testing::Test {
             return std::optional<StagedFile>(
                 StagedFile(worklist() / name, "item of " + ReadBytes(file.Temporary())));
         });
+    }
+
+    // A confirmation of two body parts with the worklist in `folder`, as a copy runs it.
+    void placeTwo(const std::string& folder) {
+        if (auto order = begin(folder)) place(*order, 2);
     }
 
     // Every order file has its item (same name, ".wl", written for it) and every item its order
@@ -115,38 +118,14 @@ TEST_F(WorklistTransaction, ItemsArePlacedWithTheirOrdersOrNotAtAll) {
     EXPECT_THROW(place(*order, 1), AppError);
 }
 
-struct Kill {
-    ConfirmStep step;
-    int at;  // the at-th time the step is reached
-    bool completed;
-};
+using test::StepKill;
 
-void PrintTo(const Kill& k, std::ostream* os) {
-    *os << "step " << static_cast<int>(k.step) << " #" << k.at;
-}
-
-Kill killAt;
-void killHere(ConfirmStep step) {
-    if (step == killAt.step && --killAt.at == 0) ::kill(::getpid(), SIGKILL);
-}
-
-class WorklistKill : public WorklistTransaction, public ::testing::WithParamInterface<Kill> {
+class WorklistKill : public WorklistTransaction, public ::testing::WithParamInterface<StepKill> {
   protected:
     // A copy killed at the step, then the next start: with this workstation's worklist folder
     // as `worklistSetting`.
     void killThenStart(const std::string& journalFolder, const std::string& worklistSetting) {
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            killAt = GetParam();
-            SetStepHook(killHere);
-            auto order = begin(journalFolder);
-            if (order) place(*order, 2);
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status));
+        ASSERT_TRUE(test::RunKilledAt(GetParam(), [&] { placeTwo(journalFolder); }));
         const auto settled = RecoverConfirmations(program.path(), Utf8Path(in()), Utf8Path(out()),
                                                   log, worklistSetting);
         ASSERT_EQ(settled.size(), 1u);
@@ -172,26 +151,17 @@ TEST_P(WorklistKill, AWorkstationWithTheWorklistOffCompletesItsItemsToo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, WorklistKill,
-                         ::testing::Values(Kill{ConfirmStep::Staged, 3, false},
-                                           Kill{ConfirmStep::PublishRecorded, 1, true},
-                                           Kill{ConfirmStep::Renamed, 1, true},
-                                           Kill{ConfirmStep::Renamed, 3, true},
-                                           Kill{ConfirmStep::RequestDeleted, 1, true}));
+                         ::testing::Values(StepKill{ConfirmStep::Staged, 3, false},
+                                           StepKill{ConfirmStep::PublishRecorded, 1, true},
+                                           StepKill{ConfirmStep::Renamed, 1, true},
+                                           StepKill{ConfirmStep::Renamed, 3, true},
+                                           StepKill{ConfirmStep::RequestDeleted, 1, true}));
 
 // Items unreachable from here: the order stays journaled with its files unplaced, for a
 // workstation that reaches both.
 TEST_F(WorklistTransaction, OrdersWaitWhileTheirItemsCannotBeReached) {
-    pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        killAt = Kill{ConfirmStep::PublishRecorded, 1, true};
-        SetStepHook(killHere);
-        auto order = begin(Utf8Path(worklist()));
-        if (order) place(*order, 2);
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(test::RunKilledAt({ConfirmStep::PublishRecorded, 1, true},
+                                  [&] { placeTwo(Utf8Path(worklist())); }));
     fs::rename(worklist(), program / "moved");
     EXPECT_TRUE(
         RecoverConfirmations(program.path(), Utf8Path(in()), Utf8Path(out()), log, "").empty());
