@@ -436,7 +436,8 @@ OrderTransaction::Outcome OrderSession::writeOrders(const OrderChoice& choice,
                 item.studyInstanceUid = NewStudyInstanceUid();
                 const fs::path name = orderFile.Target().filename().replace_extension(".wl");
                 staged.emplace(JoinPath(worklistFolder, Utf8Path(name)),
-                               WorklistItemBytes(MakeWorklistItem(request_, item)));
+                               WorklistItemBytes(MakeWorklistItem(request_, item)), -1,
+                               StagedFlush::Later);
             });
             return staged;
         };

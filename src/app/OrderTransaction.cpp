@@ -227,9 +227,11 @@ void OrderTransaction::checkStillOurs() {
 }
 
 OrderTransaction::Outcome OrderTransaction::publish() {
-    // The staged files' names are durable before the journal names them.
+    // The staged files' bytes and names are durable before the journal names them. The bytes
+    // were written without waiting; all of them are waited for here, together.
     std::set<fs::path> targets;
-    for (const StagedFile& file : staged_) {
+    for (StagedFile& file : staged_) {
+        file.Flush();
         targets.insert(file.Target().parent_path());
         // Once published, a missing temporary counts as placed: none may be missing before.
         if (!Exists(file.Temporary())) {

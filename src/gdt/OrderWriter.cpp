@@ -15,7 +15,9 @@ StagedFile stageOrderFile(const OrderFormat& format, std::string_view gdtText,
     std::string contents;
     contents.reserve(gdtText.size() + orderLines.size());
     contents.append(gdtText).append(orderLines);
-    return StagedFile(JoinPath(format.targetFolder, CreateGUID() + ".gdt"), contents);
+    // Flushed by the confirmation with all the others before any of them is published.
+    return StagedFile(JoinPath(format.targetFolder, CreateGUID() + ".gdt"), contents, -1,
+                      StagedFlush::Later);
 }
 
 }  // namespace

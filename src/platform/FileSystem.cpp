@@ -239,7 +239,8 @@ StagedFile::StagedFile(StagedFile&& other) noexcept
     : target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
       file_(other.file_),
-      committed_(other.committed_) {
+      committed_(other.committed_),
+      flushed_(other.flushed_) {
     other.temporary_.clear();
     other.file_ = kNoFile;
 }
@@ -251,6 +252,7 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
         temporary_ = std::move(other.temporary_);
         file_ = other.file_;
         committed_ = other.committed_;
+        flushed_ = other.flushed_;
         other.temporary_.clear();
         other.file_ = kNoFile;
     }

@@ -159,6 +159,11 @@ fs::path JoinPath(std::string_view folder, std::string_view name);
 // Drops one trailing "/" or "\" from a folder text, if there is one.
 void DropTrailingSeparator(std::string& folder);
 
+// When a staged file's bytes are waited for on the disk: at once, or by Flush(), for a caller
+// that stages several files and then waits for all of them together while the system writes
+// them meanwhile (much faster than one wait per file).
+enum class StagedFlush { Now, Later };
+
 // A file written under a temporary name in its target folder, flushed to disk, and only
 // moved to its final name by Commit(). A reader of the folder therefore never sees half a
 // file. The temporary name starts with "~" and ends in ".tmp", so it never looks like a
@@ -168,14 +173,18 @@ void DropTrailingSeparator(std::string& folder);
 // system's default for new files.
 class StagedFile {
   public:
-    StagedFile(const fs::path& target, std::string_view bytes, int mode = -1);
+    StagedFile(const fs::path& target, std::string_view bytes, int mode = -1,
+               StagedFlush flush = StagedFlush::Now);
     ~StagedFile();
     StagedFile(StagedFile&& other) noexcept;
     StagedFile& operator=(StagedFile&& other) noexcept;
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    // Renames the temporary over the target. Throws AppError if that fails. A caller that
+    // Waits until the bytes are on the disk, if they are not yet. Throws AppError if the system
+    // says they may not be; that is final, the file is then to be discarded.
+    void Flush();
+    // Flushes, then renames the temporary over the target. Throws AppError if that fails. A caller that
     // commits several files in one folder may sync the folder once itself (SyncFolder).
     void Commit(bool syncFolder = true);
     // Removes the temporary (or, after commit, nothing). Never throws.
@@ -193,6 +202,7 @@ class StagedFile {
     fs::path temporary_;
     NativeFile file_ = kNoFile;
     bool committed_ = false;
+    bool flushed_ = false;
 };
 
 // Makes the creations, renames and deletions in a folder durable. Throws AppError when the

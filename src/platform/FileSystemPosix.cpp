@@ -179,23 +179,45 @@ int openTemporary(const fs::path& target, fs::path& name, int mode) {
 
 }  // namespace
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode,
+                       StagedFlush flush)
+    : target_(target) {
     Fd fd(openTemporary(target, temporary_, mode));
     try {
         writeAll(fd.get(), bytes, temporary_);
-        if (!flushFile(fd.get(), temporary_)) {
-            throw FileError(errno, "Schreiben von " + Utf8Path(target_));
-        }
     } catch (...) {
         RemoveFileQuietly(temporary_);
         throw;
     }
     file_ = fd.release();
+    if (flush == StagedFlush::Later) {
+#ifdef __linux__
+        // The disk starts on it now; Flush() then mostly waits for what is under way.
+        ::sync_file_range(file_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+        return;
+    }
+    try {
+        Flush();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void StagedFile::Flush() {
+    if (flushed_) return;
+    if (file_ < 0) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    if (!flushFile(file_, temporary_)) {
+        throw FileError(errno, "Schreiben von " + Utf8Path(target_));
+    }
+    flushed_ = true;
 }
 
 void StagedFile::Commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    Flush();
     if (int e = BeforeFileCall(FileCall::Rename, temporary_, target_)) {
         throw FileError(e, "Umbenennen nach " + Utf8Path(target_));
     }

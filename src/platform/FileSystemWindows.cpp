@@ -320,7 +320,9 @@ HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
 
 }  // namespace
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode) : target_(target) {
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode,
+                       StagedFlush flush)
+    : target_(target) {
     Handle h(openTemporary(target, temporary_, mode));
     try {
         if (int e = BeforeFileCall(FileCall::Write, temporary_)) {
@@ -328,21 +330,35 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode)
         }
         writeAll(h.get(), bytes, target_);
         AfterFileCall(FileCall::Write, temporary_);
-        if (int e = BeforeFileCall(FileCall::Flush, temporary_)) {
-            throw FileError(e, "Schreiben von " + Utf8Path(target_));
-        }
-        if (!FlushFileBuffers(h.get())) ThrowLastFileError("Schreiben von", target_);
-        AfterFileCall(FileCall::Flush, temporary_);
     } catch (...) {
         DeleteFileW(temporary_.c_str());
         throw;
     }
     file_ = h.release();
+    if (flush == StagedFlush::Later) return;
+    try {
+        Flush();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void StagedFile::Flush() {
+    if (flushed_) return;
+    if (file_ == kNoFile) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    if (int e = BeforeFileCall(FileCall::Flush, temporary_)) {
+        throw FileError(e, "Schreiben von " + Utf8Path(target_));
+    }
+    if (!FlushFileBuffers(handleOf(file_))) ThrowLastFileError("Schreiben von", target_);
+    AfterFileCall(FileCall::Flush, temporary_);
+    flushed_ = true;
 }
 
 void StagedFile::Commit(bool syncFolder) {
     if (committed_) return;
     if (temporary_.empty()) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    Flush();
     if (int e = BeforeFileCall(FileCall::Rename, temporary_, target_)) {
         throw FileError(e, "Umbenennen nach " + Utf8Path(target_));
     }
