@@ -38,7 +38,11 @@ std::string RecoveryNotice(const std::vector<RecoveredOrder>& orders) {
                       : "Ein am Arbeitsplatz " + order.workstation + " (Programmordner \"" +
                             order.programFolder + "\") unterbrochener Auftrag für ";
         notice += describe(order.patientId, order.patientName, order.patientBorn);
-        notice += order.completed
+        // Only the journal left over (a power cut right after the confirmation): the operator
+        // may have been told already, so nothing is said to have happened now.
+        notice += order.completed && order.wasComplete
+                      ? " war schon vollständig angelegt; die Anforderung ist erledigt."
+                  : order.completed
                       ? " wurde jetzt vollständig angelegt; die Anforderung ist erledigt."
                       : " wurde zurückgenommen; es wurde nichts angelegt, die "
                         "Anforderung liegt wieder im Quellordner.";

@@ -26,6 +26,7 @@ struct RecoveredOrder {
     std::string workstation;    // empty for an older program's journal
     std::string programFolder;  // likewise
     std::string patientBorn;
+    bool wasComplete = false;  // completed before this start: only its journal was left
 };
 
 // The German notice for the operator, one line per order; empty when there is nothing.

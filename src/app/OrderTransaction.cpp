@@ -289,10 +289,10 @@ OrderTransaction::Outcome OrderTransaction::publish() {
     state_ = State::Done;
     ReachedStep(ConfirmStep::RequestDeleted);
     try {
-        // A journal left behind is completed once more by the next start, with nothing to do.
+        // Not flushed: a journal that a power cut brings back is settled by the next start with
+        // nothing to do, and the operator is told that the order was complete already.
         journal_->Remove();
         ReachedStep(ConfirmStep::JournalRemoved);
-        FlushFolder(folder_);
     } catch (const AppError&) {
     }
     ReachedStep(ConfirmStep::Finished);

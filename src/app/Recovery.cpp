@@ -44,20 +44,22 @@ std::string describe(const RecoveredOrder& order) {
 // Gives a temporary its final name. One whose final name already holds it (a rename without
 // replacing cut short) or the same bytes (an earlier start died after its rename) is dropped;
 // a final name holding anything else stops the order, which is then left as it is.
-void placeTemporary(const fs::path& temporary, const fs::path& final) {
+// False when there was nothing to do: the file had its name already.
+bool placeTemporary(const fs::path& temporary, const fs::path& final) {
     // Placed already (and perhaps taken by the imaging side): a temporary a journal names is
     // never deleted while the journal stands. Only "not found" says so; a look that failed
     // throws, and the journal stays for a later start.
-    if (!Exists(temporary)) return;
+    if (!Exists(temporary)) return false;
     if (!Exists(final) && RenameNoReplace(temporary, final) != RenameOutcome::TargetExists) {
         ReachedStep(ConfirmStep::RecoveryRenamed);
-        return;
+        return true;
     }
     if (!SameFile(temporary, final) && ReadFileBytes(temporary) != ReadFileBytes(final)) {
         throw AppError(err::RecoveryFailed,
                        Utf8Path(final) + " ist schon vorhanden, mit anderem Inhalt");
     }
     DeleteFileForced(temporary, true);
+    return true;
 }
 
 class Settler {
@@ -115,7 +117,7 @@ class Settler {
         RecoveredOrder order{journal.publishing,  journal.patientId,     journal.patientName,
                              journal.workstation, journal.programFolder, journal.patientBorn};
         if (journal.publishing) {
-            complete(journal, claim);
+            order.wasComplete = !complete(journal, claim);
         } else {
             if (!Exists(claim)) {
                 // Never claimed, or given back already: nothing was ordered, nothing to say.
@@ -142,11 +144,12 @@ class Settler {
             HeldFile held(claim);
             if (!held.TryLock()) return;  // its program still runs
         }
-        complete(journal, claim);
+        RecoveredOrder order{true, journal.patientId,  journal.patientName, "",
+                             "",   journal.patientBorn};
+        order.wasComplete = !complete(journal, claim);
         DeleteFileForced(file, true);
         FlushFolder(program_);
-        settled(RecoveredOrder{true, journal.patientId, journal.patientName, "", "",
-                               journal.patientBorn});
+        settled(order);
     }
 
     // A claim without a journal (an older program's): the staging was cut short.
@@ -308,7 +311,9 @@ class Settler {
                                                 ", der hier nicht erreichbar ist");
     }
 
-    void complete(const Journal& journal, const fs::path& claim) {
+    // False when the order was complete already: every file had its name, the claim was gone
+    // (its confirmation was cut off between deleting the claim and removing the journal).
+    bool complete(const Journal& journal, const fs::path& claim) {
         if (journal.version == 2) {
             if (target_.empty()) throw AppError(err::RecoveryFailed, "Kein Zielordner eingestellt");
             // Another spelling of the target folder is the same folder only if it holds one of
@@ -326,14 +331,16 @@ class Settler {
         }
         const fs::path worklist = worklistOf(journal);
         std::set<fs::path> folders;
+        bool changed = false;
         for (const auto& [temporary, final] : journal.files) {
             const fs::path from = temporaryPath(journal, temporary);
-            placeTemporary(
+            changed |= placeTemporary(
                 from, journal.version == 1 ? PathFromUtf8(final) : target_ / PathFromUtf8(final));
             folders.insert(from.parent_path());
         }
         for (const auto& [temporary, final] : journal.items) {
-            placeTemporary(worklist / PathFromUtf8(temporary), worklist / PathFromUtf8(final));
+            changed |=
+                placeTemporary(worklist / PathFromUtf8(temporary), worklist / PathFromUtf8(final));
             folders.insert(worklist);
         }
         for (const fs::path& folder : folders) FlushFolder(folder);
@@ -341,7 +348,9 @@ class Settler {
             DeleteFileForced(claim, true);
             FlushFolder(claim.parent_path());
             ReachedStep(ConfirmStep::RecoveryRequestDeleted);
+            changed = true;
         }
+        return changed;
     }
 
     static void nameFromClaim(const fs::path& claim, RecoveredOrder& order) {

@@ -48,8 +48,8 @@ std::string BuildScanLines(const OrderFormat& format, const OrderChoice& choice)
 // temporary name in the target folder. Its final name is the folder, the separator, a fresh
 // GUID and ".gdt"; it gets that name only when the caller commits it, so a confirmation can
 // place all its files or none. Its bytes are waited for on the disk by the caller's Flush() (or
-// Commit()), so that several files are written at once. A failure is logged under "WriteGDT" or "WriteGDTScan" and
-// reported as nullopt.
+// Commit()), so that several files are written at once. A failure is logged under "WriteGDT" or
+// "WriteGDTScan" and reported as nullopt.
 std::optional<StagedFile> WriteGDT(const OrderFormat& format, ErrorLog& log,
                                    std::string_view gdtText, const OrderChoice& choice,
                                    const BodyPartEntry& bodyPart, std::string_view accessionNumber);

@@ -184,8 +184,8 @@ class StagedFile {
     // Waits until the bytes are on the disk, if they are not yet. Throws AppError if the system
     // says they may not be; that is final, the file is then to be discarded.
     void Flush();
-    // Flushes, then renames the temporary over the target. Throws AppError if that fails. A caller that
-    // commits several files in one folder may sync the folder once itself (SyncFolder).
+    // Flushes, then renames the temporary over the target. Throws AppError if that fails. A caller
+    // that commits several files in one folder may sync the folder once itself (SyncFolder).
     void Commit(bool syncFolder = true);
     // Removes the temporary (or, after commit, nothing). Never throws.
     void Discard() noexcept;

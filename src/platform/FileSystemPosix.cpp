@@ -179,8 +179,7 @@ int openTemporary(const fs::path& target, fs::path& name, int mode) {
 
 }  // namespace
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode,
-                       StagedFlush flush)
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode, StagedFlush flush)
     : target_(target) {
     Fd fd(openTemporary(target, temporary_, mode));
     try {

@@ -320,8 +320,7 @@ HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
 
 }  // namespace
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode,
-                       StagedFlush flush)
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode, StagedFlush flush)
     : target_(target) {
     Handle h(openTemporary(target, temporary_, mode));
     try {

@@ -493,6 +493,27 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
     }
 }
 
+// Cut off after the request's deletion, only the journal is left: the operator may have been
+// told the order is complete, so the next start says it was complete, not that it made it so.
+TEST_F(OrderSessionTest, RecoveryOfAnOrderCompleteAlreadySaysSo) {
+    ready();
+    SetStepHook([](ConfirmStep step) {
+        if (step == ConfirmStep::RequestDeleted) throw std::runtime_error("killed");
+    });
+    session.ChooseModality(0);
+    session.Confirm("");
+    SetStepHook(nullptr);
+    test::RecordingOperator next;
+    OrderSession restarted{program.path(), log, next, nullptr};
+    restarted.Load();
+    ASSERT_FALSE(next.messages.empty());
+    EXPECT_NE(
+        next.Texts()[0].find("(Muster Erika, geb. 30.06.1922) war schon vollständig angelegt"),
+        std::string::npos)
+        << next.Texts()[0];
+    EXPECT_EQ(orders().size(), 1u);
+}
+
 // Another copy that starts while a confirmation is at any of its steps leaves it alone: the
 // confirmation ends complete, the order is there once, and the other copy says nothing. (On
 // Windows and SMB a file deleted while a handle is open keeps its name until that handle closes;
