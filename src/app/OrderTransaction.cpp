@@ -64,7 +64,11 @@ std::unique_ptr<OrderTransaction> OrderTransaction::Begin(const fs::path& reques
         RenameOutcome renamed = RenameOutcome::SourceMissing;
         try {
             const std::string head = t->head_.HeadText();
-            t->journal_->Append(head);
+            // The head is flushed with the publishing record: nothing needs it on the disk
+            // before. A cut before that may leave the journal empty or torn; a start then drops
+            // it as a journal without a head and gives its claim back, as it gives back any claim
+            // without a journal, and sweeps the temporaries nobody names.
+            t->journal_->Append(head, OwnedFile::AppendFlush::WithTheNext);
             t->headSize_ = head.size();
             // The journal's name and the claim become durable with one flush of the folder,
             // below: a power cut before it may keep either without the other, and a start gives

@@ -106,7 +106,9 @@ class Settler {
             return;
         }
         if (!parsed) {
-            // No complete head: its owner died before it claimed anything.
+            // No complete head: its owner died before it claimed anything, or a power cut took
+            // the head, which reaches the disk only with the publishing record. A claim it may
+            // have goes back below, as a claim without a journal.
             owned->Remove();
             FlushFolder(source_);
             return;

@@ -50,8 +50,10 @@ class OwnedFile {
     // Every byte (at most 1 MB).
     std::string Read() const;
     std::uint64_t Size() const { return size_; }
+    // Whether an append waits for the disk, or leaves that to the next append or cut that does.
+    enum class AppendFlush { Now, WithTheNext };
     // Appends and flushes the file. Throws AppError; a failed append may have left part of it.
-    void Append(std::string_view bytes);
+    void Append(std::string_view bytes, AppendFlush flush = AppendFlush::Now);
     // Cuts the file back to `size` bytes and flushes it. Throws AppError.
     void Truncate(std::uint64_t size);
     // Deletes it while still holding its lock, so no other copy takes a file on its way out.

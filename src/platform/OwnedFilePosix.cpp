@@ -90,7 +90,7 @@ std::string OwnedFile::Read() const {
     return ReadFromStart(file_, 1u << 20, path_);
 }
 
-void OwnedFile::Append(std::string_view bytes) {
+void OwnedFile::Append(std::string_view bytes, AppendFlush flush) {
     int e = BeforeFileCall(FileCall::Write, path_);
     std::size_t done = 0;
     while (e == 0 && done < bytes.size()) {
@@ -101,6 +101,7 @@ void OwnedFile::Append(std::string_view bytes) {
     }
     size_ += done;
     if (e == 0) AfterFileCall(FileCall::Write, path_);
+    if (e == 0 && flush == AppendFlush::WithTheNext) return;
     if (e == 0) e = BeforeFileCall(FileCall::Flush, path_);
     if (e == 0 && ::fsync(file_) != 0) e = errno;
     if (e != 0) throw FileError(e, "Schreiben von " + Utf8Path(path_));

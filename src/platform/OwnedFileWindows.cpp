@@ -126,7 +126,7 @@ std::string OwnedFile::Read() const {
     return ReadFromStart(file_, 1u << 20, path_);
 }
 
-void OwnedFile::Append(std::string_view bytes) {
+void OwnedFile::Append(std::string_view bytes, AppendFlush flush) {
     if (int e = BeforeFileCall(FileCall::Write, path_)) {
         throw FileError(e, "Schreiben von " + Utf8Path(path_));
     }
@@ -138,6 +138,7 @@ void OwnedFile::Append(std::string_view bytes) {
         WriteFile(handleOf(file_), bytes.data(), static_cast<DWORD>(bytes.size()), &written, &at);
     size_ += written;
     if (!ok || written != bytes.size()) ThrowLastFileError("Schreiben von", path_);
+    if (flush == AppendFlush::WithTheNext) return;
     if (int e = BeforeFileCall(FileCall::Flush, path_)) {
         throw FileError(e, "Schreiben von " + Utf8Path(path_));
     }
