@@ -104,7 +104,7 @@ void BM_ParseRequest(benchmark::State& state) {
 BENCHMARK(BM_ParseRequest)->Apply(RequestSizes);
 
 // 100 order files of a 2 KB request through the program's own write path: WriteGDT stages each
-// file (written, flushed) and the commit gives it its name.
+// file (written) and the commit flushes it and gives it its name.
 void BM_Write100Orders_2KB(benchmark::State& state) {
     fs::path program = scratch("morvik-bench-write");
     fs::create_directories(program / "out");
