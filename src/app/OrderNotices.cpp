@@ -38,14 +38,17 @@ std::string RecoveryNotice(const std::vector<RecoveredOrder>& orders) {
                       : "Ein am Arbeitsplatz " + order.workstation + " (Programmordner \"" +
                             order.programFolder + "\") unterbrochener Auftrag für ";
         notice += describe(order.patientId, order.patientName, order.patientBorn);
-        // Only the journal left over (a power cut right after the confirmation): the operator
-        // may have been told already, so nothing is said to have happened now.
-        notice += order.completed && order.wasComplete
-                      ? " war schon vollständig angelegt; die Anforderung ist erledigt."
-                  : order.completed
-                      ? " wurde jetzt vollständig angelegt; die Anforderung ist erledigt."
-                      : " wurde zurückgenommen; es wurde nichts angelegt, die "
-                        "Anforderung liegt wieder im Quellordner.";
+        if (!order.completed) {
+            notice +=
+                " wurde zurückgenommen; es wurde nichts angelegt, die Anforderung liegt "
+                "wieder im Quellordner.";
+        } else if (order.wasComplete) {
+            // Only the journal was left (a power cut right after the confirmation): the operator
+            // may have been told already, so nothing is said to have happened now.
+            notice += " war schon vollständig angelegt; die Anforderung ist erledigt.";
+        } else {
+            notice += " wurde jetzt vollständig angelegt; die Anforderung ist erledigt.";
+        }
     }
     return notice;
 }

@@ -231,6 +231,28 @@ bool RemoveStaleTemporary(const fs::path& file) noexcept {
     }
 }
 
+StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode, StagedFlush flush)
+    : target_(target) {
+    writeTemporary(bytes, mode);
+    if (flush == StagedFlush::Later) {
+        startWriting();
+        return;
+    }
+    try {
+        Flush();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+}
+
+void StagedFile::Flush() {
+    if (flushed_) return;
+    if (file_ == kNoFile) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+    flushToDisk();
+    flushed_ = true;
+}
+
 StagedFile::~StagedFile() {
     Discard();
 }

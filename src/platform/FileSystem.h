@@ -198,6 +198,12 @@ class StagedFile {
     bool Committed() const { return committed_; }
 
   private:
+    // Per system: the temporary made, locked and written (removed again when that fails); the
+    // disk told to start on it; the system's flush of it.
+    void writeTemporary(std::string_view bytes, int mode);
+    void startWriting() noexcept;
+    void flushToDisk();
+
     fs::path target_;
     fs::path temporary_;
     NativeFile file_ = kNoFile;

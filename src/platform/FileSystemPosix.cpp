@@ -179,9 +179,8 @@ int openTemporary(const fs::path& target, fs::path& name, int mode) {
 
 }  // namespace
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode, StagedFlush flush)
-    : target_(target) {
-    Fd fd(openTemporary(target, temporary_, mode));
+void StagedFile::writeTemporary(std::string_view bytes, int mode) {
+    Fd fd(openTemporary(target_, temporary_, mode));
     try {
         writeAll(fd.get(), bytes, temporary_);
     } catch (...) {
@@ -189,28 +188,19 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode,
         throw;
     }
     file_ = fd.release();
-    if (flush == StagedFlush::Later) {
-#ifdef __linux__
-        // The disk starts on it now; Flush() then mostly waits for what is under way.
-        ::sync_file_range(file_, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-        return;
-    }
-    try {
-        Flush();
-    } catch (...) {
-        Discard();
-        throw;
-    }
 }
 
-void StagedFile::Flush() {
-    if (flushed_) return;
-    if (file_ < 0) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+void StagedFile::startWriting() noexcept {
+#ifdef __linux__
+    // Flush() then mostly waits for what is under way.
+    ::sync_file_range(file_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
+void StagedFile::flushToDisk() {
     if (!flushFile(file_, temporary_)) {
         throw FileError(errno, "Schreiben von " + Utf8Path(target_));
     }
-    flushed_ = true;
 }
 
 void StagedFile::Commit(bool syncFolder) {

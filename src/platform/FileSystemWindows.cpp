@@ -320,9 +320,8 @@ HANDLE openTemporary(const fs::path& target, fs::path& name, int attributes) {
 
 }  // namespace
 
-StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode, StagedFlush flush)
-    : target_(target) {
-    Handle h(openTemporary(target, temporary_, mode));
+void StagedFile::writeTemporary(std::string_view bytes, int mode) {
+    Handle h(openTemporary(target_, temporary_, mode));
     try {
         if (int e = BeforeFileCall(FileCall::Write, temporary_)) {
             throw FileError(e, "Schreiben von " + Utf8Path(target_));
@@ -334,24 +333,17 @@ StagedFile::StagedFile(const fs::path& target, std::string_view bytes, int mode,
         throw;
     }
     file_ = h.release();
-    if (flush == StagedFlush::Later) return;
-    try {
-        Flush();
-    } catch (...) {
-        Discard();
-        throw;
-    }
 }
 
-void StagedFile::Flush() {
-    if (flushed_) return;
-    if (file_ == kNoFile) throw AppError(err::InternalError, "Datei wurde bereits verworfen");
+// Windows has no call that only starts the writing; Flush() does all of it.
+void StagedFile::startWriting() noexcept {}
+
+void StagedFile::flushToDisk() {
     if (int e = BeforeFileCall(FileCall::Flush, temporary_)) {
         throw FileError(e, "Schreiben von " + Utf8Path(target_));
     }
     if (!FlushFileBuffers(handleOf(file_))) ThrowLastFileError("Schreiben von", target_);
     AfterFileCall(FileCall::Flush, temporary_);
-    flushed_ = true;
 }
 
 void StagedFile::Commit(bool syncFolder) {

@@ -72,6 +72,24 @@ class OrderSessionTest : public ::testing::Test, protected test::ProgramFolder {
 
     std::vector<std::string> orders() const { return FileNames(out()); }
 
+    // Confirms with the first modality, stopped when the confirmation reaches `step` as a killed
+    // program would be; `meanwhile` runs before the next start. What that start told first.
+    std::string noticeAfterStopAt(ConfirmStep step, const std::function<void()>& meanwhile = {}) {
+        static ConfirmStep stopAt;
+        stopAt = step;
+        SetStepHook([](ConfirmStep reached) {
+            if (reached == stopAt) throw std::runtime_error("killed");
+        });
+        session.ChooseModality(0);
+        session.Confirm("");
+        SetStepHook(nullptr);
+        if (meanwhile) meanwhile();
+        test::RecordingOperator next;
+        OrderSession restarted{program.path(), log, next, nullptr};
+        restarted.Load();
+        return next.messages.empty() ? std::string() : next.Texts()[0];
+    }
+
     test::RecordingOperator op;
     std::vector<std::pair<std::string, std::string>> driveCalls;
     bool driveResult = true;
@@ -474,22 +492,15 @@ TEST(SourceFolderWatch, SaysWhyNoRequestIsShownAndShowsTheOneThatArrives) {
 TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
     ready();
     // Stopped once the order file has its name: from there the journal completes the order.
-    SetStepHook([](ConfirmStep step) {
-        if (step == ConfirmStep::Renamed) throw std::runtime_error("killed");
+    const std::string notice = noticeAfterStopAt(ConfirmStep::Renamed, [&] {
+        WriteBytes(in() / "~0123456789abcdef0123456789abcdef~b.gdt.claim", kRequest);
     });
-    session.ChooseModality(0);
-    session.Confirm("");
-    SetStepHook(nullptr);
-    WriteBytes(in() / "~0123456789abcdef0123456789abcdef~b.gdt.claim", kRequest);
-    test::RecordingOperator next;
-    OrderSession restarted{program.path(), log, next, nullptr};
-    restarted.Load();
-    ASSERT_FALSE(next.messages.empty());
+    ASSERT_FALSE(notice.empty());
     for (const char* settled : {"wurde jetzt vollständig angelegt", "wurde zurückgenommen"}) {
-        EXPECT_NE(next.Texts()[0].find(
-                      std::string("für Patient 471 (Muster Erika, geb. 30.06.1922) ") + settled),
-                  std::string::npos)
-            << next.Texts()[0];
+        EXPECT_NE(
+            notice.find(std::string("für Patient 471 (Muster Erika, geb. 30.06.1922) ") + settled),
+            std::string::npos)
+            << notice;
     }
 }
 
@@ -497,20 +508,11 @@ TEST_F(OrderSessionTest, RecoveryNamesThePatientByNameAndDateOfBirth) {
 // told the order is complete, so the next start says it was complete, not that it made it so.
 TEST_F(OrderSessionTest, RecoveryOfAnOrderCompleteAlreadySaysSo) {
     ready();
-    SetStepHook([](ConfirmStep step) {
-        if (step == ConfirmStep::RequestDeleted) throw std::runtime_error("killed");
-    });
-    session.ChooseModality(0);
-    session.Confirm("");
-    SetStepHook(nullptr);
-    test::RecordingOperator next;
-    OrderSession restarted{program.path(), log, next, nullptr};
-    restarted.Load();
-    ASSERT_FALSE(next.messages.empty());
-    EXPECT_NE(
-        next.Texts()[0].find("(Muster Erika, geb. 30.06.1922) war schon vollständig angelegt"),
-        std::string::npos)
-        << next.Texts()[0];
+    const std::string notice = noticeAfterStopAt(ConfirmStep::RequestDeleted);
+    ASSERT_FALSE(notice.empty());
+    EXPECT_NE(notice.find("(Muster Erika, geb. 30.06.1922) war schon vollständig angelegt"),
+              std::string::npos)
+        << notice;
     EXPECT_EQ(orders().size(), 1u);
 }
 
