@@ -592,7 +592,6 @@ void OrderSession::forgetRequest() {
 // mix) and asks for a new confirmation.
 void OrderSession::showNewRequest(ByteBuffer bytes) {
     request_ = ParseRequest(std::move(bytes));
-    request_.path = PathFromUtf8(requestPath_);
     requestShown_ = true;
     notice_.clear();
     tell(newRequestMessage(request_));

@@ -252,9 +252,7 @@ ByteBuffer ReadRequestBytes(const std::filesystem::path& path) {
 }
 
 PatientRequest ReadGDT(const std::filesystem::path& path) {
-    PatientRequest request = ParseRequest(ReadRequestBytes(path));
-    request.path = path;
-    return request;
+    return ParseRequest(ReadRequestBytes(path));
 }
 
 }  // namespace morvik

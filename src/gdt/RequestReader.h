@@ -12,7 +12,6 @@ namespace morvik {
 // What one request file supplies. `text` holds every byte of the file unchanged; it heads every
 // order file written for the request. The patient fields are UTF-8.
 struct PatientRequest {
-    std::filesystem::path path;
     ByteBuffer text;
     std::string patientId;  // field 3000
     std::string surname;    // field 3101
