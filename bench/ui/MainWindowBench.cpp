@@ -17,12 +17,15 @@
 #include <QTranslator>
 #include <QTreeView>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "../BenchClock.h"
 #include "JetWriter.h"
@@ -340,23 +343,20 @@ void emptyFolder(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path());
 }
 
-// A confirmation of N body parts, each its own order file with its own accession number, and
-// with `worklist` each order file with its worklist item.
-void confirmBodyParts(benchmark::State& state, bool worklist) {
-    const int parts = static_cast<int>(state.range(0));
-    const fs::path in = programFolder() / "in";
-    const fs::path out = programFolder() / "out";
-    const fs::path items = programFolder() / "worklist";
-    const std::string text = request();
-    for (auto _ : state) {
-        state.PauseTiming();
-        emptyFolder(out);
+// A session with a waiting request and N body parts chosen, each its own order file with its own
+// accession number, and with `worklist` each order file with its worklist item; the folders of
+// the last confirmation emptied.
+struct ChosenBodyParts {
+    BenchClock clock;
+    ErrorLog log{programFolder(), clock};
+    SilentOperator op;
+    OrderSession session{programFolder(), log, op, nullptr};
+
+    ChosenBodyParts(int parts, bool worklist) {
+        const fs::path items = programFolder() / "worklist";
+        emptyFolder(programFolder() / "out");
         emptyFolder(items);
-        std::ofstream(in / "request.gdt", std::ios::binary) << text;
-        BenchClock clock;
-        ErrorLog log(programFolder(), clock);
-        SilentOperator op;
-        OrderSession session(programFolder(), log, op, nullptr);
+        std::ofstream(programFolder() / "in" / "request.gdt", std::ios::binary) << request();
         session.Load();
         session.Settings().worklistEnabled = worklist;
         session.Settings().worklistFolder = items.string();
@@ -367,10 +367,16 @@ void confirmBodyParts(benchmark::State& state, bool worklist) {
             session.SelectCatalogueRow(r);
             session.AddSelectedBodyPart();
         }
+    }
+    bool confirm() { return session.Confirm("Kommentar") == OrderSession::Confirmation::Done; }
+};
+
+void confirmBodyParts(benchmark::State& state, bool worklist) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        ChosenBodyParts chosen(static_cast<int>(state.range(0)), worklist);
         state.ResumeTiming();
-        if (session.Confirm("Kommentar") != OrderSession::Confirmation::Done) {
-            state.SkipWithError("confirmation failed");
-        }
+        if (!chosen.confirm()) state.SkipWithError("confirmation failed");
     }
 }
 void BM_ConfirmBodyParts(benchmark::State& state) {
@@ -383,30 +389,116 @@ void BM_ConfirmBodyPartsWithWorklist(benchmark::State& state) {
 }
 BENCHMARK(BM_ConfirmBodyPartsWithWorklist)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond);
 
-// The same N files written, flushed and renamed by hand, with nothing else.
+// The same N files written, flushed and renamed by hand, with nothing else, into an emptied `out`.
+bool writeFilesRaw(const fs::path& out, std::int64_t files) {
+    static const std::string text = request() + std::string(180, 'x');
+    bool written = true;
+    for (std::int64_t i = 0; i < files; ++i) {
+        fs::path tmp = out / ("~" + std::to_string(i) + ".tmp");
+        int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        written &= ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::fsync(fd);
+        ::close(fd);
+        fs::rename(tmp, out / (std::to_string(i) + ".gdt"));
+    }
+    int dir = ::open(out.c_str(), O_RDONLY | O_DIRECTORY);
+    ::fsync(dir);
+    ::close(dir);
+    return written;
+}
+
 void BM_WriteFilesRaw(benchmark::State& state) {
     const fs::path out = programFolder() / "out";
-    const std::string text = request() + std::string(180, 'x');
     for (auto _ : state) {
         state.PauseTiming();
         emptyFolder(out);
         state.ResumeTiming();
-        for (int i = 0; i < state.range(0); ++i) {
-            fs::path tmp = out / ("~" + std::to_string(i) + ".tmp");
-            int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-            if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-                state.SkipWithError("write failed");
-            }
-            ::fsync(fd);
-            ::close(fd);
-            fs::rename(tmp, out / (std::to_string(i) + ".gdt"));
-        }
-        int dir = ::open(out.c_str(), O_RDONLY | O_DIRECTORY);
-        ::fsync(dir);
-        ::close(dir);
+        if (!writeFilesRaw(out, state.range(0))) state.SkipWithError("write failed");
     }
 }
 BENCHMARK(BM_WriteFilesRaw)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisecond);
+
+using Clock = std::chrono::steady_clock;
+
+// Two ways of doing the same in turn, each iteration both, which goes first alternating: this
+// disk's flushes drift by a factor of two within seconds, and a pair taken together sees the same
+// disk. Each side prepares untimed and returns the time of its own work, or nothing when it
+// failed. `ratio` is the median of the pairs' ratios (wall time): the disk's own bursts of
+// writing back, which hit whichever side flushes at that moment, move it less than a ratio of
+// sums; the `_ms` counters are the means of each side.
+template <class First, class Second>
+void runInPairs(benchmark::State& state, const char* firstName, First first, const char* secondName,
+                Second second) {
+    Clock::duration firstTotal{}, secondTotal{};
+    std::vector<double> ratios;
+    bool firstGoesFirst = true;
+    for (auto _ : state) {
+        std::optional<Clock::duration> pair[2];
+        for (const bool nowFirst : {firstGoesFirst, !firstGoesFirst}) {
+            pair[nowFirst ? 0 : 1] = nowFirst ? first() : second();
+        }
+        firstGoesFirst = !firstGoesFirst;
+        if (!pair[0] || !pair[1]) {
+            state.SkipWithError("one side failed");
+            break;
+        }
+        firstTotal += *pair[0];
+        secondTotal += *pair[1];
+        ratios.push_back(std::chrono::duration<double>(*pair[0]).count() /
+                         std::max(std::chrono::duration<double>(*pair[1]).count(), 1e-9));
+        state.SetIterationTime(std::chrono::duration<double>(*pair[0] + *pair[1]).count());
+    }
+    auto ms = [&](Clock::duration d) {
+        return std::chrono::duration<double, std::milli>(d).count() /
+               static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+    };
+    state.counters[std::string(firstName) + "_ms"] = ms(firstTotal);
+    state.counters[std::string(secondName) + "_ms"] = ms(secondTotal);
+    if (!ratios.empty()) {
+        auto middle = ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2);
+        std::nth_element(ratios.begin(), middle, ratios.end());
+        state.counters["ratio"] = *middle;
+    }
+}
+
+std::optional<Clock::duration> timeConfirmation(int parts, bool worklist) {
+    ChosenBodyParts chosen(parts, worklist);
+    const auto began = Clock::now();
+    if (!chosen.confirm()) return std::nullopt;
+    return Clock::now() - began;
+}
+
+// The confirmation against the same files written by hand.
+void BM_ConfirmAgainstRaw(benchmark::State& state) {
+    const int parts = static_cast<int>(state.range(0));
+    const fs::path out = programFolder() / "out-raw";
+    runInPairs(
+        state, "confirm", [&] { return timeConfirmation(parts, false); }, "raw",
+        [&]() -> std::optional<Clock::duration> {
+            emptyFolder(out);
+            const auto began = Clock::now();
+            if (!writeFilesRaw(out, parts)) return std::nullopt;
+            return Clock::now() - began;
+        });
+}
+BENCHMARK(BM_ConfirmAgainstRaw)
+    ->Apply(ConfirmationSizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The confirmation with the worklist on against the same without it.
+void BM_WorklistAgainstWithout(benchmark::State& state) {
+    const int parts = static_cast<int>(state.range(0));
+    runInPairs(
+        state, "worklist", [&] { return timeConfirmation(parts, true); }, "without",
+        [&] { return timeConfirmation(parts, false); });
+}
+BENCHMARK(BM_WorklistAgainstWithout)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(50)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
