@@ -17,7 +17,9 @@
 //     start that settles a killed confirmation records its calls and is killed or ends; then
 //     three states such a cut may leave are built in turn (PowerCut.h), and B and A start; in
 //     half of these rounds each state is cut right before another of the recorded flushes,
-//     where the most is still unflushed;
+//     where the most is still unflushed; in a third of the states A's program folder is on a
+//     share that cannot flush folders and says it did, and support raises A's counter to the
+//     counter note, as the stopped order asks;
 //   - faults (every run, in turn): each file call of a confirmation (of one to four body parts),
 //     then each of a start that settles one, fails once with EIO, ENOSPC and EACCES, and once is
 //     done but reported failed;
@@ -312,11 +314,30 @@ class CrashTest {
         finish();
     }
 
+    // What support does when a start after such a cut stops the order because the counter went
+    // back: writes the highest number issued, which the counter note keeps, into AccNum.dat.
+    static void raiseCounterToNote(const fs::path& program) {
+        auto number = [](const std::string& text) -> std::uint64_t {
+            const std::size_t digits = text.find_first_not_of("0123456789");
+            const std::string shown = text.substr(0, digits);
+            return shown.empty() ? 0 : std::stoull(shown);
+        };
+        const std::uint64_t noted = number(readText(program / "AccNum.lck"));
+        const bool counted = fs::exists(program / "AccNum.dat");
+        if (noted == 0 || (counted && number(readText(program / "AccNum.dat")) >= noted)) return;
+        std::string digits = std::to_string(noted);
+        digits.insert(0, digits.size() < 7 ? 7 - digits.size() : 0, '0');
+        std::ofstream(program / "AccNum.dat", std::ios::binary | std::ios::trunc) << digits;
+    }
+
     // A power cut: while A confirms (killed at a step or call, or after its normal end), or
     // while a start settles a killed confirmation. Several states the cut may leave are checked
     // in turn, each from the same moment.
     void powerRound() {
         begin();
+        // The counter note exists durably from an earlier order: only then can it keep the
+        // highest number on a program folder whose flushes are faked.
+        const bool noteKept = fs::exists(program(0) / "AccNum.lck");
         fs::remove(record());
         const unsigned when = random_() % 8;  // half of them in A's confirmation
         std::string name;
@@ -366,11 +387,20 @@ class CrashTest {
                 cutBefore = 1 + static_cast<int>(random_() % static_cast<unsigned>(flushes));
                 where_ += ", vor Sicherung " + std::to_string(cutBefore);
             }
+            // A third of the states have A's program folder on a share that cannot flush
+            // folders and says it did: the counter's new name may be lost while its numbers are
+            // in durable orders, and only the counter note still knows the highest one.
+            const bool fakedFlushes = noteKept && random_() % 3 == 0;
+            if (fakedFlushes) {
+                at.FakeFlushesOf(program(0));
+                where_ += ", Programmordner ohne echte Sicherung";
+            }
             // What was told after the cut was never told.
             if (state > 0 || cutBefore > 0) fs::remove(messages());
             ++powerStates_;
             at.Load(record(), cutBefore);
             at.Build(state, random_);
+            if (fakedFlushes) raiseCounterToNote(program(0));
             finish();
         }
         where_.clear();

@@ -112,6 +112,10 @@ void PowerCut::Load(const fs::path& record, int cutBefore) {
         const std::string name = path.filename().string();
         if (call == FileCall::FlushFolder) {
             if (!durable_.contains(path)) continue;  // not ours
+            if (std::find(fakedFolders_.begin(), fakedFolders_.end(), path) !=
+                fakedFolders_.end()) {
+                continue;
+            }
             Folder& durable = durable_[path];
             for (const Change& c : pending_[path]) {
                 if (c.add) {

@@ -33,6 +33,9 @@ class PowerCut {
     // Replays a record on top of what is known; with `cutBefore` > 0 only the calls before that
     // flush of a file or folder (1, 2, ...): the power failed right before it.
     void Load(const std::filesystem::path& record, int cutBefore = 0);
+    // A folder on a share that cannot flush folders and says it did: its creations, renames and
+    // deletions never become durable. Before Load.
+    void FakeFlushesOf(const std::filesystem::path& folder) { fakedFolders_.push_back(folder); }
     // How many flushes of files and folders a record holds.
     static int FlushesIn(const std::filesystem::path& record);
     // Rewrites the folders to one state the cut may leave. Kind 0: every change not flushed is
@@ -56,6 +59,7 @@ class PowerCut {
     std::string survivingBytes(const Bytes& file, int kind, std::mt19937& random) const;
 
     std::vector<std::filesystem::path> folders_;
+    std::vector<std::filesystem::path> fakedFolders_;
     std::map<std::filesystem::path, Folder> durable_;
     std::map<std::filesystem::path, Folder> current_;
     std::map<std::filesystem::path, std::vector<Change>> pending_;
