@@ -19,7 +19,8 @@
 //     half of these rounds each state is cut right before another of the recorded flushes,
 //     where the most is still unflushed; in a third of the states A's program folder is on a
 //     share that cannot flush folders and says it did, and support raises A's counter to the
-//     counter note, as the stopped order asks;
+//     counter note, as the stopped order asks; in every other state no counter may be left
+//     behind its note;
 //   - faults (every run, in turn): each file call of a confirmation (of one to four body parts),
 //     then each of a start that settles one, fails once with EIO, ENOSPC and EACCES, and once is
 //     done but reported failed;
@@ -46,6 +47,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Child.h"
