@@ -44,7 +44,9 @@ void FileLock::WriteNote(std::string_view note) {
     ssize_t n = e != 0 ? -1 : ::pwrite(file_, note.data(), note.size(), 0);
     if (n < 0 && e == 0) e = errno;
     if (e == 0 && n != static_cast<ssize_t>(note.size())) e = EIO;
-    if (e == 0) e = BeforeFileCall(FileCall::Truncate, path_);
+    if (e != 0) throw FileError(e, "Schreiben von " + Utf8Path(path_));
+    AfterFileCall(FileCall::Write, path_);
+    e = BeforeFileCall(FileCall::Truncate, path_);
     if (e == 0 && ::ftruncate(file_, static_cast<off_t>(note.size())) != 0) e = errno;
     if (e == 0) e = BeforeFileCall(FileCall::Flush, path_);
     if (e == 0 && ::fsync(file_) != 0) e = errno;
