@@ -53,6 +53,7 @@
 #include "Child.h"
 #include "PowerCut.h"
 #include "Process.h"
+#include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
 #include "platform/FileCalls.h"
 #include "platform/FileSystem.h"
@@ -316,34 +317,25 @@ class CrashTest {
         finish();
     }
 
-    // The number AccNum.dat holds after a cut, and the one its note AccNum.lck keeps (0 for
-    // none); a missing counter holds none.
-    static std::pair<std::optional<std::uint64_t>, std::uint64_t> counterAndNote(
-        const fs::path& program) {
-        auto number = [](const std::string& text) -> std::uint64_t {
-            const std::string digits = text.substr(0, text.find_first_not_of("0123456789"));
-            return digits.empty() ? 0 : std::stoull(digits);
-        };
-        std::optional<std::uint64_t> counter;
-        if (fs::exists(program / "AccNum.dat")) counter = number(readText(program / "AccNum.dat"));
-        return {counter, number(readText(program / "AccNum.lck"))};
-    }
-
     // On a disk that flushes what it says, the counter is durable before its note is written, so
     // no cut leaves it behind the note. Where the program folder's flushes were faked, it may be:
     // support then writes the number the note keeps into AccNum.dat, as the stopped order asks.
     void checkCounterAfterCut(const fs::path& program, bool fakedFlushes) {
-        const auto [counter, noted] = counterAndNote(program);
-        if (noted == 0 || (counter && *counter >= noted)) return;
+        // The leading digits; a note a cut tore before its flush may hold fewer or none.
+        auto number = [](const std::string& text) -> std::uint64_t {
+            const std::string digits = text.substr(0, text.find_first_not_of("0123456789"));
+            return digits.empty() ? 0 : std::stoull(digits);
+        };
+        const fs::path counter = AccessionCounter::FileIn(program);
+        const std::uint64_t noted = number(readText(program / "AccNum.lck"));
+        if (noted == 0 || (fs::exists(counter) && number(readText(counter)) >= noted)) return;
         if (!fakedFlushes) {
-            fail("Runde " + std::to_string(rounds_) + " (" + kinds_ + where_ +
-                 "): Zähler hinter der Notiz in " + program.filename().string() + " (" +
-                 (counter ? std::to_string(*counter) : std::string("fehlt")) + " < " +
+            fail(roundName() + ": Zähler hinter der Notiz in " + program.filename().string() +
+                 " (" + (fs::exists(counter) ? readText(counter) : std::string("fehlt")) + " < " +
                  std::to_string(noted) + ")");
         }
-        std::string digits = std::to_string(noted);
-        digits.insert(0, digits.size() < 7 ? 7 - digits.size() : 0, '0');
-        std::ofstream(program / "AccNum.dat", std::ios::binary | std::ios::trunc) << digits;
+        std::ofstream(counter, std::ios::binary | std::ios::trunc)
+            << AccessionCounter::CounterText(noted);
     }
 
     // A power cut: while A confirms (killed at a step or call, or after its normal end), or
@@ -554,6 +546,11 @@ class CrashTest {
         ordered_ = t.ordered;
     }
 
+    // The round, what it did and which power-cut state is checked, for a violation.
+    std::string roundName() const {
+        return "Runde " + std::to_string(rounds_) + " (" + kinds_ + where_ + ")";
+    }
+
     void fail(const std::string& what) {
         ++violations_;
         if (violations_ <= 20) std::fprintf(stderr, "VERSTOSS: %s\n", what.c_str());
@@ -590,8 +587,7 @@ class CrashTest {
 
     // The invariants, after clean starts of both copies.
     void check() {
-        const std::string where =
-            "Runde " + std::to_string(rounds_) + " (" + kinds_ + where_ + "): ";
+        const std::string where = roundName() + ": ";
         for (const fs::path& folder : folders()) {
             for (const FolderEntry& entry : ListEntries(folder)) {
                 if (entry.name.front() == '~')
