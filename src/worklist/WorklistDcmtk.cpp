@@ -142,8 +142,10 @@ void check(const OFCondition& condition, const char* what) {
 }
 
 void put(DcmItem& target, const DcmTagKey& tag, const std::string& bytes) {
-    check(target.putAndInsertOFStringArray(tag, OFString(bytes.data(), bytes.size())),
-          tag.toString().c_str());
+    const OFCondition status =
+        target.putAndInsertOFStringArray(tag, OFString(bytes.data(), bytes.size()));
+    // The tag's name is made only for a failure: formatting it costs more than the put.
+    if (status.bad()) check(status, tag.toString().c_str());
 }
 
 }  // namespace
