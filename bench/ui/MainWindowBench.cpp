@@ -48,6 +48,12 @@ using morvik::bench::BenchClock;
 
 namespace {
 
+// What one run of something took: its wall time, and where the run can tell it, the CPU time.
+struct Took {
+    std::chrono::duration<double> wall{};
+    std::optional<std::chrono::duration<double>> cpu;
+};
+
 void CatalogueSizes(benchmark::internal::Benchmark* b) {
     b->Arg(250)->Arg(2000)->Arg(32767);
 }
@@ -286,34 +292,43 @@ BENCHMARK(BM_BareWindowVisible)->Arg(250)->Unit(benchmark::kMillisecond);
 // A whole process per start, as the operator meets it: libraries loaded, the QApplication made,
 // fonts and plugins found, until the window is drawn; then the process ends without tearing down.
 // Both starts are this program started again ("--start-once"), so both load the same libraries.
-// 0: the program's start, 1: the bare window with the same 250 rows. Wall time per start, and
-// the CPU time of the started process (child_cpu_ms).
+// "program": the program's start; "bare": the bare window with the same 250 rows. Wall time, and
+// the CPU time of the started process; nothing when the start failed.
+std::optional<Took> startProcess(const char* what, const fs::path& folder) {
+    static const std::string self = fs::read_symlink("/proc/self/exe").string();
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_CHILDREN, &before);
+    const auto began = std::chrono::steady_clock::now();
+    const char* args[] = {self.c_str(), "--start-once", what, folder.c_str(), nullptr};
+    pid_t child = 0;
+    int status = -1;
+    if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, const_cast<char**>(args), environ) !=
+            0 ||
+        ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return std::nullopt;
+    }
+    const auto ended = std::chrono::steady_clock::now();
+    ::getrusage(RUSAGE_CHILDREN, &after);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return Took{ended - began,
+                std::chrono::duration<double>(seconds(after.ru_utime) - seconds(before.ru_utime) +
+                                              seconds(after.ru_stime) - seconds(before.ru_stime))};
+}
+
+// 0: the program's start, 1: the bare window.
 void BM_ProcessStartToVisibleWindow(benchmark::State& state) {
     const fs::path folder = programFolder(250);
     writeWaitingRequest(folder);
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
     const char* const what = state.range(0) == 0 ? "program" : "bare";
     double childSeconds = 0;
     for (auto _ : state) {
-        rusage before{}, after{};
-        ::getrusage(RUSAGE_CHILDREN, &before);
-        const auto began = std::chrono::steady_clock::now();
-        const char* args[] = {self.c_str(), "--start-once", what, folder.c_str(), nullptr};
-        pid_t child = 0;
-        int status = -1;
-        if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, const_cast<char**>(args),
-                          environ) != 0 ||
-            ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-            WEXITSTATUS(status) != 0) {
+        const std::optional<Took> start = startProcess(what, folder);
+        if (!start) {
             state.SkipWithError("the start failed");
             break;
         }
-        const auto ended = std::chrono::steady_clock::now();
-        ::getrusage(RUSAGE_CHILDREN, &after);
-        state.SetIterationTime(std::chrono::duration<double>(ended - began).count());
-        auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-        childSeconds += seconds(after.ru_utime) - seconds(before.ru_utime) +
-                        seconds(after.ru_stime) - seconds(before.ru_stime);
+        state.SetIterationTime(start->wall.count());
+        childSeconds += start->cpu->count();
     }
     state.counters["child_cpu_ms"] =
         benchmark::Counter(childSeconds * 1000, benchmark::Counter::kAvgIterations);
@@ -420,20 +435,29 @@ BENCHMARK(BM_WriteFilesRaw)->Apply(ConfirmationSizes)->Unit(benchmark::kMillisec
 
 using Clock = std::chrono::steady_clock;
 
+// The median of `values`, which it reorders; nothing for none.
+std::optional<double> medianOf(std::vector<double>& values) {
+    if (values.empty()) return std::nullopt;
+    auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
 // Two ways of doing the same in turn, each iteration both, which goes first alternating: this
 // disk's flushes drift by a factor of two within seconds, and a pair taken together sees the same
 // disk. Each side prepares untimed and returns the time of its own work, or nothing when it
 // failed. `ratio` is the median of the pairs' ratios (wall time): the disk's own bursts of
 // writing back, which hit whichever side flushes at that moment, move it less than a ratio of
-// sums; the `_ms` counters are the means of each side.
+// sums; the `_ms` counters are the means of each side. Where both sides tell their CPU time,
+// `cpu_ratio` is the median of its ratios and `_cpu_ms` the means.
 template <class First, class Second>
 void runInPairs(benchmark::State& state, const char* firstName, First first, const char* secondName,
                 Second second) {
-    Clock::duration firstTotal{}, secondTotal{};
-    std::vector<double> ratios;
+    std::chrono::duration<double> wallTotal[2]{}, cpuTotal[2]{};
+    std::vector<double> ratios, cpuRatios;
     bool firstGoesFirst = true;
     for (auto _ : state) {
-        std::optional<Clock::duration> pair[2];
+        std::optional<Took> pair[2];
         for (const bool nowFirst : {firstGoesFirst, !firstGoesFirst}) {
             pair[nowFirst ? 0 : 1] = nowFirst ? first() : second();
         }
@@ -442,30 +466,36 @@ void runInPairs(benchmark::State& state, const char* firstName, First first, con
             state.SkipWithError("one side failed");
             break;
         }
-        firstTotal += *pair[0];
-        secondTotal += *pair[1];
-        ratios.push_back(std::chrono::duration<double>(*pair[0]).count() /
-                         std::max(std::chrono::duration<double>(*pair[1]).count(), 1e-9));
-        state.SetIterationTime(std::chrono::duration<double>(*pair[0] + *pair[1]).count());
+        for (int side : {0, 1}) {
+            wallTotal[side] += pair[side]->wall;
+            if (pair[side]->cpu) cpuTotal[side] += *pair[side]->cpu;
+        }
+        ratios.push_back(pair[0]->wall.count() / std::max(pair[1]->wall.count(), 1e-9));
+        if (pair[0]->cpu && pair[1]->cpu) {
+            cpuRatios.push_back(pair[0]->cpu->count() / std::max(pair[1]->cpu->count(), 1e-9));
+        }
+        state.SetIterationTime((pair[0]->wall + pair[1]->wall).count());
     }
-    auto ms = [&](Clock::duration d) {
-        return std::chrono::duration<double, std::milli>(d).count() /
+    auto ms = [&](std::chrono::duration<double> d) {
+        return d.count() * 1000 /
                static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
     };
-    state.counters[std::string(firstName) + "_ms"] = ms(firstTotal);
-    state.counters[std::string(secondName) + "_ms"] = ms(secondTotal);
-    if (!ratios.empty()) {
-        auto middle = ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2);
-        std::nth_element(ratios.begin(), middle, ratios.end());
-        state.counters["ratio"] = *middle;
+    const char* names[2] = {firstName, secondName};
+    for (int side : {0, 1}) {
+        state.counters[std::string(names[side]) + "_ms"] = ms(wallTotal[side]);
+        if (!cpuRatios.empty()) {
+            state.counters[std::string(names[side]) + "_cpu_ms"] = ms(cpuTotal[side]);
+        }
     }
+    if (const auto ratio = medianOf(ratios)) state.counters["ratio"] = *ratio;
+    if (const auto ratio = medianOf(cpuRatios)) state.counters["cpu_ratio"] = *ratio;
 }
 
-std::optional<Clock::duration> timeConfirmation(int parts, bool worklist) {
+std::optional<Took> timeConfirmation(int parts, bool worklist) {
     ChosenBodyParts chosen(parts, worklist);
     const auto began = Clock::now();
     if (!chosen.confirm()) return std::nullopt;
-    return Clock::now() - began;
+    return Took{Clock::now() - began, std::nullopt};
 }
 
 // The confirmation against the same files written by hand.
@@ -474,11 +504,11 @@ void BM_ConfirmAgainstRaw(benchmark::State& state) {
     const fs::path out = programFolder() / "out-raw";
     runInPairs(
         state, "confirm", [&] { return timeConfirmation(parts, false); }, "raw",
-        [&]() -> std::optional<Clock::duration> {
+        [&]() -> std::optional<Took> {
             emptyFolder(out);
             const auto began = Clock::now();
             if (!writeFilesRaw(out, parts)) return std::nullopt;
-            return Clock::now() - began;
+            return Took{Clock::now() - began, std::nullopt};
         });
 }
 BENCHMARK(BM_ConfirmAgainstRaw)
@@ -499,6 +529,17 @@ BENCHMARK(BM_WorklistAgainstWithout)
     ->Arg(50)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// The program's start against the bare window's, in pairs: the machine's drift from one series
+// of starts to the next moves a ratio of separate series by more than the difference between them.
+void BM_ProcessStartAgainstBare(benchmark::State& state) {
+    const fs::path folder = programFolder(250);
+    writeWaitingRequest(folder);
+    runInPairs(
+        state, "program", [&] { return startProcess("program", folder); }, "bare",
+        [&] { return startProcess("bare", folder); });
+}
+BENCHMARK(BM_ProcessStartAgainstBare)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
