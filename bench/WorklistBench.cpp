@@ -34,6 +34,10 @@ void BM_NewStudyInstanceUid(benchmark::State& state) {
 BENCHMARK(BM_NewStudyInstanceUid);
 
 void BM_WorklistItemBytes(benchmark::State& state) {
+    if (!WorklistAvailable()) {
+        state.SkipWithError("this build encodes no worklist items");
+        return;
+    }
     const PatientRequest patient = request();
     WorklistOrder item = order();
     for (auto _ : state) {
