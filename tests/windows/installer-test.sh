@@ -26,8 +26,18 @@ trap cleanup EXIT
 . "$here/checks.sh"
 folder=$WINEPREFIX/drive_c/Morvik
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morvik'
-# wineserver -w: every process the setup program started has ended.
-run() { "$wine" "$@" >/dev/null 2>&1; "$wineserver" -w; }
+# wineserver -w: every process the setup program started has ended. A run that fails ends the
+# test with its exit code, and shows the end of the setup's log, which names the step that failed.
+run() {
+  local status=0
+  "$wine" "$@" >/dev/null 2>&1 || status=$?
+  "$wineserver" -w
+  if [ "$status" -ne 0 ]; then
+    echo "  FAILED: $(basename -- "$1") ${*:2} ended with $status" >&2
+    tail -n 20 "$folder/Logs/Setup.log" >&2 2>/dev/null || true
+    exit "$status"
+  fi
+}
 
 echo "== Silent install: $(basename "$setup") /S /D=C:\\Morvik"
 run "$setup" /S '/D=C:\Morvik'
