@@ -27,6 +27,10 @@ std::filesystem::path AccessionCounter::RealFolder(const std::filesystem::path& 
     return FollowLinks(FileIn(programFolder)).parent_path();
 }
 
+std::filesystem::path AccessionCounter::NoteIn(const std::filesystem::path& programFolder) {
+    return RealFolder(programFolder) / "AccNum.lck";
+}
+
 std::string AccessionCounter::CounterText(std::uint64_t number) {
     std::string digits = std::to_string(number);
     if (digits.size() < 7) digits.insert(0, 7 - digits.size(), '0');
@@ -64,9 +68,8 @@ std::optional<std::vector<std::string>> AccessionCounter::IssueNumbers(std::size
     // The lock and the highest number issued sit beside the real counter, so that program
     // folders sharing one counter through a link also share its lock.
     std::unique_ptr<FileLock> lock;
-    if (!trap(log_, trapname::WriteAccessionCounter, [&] {
-            lock = std::make_unique<FileLock>(RealFolder(programFolder_) / "AccNum.lck");
-        })) {
+    if (!trap(log_, trapname::WriteAccessionCounter,
+              [&] { lock = std::make_unique<FileLock>(NoteIn(programFolder_)); })) {
         return std::nullopt;
     }
     std::uint64_t last = 0;

@@ -44,6 +44,8 @@ class AccessionCounter {
     // Where the counter really lies (a linked AccNum.dat followed): its lock and the temporary
     // files of its rewrite are there.
     static std::filesystem::path RealFolder(const std::filesystem::path& programFolder);
+    // The counter's lock and note, "AccNum.lck", in the real folder.
+    static std::filesystem::path NoteIn(const std::filesystem::path& programFolder);
 
   private:
     std::uint64_t readFile();

@@ -327,7 +327,7 @@ class CrashTest {
             return digits.empty() ? 0 : std::stoull(digits);
         };
         const fs::path counter = AccessionCounter::FileIn(program);
-        const std::uint64_t noted = number(readText(program / "AccNum.lck"));
+        const std::uint64_t noted = number(readText(AccessionCounter::NoteIn(program)));
         if (noted == 0 || (fs::exists(counter) && number(readText(counter)) >= noted)) return;
         if (!fakedFlushes) {
             fail(roundName() + ": Zähler hinter der Notiz in " + program.filename().string() +
@@ -345,7 +345,7 @@ class CrashTest {
         begin();
         // The counter note exists durably from an earlier order: only then can it keep the
         // highest number on a program folder whose flushes are faked.
-        const bool noteKept = fs::exists(program(0) / "AccNum.lck");
+        const bool noteKept = fs::exists(AccessionCounter::NoteIn(program(0)));
         fs::remove(record());
         const unsigned when = random_() % 8;  // half of them in A's confirmation
         std::string name;
