@@ -38,6 +38,7 @@
 #include "main/StartUp.h"
 #include "platform/FileSystem.h"
 #include "ui/MainWindow.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QtTranslation.h"
 #include "ui/ShippedIcons.h"
 #include "ui/Splash.h"
@@ -225,6 +226,7 @@ struct ProgramStart {
 // The start as main() makes it, once the QApplication is there.
 std::unique_ptr<ProgramStart> startProgram(const fs::path& folder) {
     QApplication::setApplicationName(kProgramName);
+    UseProgramStyle();
     QApplication::setWindowIcon(ProgramIcon());
     QGuiApplication::setDesktopFileName("de.morvik.Morvik");
     auto start = std::make_unique<ProgramStart>(folder);

@@ -13,6 +13,7 @@
 #include "platform/SystemClock.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionsDialog.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QtFolderPicker.h"
 #include "ui/QtOperatorChannel.h"
 #include "ui/QtTranslation.h"
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);  // also adopts the user's locale for the log's date and time
     QApplication::setApplicationName(kProgramName);
+    UseProgramStyle();
     QApplication::setWindowIcon(ProgramIcon());
     // Ties the windows to the desktop entry, named after the AppStream id.
     QGuiApplication::setDesktopFileName("de.morvik.Morvik");

@@ -18,23 +18,20 @@ void registerOnce() {
     (void)registered;
 }
 
-// A PNG the program ships, read by Qt's own PNG reader. A reader left to guess the format (as
-// QIcon(fileName) leaves it) first loads every image format plugin, and with them the SVG and
-// JPEG libraries, to ask each one.
-QPixmap shipped(const QString& name) {
-    QImageReader reader(name, "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
-}
-
 QIcon shippedIcon(std::initializer_list<const char*> names) {
     registerOnce();
     QIcon icon;
-    for (const char* name : names) icon.addPixmap(shipped(QString::fromLatin1(name)));
+    for (const char* name : names) icon.addPixmap(PngWithoutGuessing(QString::fromLatin1(name)));
     return icon;
 }
 
 }  // namespace
+
+QPixmap PngWithoutGuessing(const QString& name) {
+    QImageReader reader(name, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
 
 QIcon ProgramIcon() {
     // PNGs, which Qt reads itself: the SVG would have every image format plugin and the SVG

@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
+#include <QString>
 
 namespace morvik {
 
 // The icons the program ships as resources. None of them asks the desktop's icon theme: a theme
 // that lacks an icon is searched folder by folder (thousands of file look-ups at every start on
 // a machine without an up-to-date theme cache, and on every Windows PC).
+
+// A PNG (a resource of the program's or of Qt's), read by Qt's own PNG reader. A reader left to
+// guess the format (as QIcon(fileName) and QPixmap(fileName) leave it) first loads every image
+// format plugin, and with them the SVG and JPEG libraries, to ask each one. Null when unreadable.
+QPixmap PngWithoutGuessing(const QString& name);
 
 // The program's icon for its windows.
 QIcon ProgramIcon();

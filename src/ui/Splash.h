@@ -19,7 +19,6 @@ class Splash : public QWidget {
     static QString VersionText(int major, int minor, int revision);
 
   private:
-    QLabel* pictureLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     QLabel* versionLabel_ = nullptr;
 };

@@ -1,10 +1,16 @@
 // The main window shows the session's state before every message and after every change, can be
 // read through the accessibility interface at any moment, and can be driven by keyboard.
 #include <QAbstractItemModelTester>
+#include <QGroupBox>
 #include <QIcon>
 #include <QImage>
 #include <QProgressBar>
+#include <QStyleFactory>
 #include <QToolButton>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
 
 #include "JetWriter.h"
 #include "catalogue/JetTable.h"
@@ -12,8 +18,10 @@
 #include "ui/LoginDialog.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/OptionsDialog.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QtTranslation.h"
 #include "ui/SelectBodypartsDialog.h"
+#include "ui/Splash.h"
 
 namespace morvik {
 namespace {
@@ -342,6 +350,76 @@ TEST(MainWindowIcons, SearchClearButtonTakesNoIconFromTheTheme) {
     }
     QIcon::setThemeSearchPaths(searchPaths);
     QIcon::setThemeName(themeName);
+}
+
+bool imagePluginLoaded() {
+    std::ifstream maps("/proc/self/maps");
+    const std::string all((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    return all.find("/imageformats/") != std::string::npos;
+}
+
+QImage drawnBox(QStyle* style, const QString& title) {
+    QGroupBox box(title);
+    box.setStyle(style);
+    box.resize(180, 90);
+    return box.grab().toImage();
+}
+
+// The program's style reads Fusion's pictures without letting Qt guess their format, which would
+// load every image format plugin (and the SVG and JPEG libraries) during each start; group boxes
+// still look exactly as Fusion draws them.
+TEST(ProgramStyleTest, StartLoadsNoImagePluginAndGroupBoxesLookAsInFusion) {
+    if (QApplication::style()->name().compare("fusion", Qt::CaseInsensitive) != 0) {
+        GTEST_SKIP() << "the style here is not Fusion";
+    }
+#ifdef __linux__
+    const bool loadedBefore = imagePluginLoaded();
+#endif
+    UseProgramStyle();
+    {
+        test::ProgramFolder folder;
+        test::ShotOperator op;
+        OrderSession session(folder.program.path(), folder.log, op, nullptr);
+        MainWindow window(session);
+        ASSERT_FALSE(window.findChildren<QGroupBox*>().isEmpty());
+        EXPECT_FALSE(window.grab().isNull());
+        EXPECT_FALSE(QApplication::style()
+                         ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                         .pixmap(16)
+                         .isNull());
+    }
+#ifdef __linux__
+    if (!loadedBefore) {
+        EXPECT_FALSE(imagePluginLoaded());
+    }
+#endif
+    std::unique_ptr<QStyle> fusion(QStyleFactory::create("fusion"));
+    for (const QString& title : {QString("Patient"), QString()}) {
+        EXPECT_EQ(drawnBox(QApplication::style(), title), drawnBox(fusion.get(), title))
+            << title.toStdString();
+    }
+}
+
+// The splash draws its picture itself, on this thread: Qt's raster engine would hand a gradient or
+// a translucent stroke of that size to its pool of threads, whose start cost more than the picture.
+TEST(SplashTest, PictureIsDrawnWithoutQtsPoolOfThreads) {
+    Splash splash;
+    auto* picture = splash.findChild<QWidget*>("picSplash");
+    ASSERT_NE(picture, nullptr);
+    const QImage drawn = picture->grab().toImage();
+    std::set<QRgb> colours;
+    for (int y = 0; y < drawn.height(); y += 2) {
+        for (int x = 0; x < drawn.width(); x += 2) colours.insert(drawn.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 40u);  // the film's bands, the bones and the name, each smoothed
+#ifdef __linux__
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        EXPECT_NE(name, "Thread (pooled)");
+    }
+#endif
 }
 
 // What a screen reader announces for an input: its own name, its label's text or its caption.
