@@ -6,10 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "BenchClock.h"
+#include "InPairs.h"
 #include "diag/ErrorLog.h"
 #include "gdt/AccessionCounter.h"
 #include "gdt/GdtLine.h"
@@ -20,6 +25,8 @@
 namespace fs = std::filesystem;
 using namespace morvik;
 using morvik::bench::BenchClock;
+using morvik::bench::runInPairs;
+using morvik::bench::Took;
 
 namespace {
 
@@ -92,6 +99,55 @@ void BM_ReadGDT(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ReadGDT)->Apply(RequestSizes);
+
+// The CPU time this thread has used.
+std::chrono::duration<double> threadCpu() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::chrono::duration<double>(static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9);
+}
+
+// `reads` runs of `read`, timed together (wall and this thread's CPU); nothing when one failed.
+template <class Read>
+std::optional<Took> timeReads(int reads, Read read) {
+    const auto cpuBefore = threadCpu();
+    const auto before = std::chrono::steady_clock::now();
+    for (int i = 0; i < reads; ++i) {
+        if (!read()) return std::nullopt;
+    }
+    return Took{std::chrono::steady_clock::now() - before, threadCpu() - cpuBefore};
+}
+
+// ReadGDT and the plain read of the same request in turn, in batches of about 100 microseconds,
+// which goes first alternating: this machine's speed drifts by a fifth and more between two runs
+// of BM_ReadGDT and BM_ReadRaw taken one after the other. `cpu_ratio` is ReadGDT's CPU time over
+// the plain read's, the median of the pairs.
+void BM_ReadGDTAgainstRaw(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0));
+    const fs::path file = writeRequest(scratch("morvik-bench-pairs"), bytes);
+    const int reads = std::max(2, static_cast<int>((32 << 10) / bytes));
+    runInPairs(
+        state, "read_gdt",
+        [&] {
+            return timeReads(reads, [&] {
+                benchmark::DoNotOptimize(ReadGDT(file));
+                return true;
+            });
+        },
+        "raw",
+        [&] {
+            return timeReads(reads, [&] {
+                std::string text;
+                const bool read = readRaw(file, text);
+                benchmark::DoNotOptimize(text);
+                return read;
+            });
+        });
+}
+BENCHMARK(BM_ReadGDTAgainstRaw)
+    ->Apply(RequestSizes)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // The walk over bytes already in memory, without the file: what ReadGDT adds to the read.
 void BM_ParseRequest(benchmark::State& state) {
