@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -148,7 +149,11 @@ void MainWindow::buildWidgets() {
     catalogueNoticeLabel_->setObjectName("lblKatalogHinweis");
     catalogueNoticeLabel_->setWordWrap(true);
     catalogueNoticeLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    catalogueNoticeLabel_->setStyleSheet("QLabel { color: #a00000; }");
+    // Dark red through the palette: a style sheet would put Qt's style sheet machinery behind
+    // this label (and its polishing into every start) for one colour.
+    QPalette noticeColours = catalogueNoticeLabel_->palette();
+    noticeColours.setColor(QPalette::WindowText, QColor(0xa0, 0x00, 0x00));
+    catalogueNoticeLabel_->setPalette(noticeColours);
     catalogueNoticeLabel_->hide();
     layout->addWidget(catalogueNoticeLabel_);
     layout->addWidget(bodyPartList_, 3);
