@@ -352,11 +352,13 @@ TEST(MainWindowIcons, SearchClearButtonTakesNoIconFromTheTheme) {
     QIcon::setThemeName(themeName);
 }
 
+#ifdef __linux__
 bool imagePluginLoaded() {
     std::ifstream maps("/proc/self/maps");
     const std::string all((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
     return all.find("/imageformats/") != std::string::npos;
 }
+#endif
 
 QImage drawnBox(QStyle* style, const QString& title) {
     QGroupBox box(title);
