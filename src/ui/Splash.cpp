@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 #include <cmath>
-#include <cstdlib>
 
 #include "Version.h"
 
