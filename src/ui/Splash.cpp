@@ -53,13 +53,10 @@ class ProductPicture : public QWidget {
                           mix(top.blue(), bottom.blue()));
         };
         int bandStart = 0;
-        QColor bandColor = rowColor(0);
         for (int y = 1; y <= kHeight; ++y) {
-            const QColor color = y < kHeight ? rowColor(y) : QColor();
-            if (y < kHeight && color == bandColor) continue;
-            p.fillRect(0, bandStart, kWidth, y - bandStart, bandColor);
+            if (y < kHeight && rowColor(y) == rowColor(bandStart)) continue;
+            p.fillRect(0, bandStart, kWidth, y - bandStart, rowColor(bandStart));
             bandStart = y;
-            bandColor = color;
         }
     }
 

@@ -7,8 +7,6 @@
 #include <QProgressBar>
 #include <QStyleFactory>
 #include <QToolButton>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
 
@@ -352,13 +350,14 @@ TEST(MainWindowIcons, SearchClearButtonTakesNoIconFromTheTheme) {
     QIcon::setThemeName(themeName);
 }
 
-#ifdef __linux__
+// Whether this process has an image format plugin loaded (Linux only: elsewhere no).
 bool imagePluginLoaded() {
-    std::ifstream maps("/proc/self/maps");
-    const std::string all((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
-    return all.find("/imageformats/") != std::string::npos;
-}
+#ifdef __linux__
+    return test::ReadBytes("/proc/self/maps").find("/imageformats/") != std::string::npos;
+#else
+    return false;
 #endif
+}
 
 QImage drawnBox(QStyle* style, const QString& title) {
     QGroupBox box(title);
@@ -374,9 +373,7 @@ TEST(ProgramStyleTest, StartLoadsNoImagePluginAndGroupBoxesLookAsInFusion) {
     if (QApplication::style()->name().compare("fusion", Qt::CaseInsensitive) != 0) {
         GTEST_SKIP() << "the style here is not Fusion";
     }
-#ifdef __linux__
-    const bool loadedBefore = imagePluginLoaded();
-#endif
+    const bool loadedBefore = imagePluginLoaded();  // by an earlier test of this process
     UseProgramStyle();
     {
         test::ProgramFolder folder;
@@ -390,11 +387,9 @@ TEST(ProgramStyleTest, StartLoadsNoImagePluginAndGroupBoxesLookAsInFusion) {
                          .pixmap(16)
                          .isNull());
     }
-#ifdef __linux__
     if (!loadedBefore) {
         EXPECT_FALSE(imagePluginLoaded());
     }
-#endif
     std::unique_ptr<QStyle> fusion(QStyleFactory::create("fusion"));
     for (const QString& title : {QString("Patient"), QString()}) {
         EXPECT_EQ(drawnBox(QApplication::style(), title), drawnBox(fusion.get(), title))
@@ -402,13 +397,15 @@ TEST(ProgramStyleTest, StartLoadsNoImagePluginAndGroupBoxesLookAsInFusion) {
     }
 }
 
+// Whether one of Qt's pool threads runs in this process (Linux only: elsewhere no).
 bool qtPoolThreadRuns() {
 #ifdef __linux__
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream comm(task.path() / "comm");
-        std::string name;
-        std::getline(comm, name);
-        if (name == "Thread (pooled)") return true;
+        try {
+            if (test::ReadBytes(task.path() / "comm") == "Thread (pooled)\n") return true;
+        } catch (const std::runtime_error&) {
+            // a thread that ended meanwhile
+        }
     }
 #endif
     return false;
