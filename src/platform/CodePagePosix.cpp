@@ -1,5 +1,5 @@
-// Code pages on POSIX: Windows-1252 and ISO 8859-1 to UTF-8 by hand, everything else through
-// iconv.
+// Code pages on POSIX: Windows-1252 both ways and ISO 8859-1 to UTF-8 by hand, everything else
+// through iconv.
 #include "platform/CodePage.h"
 
 #include <iconv.h>
@@ -14,7 +14,7 @@ namespace morvik {
 
 namespace {
 
-// One conversion descriptor per direction and thread; iconv_t is not thread-safe.
+// One conversion descriptor per character set and thread; iconv_t is not thread-safe.
 class Converter {
   public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -47,11 +47,6 @@ class Converter {
   private:
     iconv_t cd_;
 };
-
-Converter& toAnsiConverter() {
-    thread_local Converter c("WINDOWS-1252", "UTF-8");
-    return c;
-}
 
 // The declared character sets that need a table of iconv's; ISO646-DE is DIN 66003.
 Converter& toUtf8Converter(Charset charset) {
@@ -89,30 +84,34 @@ constexpr char16_t kLatin1High[32] = {
     0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x86, 0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F,
     0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F};
 
+// The character's byte in Windows-1252, or "?". The C1 controls U+0080 to U+009F keep their
+// number: FromAnsi gives the five bytes the code page leaves undefined back as U+0081, U+008D,
+// U+008F, U+0090 and U+009D, and a request must survive the round trip.
+char windows1252Byte(char32_t c) {
+    if (c < 0x100) return static_cast<char>(c);
+    const auto* found = std::find(std::begin(kWindows1252High), std::end(kWindows1252High), c);
+    return found == std::end(kWindows1252High)
+               ? '?'
+               : static_cast<char>(0x80 + (found - std::begin(kWindows1252High)));
+}
+
 }  // namespace
 
+// By hand rather than through iconv, like FromAnsi: iconv would load its Windows-1252 module at
+// every start (the default modality captions are not ASCII).
 std::string ToAnsi(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
-    const char* in = utf8.data();
-    std::size_t left = utf8.size();
-    while (!toAnsiConverter().convert(in, left, out)) {
-        // The five bytes Windows-1252 leaves undefined come back from FromAnsi as U+0081,
-        // U+008D, U+008F, U+0090 and U+009D; give them their byte again so that a request
-        // survives the round trip. Anything else the code page lacks becomes "?".
-        auto lead = static_cast<unsigned char>(*in);
-        // A byte that starts no well-formed character stands for itself alone.
-        std::size_t len =
-            std::max<std::size_t>(1, Utf8CharacterLength(std::string_view(in, left), 0));
-        auto second = len == 2 ? static_cast<unsigned char>(in[1]) : 0;
-        if (len == 2 && lead == 0xC2 && second >= 0x80 && second <= 0x9F) {
-            out.push_back(static_cast<char>(second));
-        } else {
-            out.push_back('?');
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = Utf8CharacterLength(utf8, at);
+        if (length == 0) {
+            out.push_back('?');  // a byte that starts no well-formed character stands alone
+            ++at;
+            continue;
         }
-        in += len;
-        left -= len;
+        out.push_back(windows1252Byte(Utf8CodePoint(utf8, at, length)));
+        at += length;
     }
     return out;
 }

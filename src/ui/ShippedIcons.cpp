@@ -2,7 +2,10 @@
 
 #include <QImageReader>
 #include <QPixmap>
+#include <QResource>
+#include <cctype>
 #include <initializer_list>
+#include <optional>
 
 // Resources of a static library are registered by hand; outside any namespace.
 static void registerResources() {
@@ -31,6 +34,48 @@ QPixmap PngWithoutGuessing(const QString& name) {
     QImageReader reader(name, "png");
     reader.setAutoDetectImageFormat(false);
     return QPixmap::fromImage(reader.read());
+}
+
+namespace {
+
+// The next number of a PPM header after whitespace, at most 5 digits; advances `at`.
+std::optional<int> ppmNumber(QByteArrayView ppm, qsizetype& at) {
+    while (at < ppm.size() && std::isspace(static_cast<unsigned char>(ppm[at]))) ++at;
+    int value = 0;
+    const qsizetype start = at;
+    while (at < ppm.size() && at - start < 5 && std::isdigit(static_cast<unsigned char>(ppm[at])))
+        value = value * 10 + (ppm[at++] - '0');
+    if (at == start) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+QImage PpmOverBytes(QByteArrayView ppm) {
+    if (!ppm.startsWith("P6")) return {};
+    qsizetype at = 2;
+    const auto width = ppmNumber(ppm, at);
+    const auto height = ppmNumber(ppm, at);
+    const auto maximum = ppmNumber(ppm, at);
+    // One whitespace character ends the header; the rows follow, three bytes a pixel.
+    if (!width || !height || maximum != 255 || *width == 0 || *height == 0 || at >= ppm.size() ||
+        !std::isspace(static_cast<unsigned char>(ppm[at]))) {
+        return {};
+    }
+    ++at;
+    const qsizetype rowBytes = qsizetype{*width} * 3;
+    if (ppm.size() - at != rowBytes * *height) return {};
+    return QImage(reinterpret_cast<const uchar*>(ppm.data() + at), *width, *height, rowBytes,
+                  QImage::Format_RGB888);
+}
+
+QImage ShippedPicture(const QString& name) {
+    registerOnce();
+    const QResource resource(name);
+    if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression)
+        return {};
+    return PpmOverBytes(
+        QByteArrayView(reinterpret_cast<const char*>(resource.data()), resource.size()));
 }
 
 QIcon ProgramIcon() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -14,6 +16,14 @@ namespace morvik {
 // guess the format (as QIcon(fileName) and QPixmap(fileName) leave it) first loads every image
 // format plugin, and with them the SVG and JPEG libraries, to ask each one. Null when unreadable.
 QPixmap PngWithoutGuessing(const QString& name);
+
+// A binary PPM (P6: width, height and a maximum of 255, then the RGB rows) as an image over the
+// same bytes, which must outlive it; nothing is decoded or copied. Null for anything else.
+QImage PpmOverBytes(QByteArrayView ppm);
+
+// A picture the program ships as an uncompressed PPM resource, over the program's own bytes.
+// Null when it is missing, compressed or no such PPM.
+QImage ShippedPicture(const QString& name);
 
 // The program's icon for its windows.
 QIcon ProgramIcon();

@@ -19,6 +19,7 @@
 #include "ui/ProgramStyle.h"
 #include "ui/QtTranslation.h"
 #include "ui/SelectBodypartsDialog.h"
+#include "ui/ShippedIcons.h"
 #include "ui/Splash.h"
 
 namespace morvik {
@@ -411,9 +412,10 @@ bool qtPoolThreadRuns() {
     return false;
 }
 
-// The splash draws its picture itself, on this thread: Qt's raster engine would hand a gradient or
-// a translucent stroke of that size to its pool of threads, whose start cost more than the picture.
-TEST(SplashTest, PictureIsDrawnWithoutQtsPoolOfThreads) {
+// The splash shows the shipped picture, drawn on this thread: Qt's raster engine would hand a
+// gradient or a translucent stroke of that size to its pool of threads, whose start cost more than
+// the picture. A picture that went missing (or was compressed into the program) leaves one colour.
+TEST(SplashTest, PictureIsShownWithoutQtsPoolOfThreads) {
     const bool poolBefore = qtPoolThreadRuns();  // started by an earlier test of this process
     Splash splash;
     auto* picture = splash.findChild<QWidget*>("picSplash");
@@ -427,6 +429,43 @@ TEST(SplashTest, PictureIsDrawnWithoutQtsPoolOfThreads) {
     if (!poolBefore) {
         EXPECT_FALSE(qtPoolThreadRuns());
     }
+}
+
+// The bar shows the share of the rows read, from the left, and nothing while the count is unknown.
+TEST(SplashTest, ProgressBarFillsItsShareFromTheLeft) {
+    Splash splash;
+    QProgressBar* bar = splash.Progress();
+    const QColor filled = bar->palette().color(QPalette::Highlight);
+    auto share = [&] {
+        const QImage drawn = bar->grab().toImage();
+        const int y = drawn.height() / 2;
+        int count = 0;
+        for (int x = 0; x < drawn.width(); ++x) count += drawn.pixelColor(x, y) == filled;
+        return std::pair{count * 100 / drawn.width(), drawn.pixelColor(1, y) == filled};
+    };
+    EXPECT_EQ(share().first, 0);
+    bar->setMaximum(32767);
+    bar->setValue(24575);
+    EXPECT_EQ(share(), std::pair(74, true));
+    bar->setValue(32767);
+    EXPECT_EQ(share().first, 99);  // all but the frame
+}
+
+// The shipped picture's format: a binary PPM used over its own bytes, anything else refused.
+TEST(SplashTest, PpmIsUsedOverItsBytesAndAnythingElseRefused) {
+    const QByteArray ppm = QByteArray("P6\n2 1\n255\n") + QByteArray("\x10\x20\x30\xff\x00\x80", 6);
+    const QImage image = PpmOverBytes(ppm);
+    ASSERT_EQ(image.size(), QSize(2, 1));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0x10, 0x20, 0x30));
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0xff, 0x00, 0x80));
+    EXPECT_EQ(image.constBits(), reinterpret_cast<const uchar*>(ppm.constData()) + 11);
+    for (const QByteArray& refused :
+         {ppm.left(ppm.size() - 1), ppm + "x", QByteArray("P3\n2 1\n255\n") + ppm.mid(11),
+          QByteArray("P6\n2 1\n65535\n") + ppm.mid(11), QByteArray("P6\n2 1\n255") + ppm.mid(11),
+          QByteArray("P6 # made by hand\n2 1\n255\n") + ppm.mid(11), QByteArray("P6\n2")}) {
+        EXPECT_TRUE(PpmOverBytes(refused).isNull()) << refused.left(20).toStdString();
+    }
+    EXPECT_EQ(ShippedPicture(":/pictures/splash.ppm").size(), QSize(480, 240));
 }
 
 // What a screen reader announces for an input: its own name, its label's text or its caption.
