@@ -14,9 +14,10 @@ namespace morvik {
 namespace {
 
 // The product picture: a fixed image of a dark film with a stylised chest and the program's name,
-// drawn by tools/screenshot/SplashPicture.cpp into data/splash.ppm. It is shown straight from the
-// program's bytes: drawing it here (two fonts of its own, smoothed curves) cost about a
-// millisecond of every start, and decoding a compressed file cost more than drawing it.
+// drawn by tools/screenshot/SplashPicture.cpp into data/splash.ppm. Drawing it here (two fonts of
+// its own, smoothed curves) cost about a millisecond of every start, and decoding a compressed
+// file more than that; the PPM is taken from the program's bytes as it is and converted once, on
+// this thread, to the window's pixel format (drawn as RGB, Qt converts it on its pool of threads).
 class ProductPicture : public QWidget {
   public:
     ProductPicture()
